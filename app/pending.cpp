@@ -1,0 +1,49 @@
+#include "app/pending.h"
+
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+
+void pending_skip(const char* what)
+{
+    static std::mutex m;
+    static std::set<std::string> said;
+    std::lock_guard<std::mutex> g(m);
+    if (said.insert(what).second)
+        printf("%s: not built yet, skipped\n", what);
+}
+
+unsigned pending_unit_number()
+{
+    pending_skip("parameter store (unit number)");
+    return 1;
+}
+
+int pending_wifi_channel()
+{
+    pending_skip("parameter store (WiFi channel)");
+    return 1;
+}
+
+int pending_backlight_level()
+{
+    pending_skip("XML parameter file (backlight level)");
+    return 100;
+}
+
+int pending_units()
+{
+    pending_skip("XML parameter file (units)");
+    return 1;
+}
+
+void pending_backlight(unsigned char)
+{
+    pending_skip("power controller (backlight)");
+}
+
+void pending_message(const char* title, const char* text, bool wait_key)
+{
+    printf("[message%s] %s / %s\n", wait_key ? ", key" : "", title, text);
+}

@@ -1,0 +1,25 @@
+// Calls into subsystems that have not landed yet.
+//
+// Start-up, the main loop and the shutdown sequences reach the other subsystems through the
+// functions their Parts name. Until a subsystem exists, its call is made through one entry
+// here instead, which prints one line saying that the step was skipped (once per step) and
+// yields the documented default. When a subsystem lands, its entries here are replaced by
+// the real calls and removed from this file.
+#pragma once
+
+// Prints "<what>: not built yet, skipped" the first time it is called for `what`.
+void pending_skip(const char* what);
+
+// Parameter store: monitor number (default 1) and WiFi channel (default 1).
+unsigned pending_unit_number();
+int pending_wifi_channel();
+
+// XML parameter file: configured backlight level and units (1 = SI).
+int pending_backlight_level();
+int pending_units();
+
+// Power controller: one backlight request.
+void pending_backlight(unsigned char level);
+
+// Message box: shows a two-line message (printed until the GUI exists).
+void pending_message(const char* title, const char* text, bool wait_key);

@@ -1,0 +1,97 @@
+#include "app/shutdown.h"
+
+#include "app/globals.h"
+#include "app/pending.h"
+#include "app/startup.h"
+#include "app/utilities.h"
+#include "platform/host_paths.h"
+#include "platform/shell.h"
+
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void run_path(const char* fmt, const char* device_path)
+{
+    char cmd[512];
+    snprintf(cmd, sizeof cmd, fmt, sh_path(device_path).c_str());
+    run_shell(cmd);
+}
+
+void remove_timer()
+{
+    if (t1) {
+        if (!SDL_RemoveTimer(t1))
+            puts("remove timer1 error");
+        t1 = nullptr;
+    }
+}
+
+// The data partition is unmounted before the marker is written, so the marker only ever
+// stands for a data partition that was left clean.
+void unmount_and_mark()
+{
+    run_path("umount %s", "/mnt/hda1");
+    run_path("touch %s", kShutdownMarker);
+    run_path("umount %s", "/mnt/hda3");
+}
+
+} // namespace
+
+int power_off_sequence(EndKind kind)
+{
+    // Profile files, projects, missed-trace state and user settings first.
+    pending_skip("profile files (a_write, dClose)");
+    pending_skip("Plavik project stop");
+    pending_skip("missed-trace state (mt_CreateFiles)");
+    pending_skip("XML parameter file (write_xml_tree)");
+
+    // Then the threads: timer, acquisition, receiving.
+    remove_timer();
+    MeaThread = false;
+    if (mThread) {
+        SDL_WaitThread(mThread, nullptr);
+        mThread = nullptr;
+    }
+    pending_skip("receiving thread stop");
+
+    if (kind == EndKind::PowerOff)
+        pending_skip("CU switch-off (Switch_Off_CU)");
+    pending_skip("GPS unit close");
+
+    unmount_and_mark();
+    DestroyAllMutexes();
+
+    pending_skip("parallel port close");
+    set_backlight(0);
+    if (kind == EndKind::PowerOff)
+        pending_skip("power controller Shutdown(3)");
+    pending_skip("power controller close");
+    fflush(stdout);
+    return 0;
+}
+
+void service_exit()
+{
+    pending_skip("profile files (dClose)");
+    run_path("umount %s", "/mnt/hda1");
+    run_path("touch %s", kShutdownMarker);
+    run_path("umount %s", "/mnt/hda3");
+    remove_timer();
+    DestroyAllMutexes();
+    pending_skip("GPS unit close");
+    pending_skip("power controller close");
+    fflush(stdout);
+    exit(0);
+}
+
+void terminate_by_signal()
+{
+    puts("termination requested: powering off");
+    pending_skip("running measurement stop (MStop)");
+    power_off_sequence(EndKind::PowerOff);
+    exit(0);
+}

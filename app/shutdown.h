@@ -1,0 +1,17 @@
+// The orderly ends of the program: power-off, reboot and the service exit.
+#pragma once
+
+enum class EndKind {
+    PowerOff, // quit box, battery empty, SIGTERM/SIGINT: the power controller cuts power
+    Reboot,   // system screen asked for a reboot: no CU switch-off, no Shutdown(3)
+};
+
+// Runs the power-off sequence in its fixed order (see shutdown.cpp). Returns 0.
+int power_off_sequence(EndKind kind);
+
+// Service exit: the device stays on and the CU is not switched off. Exits with status 0.
+[[noreturn]] void service_exit();
+
+// Called when SIGTERM or SIGINT arrived: stops a running measurement, runs the power-off
+// sequence and ends the process with status 0.
+[[noreturn]] void terminate_by_signal();

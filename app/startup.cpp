@@ -1,0 +1,130 @@
+#include "app/startup.h"
+
+#include "app/globals.h"
+#include "app/pending.h"
+#include "app/utilities.h"
+#include "platform/host_paths.h"
+#include "platform/shell.h"
+
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void run_fmt(const char* fmt, const char* device_path)
+{
+    char cmd[512];
+    snprintf(cmd, sizeof cmd, fmt, sh_path(device_path).c_str());
+    run_shell(cmd);
+}
+
+int run_fmt2(const char* fmt, const char* a, const char* b)
+{
+    char cmd[512];
+    snprintf(cmd, sizeof cmd, fmt, sh_path(a).c_str(), sh_path(b).c_str());
+    return run_shell(cmd);
+}
+
+} // namespace
+
+bool check_system_partition()
+{
+    run_fmt("e2fsck -p -f %s", "/dev/sda3");
+    if (run_fmt2("mount %s %s", "/dev/sda3", "/mnt/hda3") != 0) {
+        puts("can not mount hda3");
+        run_fmt("mke2fs %s", "/dev/sda3");
+        run_fmt2("mount %s %s", "/dev/sda3", "/mnt/hda3");
+        return false; // a re-created partition holds no marker
+    }
+    std::string marker = host_path(kShutdownMarker);
+    bool present = access(marker.c_str(), F_OK) == 0;
+    unlink(marker.c_str());
+    for (int i = 0; i < 3; i++)
+        run_shell("sync");
+    return present;
+}
+
+void check_data_partition(bool marker_present)
+{
+    if (!marker_present) {
+        pending_message("Monitor was switched off abnormally", "Data disk check is forced", false);
+        run_fmt("e2fsck -p -f %s", "/dev/sda1");
+    }
+    if (run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1") != 0) {
+        pending_message("Error mounting disk hda1 for data files", "All data files will be erased", true);
+        run_fmt("mke2fs %s", "/dev/sda1");
+        run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1");
+    }
+    run_fmt("mkdir %s", "/mnt/hda1/");
+    run_fmt("mkdir %s", "/mnt/hda1/GPS/");
+}
+
+void set_grid_defaults(int units)
+{
+    if (units) {
+        grid_def_x_size = 10.0f;
+        grid_def_y_size = 10.0f;
+        grid_def_point_int = 0.05f;
+        grid_def_line_spacing = 1.0f;
+    } else {
+        grid_def_x_size = 30.0f;
+        grid_def_y_size = 30.0f;
+        grid_def_point_int = 2.0f;
+        grid_def_line_spacing = 3.0f;
+    }
+}
+
+int startup()
+{
+    // 1. Globals and mutexes.
+    init_globals();
+    create_all_mutexes();
+
+    // 2. System partition and the clean-shutdown marker.
+    bool marker_present = check_system_partition();
+
+    // 3. Configuration.
+    pending_skip("link receive buffers (init_buffers)");
+    pending_skip("antenna parameter block (CEEP::Init, load_parameters, pload_l_a)");
+    pending_skip("XML parameter file (read_xml_tree)");
+    pending_skip("parameter store (p_read)");
+
+    // 4. Local devices.
+    pending_skip("power controller and parallel port (pic.Open, parport.Open)");
+    pending_skip("CU error lists (clear_all_err)");
+
+    // 5. Language.
+    pending_skip("language table (setLanguage)");
+
+    // 6. Unit-dependent grid defaults.
+    set_grid_defaults(pending_units());
+
+    // 7. Main menu state and the start-up message.
+    mode = 34;
+    tbuf = nullptr;
+    pending_message("Produced by", "Sorlan AB", false);
+
+    // 8. GPS receiver and backlight.
+    pending_skip("GPS receiver (gps_Open)");
+    blight_sw(0, configured_backlight());
+
+    // 9. Data partition.
+    check_data_partition(marker_present);
+
+    // 10. Headers of the current profile and of the grid project.
+    pending_skip("profile and grid headers (hd_init)");
+
+    // 11. CU link and access point.
+    pending_skip("CU link (eth_first_Init)");
+    create_hostapd();
+    SDL_Delay(100);
+
+    // 12. Acquisition thread and periodic timer.
+    pending_skip("acquisition thread (Collect)");
+    pending_skip("periodic timer (Timer_Funct1)");
+    time_ready = false;
+    printf("parameters size = %d\n", 147);
+    return 0;
+}

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs every Debian package the build, the tests and the simulation need.
+# The package lists live in scripts/deps/*.txt (one package a line, '#' starts a comment).
+# Idempotent: when every package is already installed it only runs dpkg-query and exits.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+pkgs=$(cat "$here"/deps/*.txt | sed 's/#.*//' | tr -s ' \t' '\n\n' | grep -v '^$' | sort -u)
+missing=""
+for p in $pkgs; do
+    st=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$st" = "installed" ] || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "install-deps: installing:$missing"
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends $missing
