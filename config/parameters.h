@@ -1,0 +1,73 @@
+// CParameters: the binary parameter store of device settings (unit number, language, last
+// baseline-crossing project, GPS augmentation, service dates, WiFi channel, link switches).
+//
+// The record is stored as its raw 147-byte little-endian image in /mnt/hda2/root/pars:
+//
+//   off  width     field
+//     0  uint32    unit_number          number of the radar unit ("SORLAN_%d")
+//     4  uint8     language             language index (8 = font on the factory partition)
+//     5  char[104] pv_project_name      last baseline-crossing project
+//   109  uint8     duo_channel          0, 1 or 2
+//   110  uint32    reserved_counter
+//   114  2 bytes   unused1
+//   116  int32     sbas_mode            0..4
+//   120  uint8     test_upgrade
+//   121  uint8     pattern_parameter    argument of the CU test-pattern command
+//   122  uint8     duo_pattern
+//   123  uint8     gain_switch
+//   124  uint32    date1                year * 65536 + month * 256 + day
+//   128  uint32    date2
+//   132  uint16    reserved2
+//   134  uint8     udp_mode             CU frames as IPv4/UDP
+//   135  uint8     wifi_link            link on wlan0
+//   136  uint8     restore_missed       CU records on its card; missed blocks fetched again
+//   137  uint8     wifi_channel
+//   138  uint8     request_missed       missed blocks requested while measuring
+//   139  char[3]   country_code
+//   142  1 byte    unused2
+//   143  uint32    last_block           last measurement block reported at the last stop
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#pragma pack(push, 1)
+class CParameters {
+public:
+    uint32_t unit_number;
+    uint8_t language;
+    char pv_project_name[104];
+    uint8_t duo_channel;
+    uint32_t reserved_counter;
+    uint8_t unused1[2];
+    int32_t sbas_mode;
+    uint8_t test_upgrade;
+    uint8_t pattern_parameter;
+    uint8_t duo_pattern;
+    uint8_t gain_switch;
+    uint32_t date1;
+    uint32_t date2;
+    uint16_t reserved2;
+    uint8_t udp_mode;
+    uint8_t wifi_link;
+    uint8_t restore_missed;
+    uint8_t wifi_channel;
+    uint8_t request_missed;
+    char country_code[3];
+    uint8_t unused2;
+    uint32_t last_block;
+
+    CParameters(); // the defaults of the record
+    void p_read();
+    void p_write();
+};
+#pragma pack(pop)
+
+static_assert(sizeof(CParameters) == 147, "the parameter store is a 147-byte image");
+static_assert(offsetof(CParameters, sbas_mode) == 116, "parameter store layout");
+static_assert(offsetof(CParameters, date1) == 124, "parameter store layout");
+static_assert(offsetof(CParameters, udp_mode) == 134, "parameter store layout");
+static_assert(offsetof(CParameters, country_code) == 139, "parameter store layout");
+static_assert(offsetof(CParameters, last_block) == 143, "parameter store layout");
+
+extern CParameters prm;
