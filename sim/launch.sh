@@ -12,9 +12,12 @@ root=$("$here/make-sandbox.sh" "$root")
 export GPRMON_ROOT="$root"
 export GPRMON_STANDINS="$here/standins"
 [ -n "${DISPLAY:-}" ] || export SDL_VIDEODRIVER=dummy
+# The monitor reaches the simulated CU over a Unix datagram socket in the sandbox.
+export GPRMON_LINK=${GPRMON_LINK:-unix:$root/sim/cu.sock}
 echo "sandbox: $root"
 echo "  data partition: $root/dev/sda1   USB stick: $root/mnt/usb   records: $root/sim"
-# Simulated devices started with the monitor (added by their own scripts).
+# Simulated devices started with the monitor: sim/launch.d/*.sh BUILD_DIR ROOT, each
+# running in the foreground until killed (the CU simulator, power controller, GPS receiver).
 pids=""
 for s in "$here"/launch.d/*.sh; do
     [ -x "$s" ] || continue

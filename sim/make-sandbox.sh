@@ -8,6 +8,7 @@
 #   ROOT/mnt/hda2/root    on the boot partition: the binary parameter store
 #   ROOT/work             the program's working folder, with images/ and fonts
 #   ROOT/sim              the simulation's own records (commands.log, stand-in logs)
+#   ROOT/sys/class/net    own MAC addresses of the simulated eth0 and wlan0
 #
 # The factory partition (sda4) holds a copy of the settings file and the Chinese font when
 # they are available. Partitions start as freshly made file systems with no marker, as on a
@@ -25,7 +26,13 @@ mkdir -p "$root/dev/sda2/root" "$root/mnt/usb" "$root/etc/hostapd" "$root/work/i
 if [ -n "${GPRMON_ASSETS:-}" ] && [ -d "$GPRMON_ASSETS" ]; then
     cp -R "$GPRMON_ASSETS"/. "$root/work/"
 fi
-if [ -x "$here/sandbox.d/populate.sh" ]; then
-    "$here/sandbox.d/populate.sh" "$root"
-fi
+# The own MAC addresses of the simulated interfaces (read like /sys/class/net/IF/address).
+for ifc in eth0:02:00:5e:10:00:01 wlan0:02:00:5e:10:00:02; do
+    mkdir -p "$root/sys/class/net/${ifc%%:*}"
+    echo "${ifc#*:}" > "$root/sys/class/net/${ifc%%:*}/address"
+done
+# Contributions of the simulated devices and the GUI assets: sim/sandbox.d/*.sh ROOT.
+for s in "$here"/sandbox.d/*.sh; do
+    if [ -x "$s" ]; then "$s" "$root"; fi
+done
 echo "$root"
