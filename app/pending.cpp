@@ -38,11 +38,6 @@ int pending_units()
     return 1;
 }
 
-void pending_backlight(unsigned char)
-{
-    pending_skip("power controller (backlight)");
-}
-
 void pending_message(const char* title, const char* text, bool wait_key)
 {
     printf("[message%s] %s / %s\n", wait_key ? ", key" : "", title, text);

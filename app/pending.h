@@ -18,8 +18,5 @@ int pending_wifi_channel();
 int pending_backlight_level();
 int pending_units();
 
-// Power controller: one backlight request.
-void pending_backlight(unsigned char level);
-
 // Message box: shows a two-line message (printed until the GUI exists).
 void pending_message(const char* title, const char* text, bool wait_key);

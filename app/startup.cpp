@@ -3,6 +3,9 @@
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/utilities.h"
+#include "cu/navuart_reader.h"
+#include "cu/parport.h"
+#include "cu/picdrv.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -92,7 +95,9 @@ int startup()
     pending_skip("parameter store (p_read)");
 
     // 4. Local devices.
-    pending_skip("power controller and parallel port (pic.Open, parport.Open)");
+    printf("open pic %d\n", pic.Open());
+    printf("open parport %d\n", parport.Open());
+    parport.ppWrite(0, 0);
     pending_skip("CU error lists (clear_all_err)");
 
     // 5. Language.
@@ -107,7 +112,7 @@ int startup()
     pending_message("Produced by", "Sorlan AB", false);
 
     // 8. GPS receiver and backlight.
-    pending_skip("GPS receiver (gps_Open)");
+    gps.gps_Open();
     blight_sw(0, configured_backlight());
 
     // 9. Data partition.
