@@ -176,6 +176,7 @@ namespace {
 // bytes queued for command 202.
 struct FakeSerialDriver {
     int lfd = -1;
+    std::atomic<int> conn{-1};
     std::thread th;
     std::mutex m;
     std::vector<std::pair<int, int>> requests;
@@ -198,8 +199,13 @@ struct FakeSerialDriver {
         if (th.joinable()) {
             stop = true;
             shutdown(lfd, SHUT_RDWR);
+            int c = conn.load();
+            if (c >= 0)
+                shutdown(c, SHUT_RDWR);
             th.join();
             close(lfd);
+            if (conn >= 0)
+                close(conn);
         }
     }
     void serve()
@@ -207,6 +213,9 @@ struct FakeSerialDriver {
         int c = accept(lfd, nullptr, nullptr);
         if (c < 0)
             return;
+        conn = c;
+        if (stop)
+            shutdown(c, SHUT_RDWR);
         uint8_t b[4 + 255];
         ssize_t n;
         while (!stop && (n = recv(c, b, sizeof b, 0)) >= 6) {
@@ -220,7 +229,6 @@ struct FakeSerialDriver {
             }
             send(c, r, len, MSG_NOSIGNAL);
         }
-        close(c);
     }
     void answer(const std::string& s)
     {
