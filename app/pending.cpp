@@ -47,3 +47,15 @@ void pending_message(const char* title, const char* text, bool wait_key)
 {
     printf("[message%s] %s / %s\n", wait_key ? ", key" : "", title, text);
 }
+
+int pending_gps_qi()
+{
+    pending_skip("GPS reader (gps_qi)");
+    return 0;
+}
+
+int pending_gps_synctime()
+{
+    pending_skip("GPS reader (gps_synctime)");
+    return 0;
+}

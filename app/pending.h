@@ -23,3 +23,7 @@ void pending_backlight(unsigned char level);
 
 // Message box: shows a two-line message (printed until the GUI exists).
 void pending_message(const char* title, const char* text, bool wait_key);
+
+// GPS reader: fix quality gps_qi (-1 = no GPS data) and gps_synctime of the last fix.
+int pending_gps_qi();
+int pending_gps_synctime();

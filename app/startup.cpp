@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/utilities.h"
+#include "files/radar_data.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -114,7 +115,8 @@ int startup()
     check_data_partition(marker_present);
 
     // 10. Headers of the current profile and of the grid project.
-    pending_skip("profile and grid headers (hd_init)");
+    rdr.rd.hd.hd_init();
+    pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
     pending_skip("CU link (eth_first_Init)");

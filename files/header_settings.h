@@ -1,0 +1,28 @@
+// The values the profile header takes from the XML parameter object besides the antenna
+// parameter block: the selected survey wheel, the soil velocity and the current antenna's
+// time gain and contrast; and the way back for the display values of an opened profile.
+//
+// current_header_settings() is the one place that reads them; until the XML parameter object
+// is built it yields that object's documented defaults (wheel 1 "TK Pro Cart" of three,
+// 360.67 pulses, direction -1; soil velocity 100; time gain 50; contrast 40; five antennas).
+#pragma once
+
+#include <cstdint>
+
+struct HeaderSettings {
+    int wheel_index;          // current wheel of the wheel list
+    int wheel_count;          // wheels in the list
+    char wheel_name[50];      // name of the current wheel (when the index is valid)
+    double wheel_calibration; // its calibration, pulses per unit
+    int wheel_direction;      // its direction, 1 or -1
+    float soil_velocity;      // soil velocity, local units
+    uint8_t time_gain;        // current antenna: time gain (filter 2, fourth integer)
+    int16_t contrast;         // current antenna: contrast (filter 6, first integer)
+    int antenna_count;        // antennas in the antenna list
+};
+
+// The settings now in force.
+HeaderSettings current_header_settings();
+
+// An opened profile's display values go back into its antenna's entry of the antenna list.
+void store_antenna_display(int antenna_index, uint8_t time_gain, int16_t contrast);
