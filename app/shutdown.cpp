@@ -75,6 +75,14 @@ int power_off_sequence(EndKind kind)
     return 0;
 }
 
+int reboot_sequence()
+{
+    pending_message("Rebooting", "", false);
+    power_off_sequence(EndKind::Reboot);
+    run_shell("reboot -f");
+    return 0;
+}
+
 void service_exit()
 {
     pending_skip("profile files (dClose)");
