@@ -132,7 +132,6 @@ int Header::set_EEPROM_from_header(const HeaderSettings& s)
         return -2;
     eep.trig_code = trigger_mode;
     eep.l_a = (antenna_index >= 0 && antenna_index < s.antenna_count) ? antenna_index : 0;
-    // ant_record follows l_a when the antenna list exists (XML parameter object).
     eep.sample_interval = time_step;
     eep.cu_word = (int16_t)(uint16_t)signal_position;
     eep.samples = (uint16_t)samples;
@@ -140,7 +139,7 @@ int Header::set_EEPROM_from_header(const HeaderSettings& s)
     eep.ant_separation = antenna_separation;
     eep.tz_sample = zero_level;
     eep.ant_option = palette;
-    store_antenna_display(eep.l_a, time_gain, contrast);
+    store_antenna_display(eep.l_a, time_gain, contrast); // also points ant_record at it
     if (trigger_mode == 128) {
         eep.trigg_option = (float)interval;
     } else {

@@ -1,10 +1,7 @@
 // The values the profile header takes from the XML parameter object besides the antenna
 // parameter block: the selected survey wheel, the soil velocity and the current antenna's
 // time gain and contrast; and the way back for the display values of an opened profile.
-//
-// current_header_settings() is the one place that reads them; until the XML parameter object
-// is built it yields that object's documented defaults (wheel 1 "TK Pro Cart" of three,
-// 360.67 pulses, direction -1; soil velocity 100; time gain 50; contrast 40; five antennas).
+// Header takes them as one record so that writing a header can be tested with any settings.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +18,9 @@ struct HeaderSettings {
     int antenna_count;        // antennas in the antenna list
 };
 
-// The settings now in force.
+// The settings now in force (xml_pars, and the antenna record eep points at).
 HeaderSettings current_header_settings();
 
-// An opened profile's display values go back into its antenna's entry of the antenna list.
+// An opened profile's antenna becomes the block's antenna record, and the profile's display
+// values go into that record (time gain, contrast).
 void store_antenna_display(int antenna_index, uint8_t time_gain, int16_t contrast);

@@ -3,6 +3,7 @@
 #include "files_fixture.h"
 
 #include "files/disk.h"
+#include "config/xml_pars.h"
 #include "files/keylines.h"
 
 #include <cstring>
@@ -335,6 +336,42 @@ TEST_F(HeaderFiles, FailedWriteLeavesTheOldHeaderWhole)
     EXPECT_NE(before, rad());
     EXPECT_NE(std::string::npos, rad().find("LAST TRACE:5\r\n"));
     EXPECT_FALSE(file_exists(data("H1.rad.tmp")));
+}
+
+TEST_F(HeaderFiles, SettingsComeFromTheXmlObjectAndGoBackIntoIt)
+{
+    xml_pars.Init();
+    eep.ant_record = nullptr;
+    eep.l_a = 3;
+    xml_pars.current_wheel = 2;
+    xml_pars.soil_velocity = 87;
+    xml_pars.antenna[3].filter[2].int_par[3] = 66;
+    xml_pars.antenna[3].filter[6].int_par[0] = 12;
+    HeaderSettings s = current_header_settings();
+    EXPECT_STREQ("Trail Cart", s.wheel_name);
+    EXPECT_DOUBLE_EQ(346.8, s.wheel_calibration);
+    EXPECT_EQ(-1, s.wheel_direction);
+    EXPECT_EQ(87.0f, s.soil_velocity);
+    EXPECT_EQ(66, s.time_gain);
+    EXPECT_EQ(12, s.contrast);
+    EXPECT_EQ(5, s.antenna_count);
+    xml_pars.current_wheel = 7; // beyond the list
+    eep.trig_code = 0;
+    ASSERT_EQ(0, h.h_write());
+    EXPECT_NE(std::string::npos, rad().find("COMMENT:=7\r\n"));
+
+    // Opening a profile of antenna 4 selects that record and stores its display values.
+    h.samples = 400;
+    h.time_step = 0.001;
+    h.antenna_index = 4;
+    h.time_gain = 77;
+    h.contrast = 33;
+    ASSERT_EQ(0, h.set_EEPROM_from_header());
+    EXPECT_EQ(&xml_pars.antenna[4], eep.ant_record);
+    EXPECT_EQ(77, xml_pars.antenna[4].filter[2].int_par[3]);
+    EXPECT_EQ(33, xml_pars.antenna[4].filter[6].int_par[0]);
+    eep.ant_record = nullptr;
+    xml_pars.Init();
 }
 
 TEST(KeyLines, NumbersAreReadOnlyWhenTheyFitTheType)
