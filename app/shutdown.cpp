@@ -4,6 +4,7 @@
 #include "app/pending.h"
 #include "app/startup.h"
 #include "app/utilities.h"
+#include "gui/input.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -76,7 +77,7 @@ int power_off_sequence(EndKind kind)
 
 int reboot_sequence()
 {
-    pending_message("Rebooting", "", false);
+    mesmode("Rebooting", "", false, -1);
     power_off_sequence(EndKind::Reboot);
     run_shell("reboot -f");
     return 0;
