@@ -14,28 +14,9 @@ void pending_skip(const char* what)
         printf("%s: not built yet, skipped\n", what);
 }
 
-unsigned pending_unit_number()
+void pending_link_word_a(unsigned)
 {
-    pending_skip("parameter store (unit number)");
-    return 1;
-}
-
-int pending_wifi_channel()
-{
-    pending_skip("parameter store (WiFi channel)");
-    return 1;
-}
-
-int pending_backlight_level()
-{
-    pending_skip("XML parameter file (backlight level)");
-    return 100;
-}
-
-int pending_units()
-{
-    pending_skip("XML parameter file (units)");
-    return 1;
+    pending_skip("CU link (link word A from the unit number)");
 }
 
 void pending_backlight(unsigned char)

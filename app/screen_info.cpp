@@ -2,6 +2,7 @@
 #include "app/pending.h"
 #include "app/screens.h"
 #include "app/utilities.h"
+#include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "gui/button.h"
 #include "gui/lang.h"
@@ -52,7 +53,7 @@ void set_point_dist(CButton* slider, short time_mode)
         snprintf(f->suffix, sizeof f->suffix, " %s", "s");
     } else {
         slider->SetLabel("Point interval");
-        bool metric = pending_units() != 0;
+        bool metric = xml_pars.units != 0;
         float step = metric ? 0.002f : 0.1f;
         // Upper end: 0.5 m, or 40 steps of 0.1 ft.
         float top = metric ? 0.5f : 4.0f;

@@ -4,6 +4,8 @@
 #include "app/pending.h"
 #include "app/screens.h"
 #include "app/utilities.h"
+#include "config/parameters.h"
+#include "config/xml_pars.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
@@ -94,9 +96,10 @@ int startup()
 
     // 3. Configuration.
     pending_skip("link receive buffers (init_buffers)");
-    pending_skip("antenna parameter block (CEEP::Init, load_parameters, pload_l_a)");
-    pending_skip("XML parameter file (read_xml_tree)");
-    pending_skip("parameter store (p_read)");
+    pending_skip("antenna parameter block (CEEP::Init)");
+    xml_pars.read_xml_tree();
+    pending_skip("antenna parameter block (load_parameters, pload_l_a)");
+    prm.p_read();
 
     // 4. Local devices.
     pending_skip("power controller and parallel port (pic.Open, parport.Open)");
@@ -106,7 +109,7 @@ int startup()
     setLanguage(1);
 
     // 6. Unit-dependent grid defaults.
-    set_grid_defaults(pending_units());
+    set_grid_defaults(xml_pars.units);
 
     // 7. Main menu state and the start-up message.
     mode = 34;
