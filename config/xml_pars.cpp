@@ -150,12 +150,18 @@ void store(F& field, V v, double lo, double hi, const char* key)
     field = static_cast<F>(v);
 }
 
+// Copies at most size - 1 bytes, never ending inside a UTF-8 character (a cut character
+// would make the next file unreadable to strict readers).
 void copy_text(char* dst, size_t size, const char* src)
 {
     if (!src)
         return;
-    strncpy(dst, src, size - 1);
-    dst[size - 1] = '\0';
+    size_t n = strnlen(src, size - 1);
+    // Cut inside a character: drop its lead and continuation bytes.
+    while (n > 0 && src[n] != '\0' && (static_cast<unsigned char>(src[n]) & 0xC0) == 0x80)
+        n--;
+    memcpy(dst, src, n);
+    dst[n] = '\0';
 }
 
 // A fixed buffer as a string, even if it lost its terminator in memory.
@@ -409,9 +415,7 @@ void CXML_PARS::read_body(const XMLNode& body)
         current_antenna = 0;
 
     XMLNode wh = body.getChildNode("WHEELS");
-    int cur = wh.isEmpty() || !wh.getAttribute("current")
-                  ? current_wheel
-                  : from_str(body, "WHEELS", "current", static_cast<int>(current_wheel), missing);
+    int cur = from_str(body, "WHEELS", "current", static_cast<int>(current_wheel), missing);
     store(current_wheel, cur, 0, kMaxWheels - 1, "WHEELS current");
     for (i = 0; i < kMaxWheels; i++) {
         XMLNode w = wh.getChildNode("wheel", i);

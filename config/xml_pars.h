@@ -132,6 +132,9 @@ public:
     // Returns 0, or the writer's error code (15, 16).
     int write_xml_tree();
 
+    // Rebuilds `doc` from the fields (the document write_xml_tree writes) without writing.
+    void build_document();
+
     // Reads attribute `attr` of the i-th child `child` of `parent` by stream extraction into
     // the default's type. `missing` is set to whether that child is absent. The default is
     // returned when the child or the attribute is absent or the text is not entirely a
@@ -151,7 +154,6 @@ private:
     void read_body(const XMLNode& body);
     void read_antenna(const XMLNode& node, CAntennaRecord& a);
     void read_wheel(const XMLNode& node, CWheelRecord& w);
-    void build_document();
 };
 
 extern CXML_PARS xml_pars;

@@ -419,3 +419,13 @@ TEST_F(XmlPars, a_file_without_a_body_keeps_every_setting)
     EXPECT_EQ(x.read_xml_tree(), 0);
     EXPECT_EQ(x.soil_velocity, 17);
 }
+
+TEST_F(XmlPars, a_name_is_never_cut_inside_a_utf8_character)
+{
+    std::string name = std::string(48, 'N') + "\xC3\xA9" + "tail";
+    ASSERT_EQ(read_body("<ANTENNAS><antenna name=\"" + name + "\"/></ANTENNAS>"), 0);
+    EXPECT_EQ(std::string(x.antenna[0].name), std::string(48, 'N'));
+    std::string fits = std::string(47, 'N') + "\xC3\xA9" + "tail";
+    ASSERT_EQ(read_body("<ANTENNAS><antenna name=\"" + fits + "\"/></ANTENNAS>"), 0);
+    EXPECT_EQ(std::string(x.antenna[0].name), std::string(47, 'N') + "\xC3\xA9");
+}
