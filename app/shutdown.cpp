@@ -6,6 +6,7 @@
 #include "app/utilities.h"
 #include "config/xml_pars.h"
 #include "files/radar_data.h"
+#include "gui/input.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -80,7 +81,7 @@ int power_off_sequence(EndKind kind)
 
 int reboot_sequence()
 {
-    pending_message("Rebooting", "", false);
+    mesmode("Rebooting", "", false, -1);
     power_off_sequence(EndKind::Reboot);
     run_shell("reboot -f");
     return 0;
