@@ -16,5 +16,17 @@ void pending_link_word_a(unsigned unit_number);
 // Power controller: one backlight request.
 void pending_backlight(unsigned char level);
 
-// Message box: shows a two-line message (printed until the GUI exists).
-void pending_message(const char* title, const char* text, bool wait_key);
+// CU command layer: identity word and the three version numbers shown in dialog headings.
+struct CuIdentity {
+    unsigned id_word = 0, version1 = 0;
+    int version2 = 0, version3 = 0;
+};
+CuIdentity pending_cu_identity();
+
+// Power controller and parallel port: battery level (0..1000) and status line 1.
+int pending_battery_level();
+int pending_parport_status();
+
+// Antenna parameter block and current profile: soil velocity text and file name.
+const char* pending_soil_velocity_text();
+const char* pending_current_file_name();

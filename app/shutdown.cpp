@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app/utilities.h"
 #include "config/xml_pars.h"
+#include "gui/input.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -77,7 +78,7 @@ int power_off_sequence(EndKind kind)
 
 int reboot_sequence()
 {
-    pending_message("Rebooting", "", false);
+    mesmode("Rebooting", "", false, -1);
     power_off_sequence(EndKind::Reboot);
     run_shell("reboot -f");
     return 0;
