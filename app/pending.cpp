@@ -49,8 +49,14 @@ const char* pending_soil_velocity_text()
     return "";
 }
 
-const char* pending_current_file_name()
+int pending_gps_qi()
 {
-    pending_skip("current profile (file name)");
-    return "";
+    pending_skip("GPS reader (gps_qi)");
+    return 0;
+}
+
+int pending_gps_synctime()
+{
+    pending_skip("GPS reader (gps_synctime)");
+    return 0;
 }

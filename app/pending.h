@@ -27,6 +27,9 @@ CuIdentity pending_cu_identity();
 int pending_battery_level();
 int pending_parport_status();
 
-// Antenna parameter block and current profile: soil velocity text and file name.
+// Antenna parameter block: soil velocity text.
 const char* pending_soil_velocity_text();
-const char* pending_current_file_name();
+
+// GPS reader: fix quality gps_qi (-1 = no GPS data) and gps_synctime of the last fix.
+int pending_gps_qi();
+int pending_gps_synctime();

@@ -4,6 +4,7 @@
 #include "app/utilities.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/lang.h"
 #include "gui/rows.h"
@@ -36,7 +37,7 @@ void eep_textinfo()
     };
     set(status::kSoil, lngs[23], pending_soil_velocity_text());
     set(status::kAntenna, lngs[0], eep.ant_name);
-    set(status::kFile, lngs[47], pending_current_file_name());
+    set(status::kFile, lngs[47], rdr.rd.rd7_name);
 }
 
 void set_point_dist(CButton* slider, short time_mode)
