@@ -14,31 +14,38 @@ void pending_skip(const char* what)
         printf("%s: not built yet, skipped\n", what);
 }
 
-unsigned pending_unit_number()
+void pending_link_word_a(unsigned)
 {
-    pending_skip("parameter store (unit number)");
-    return 1;
+    pending_skip("CU link (link word A from the unit number)");
 }
 
-int pending_wifi_channel()
+
+CuIdentity pending_cu_identity()
 {
-    pending_skip("parameter store (WiFi channel)");
-    return 1;
+    pending_skip("CU identity and versions");
+    return CuIdentity{};
 }
 
-int pending_backlight_level()
+int pending_battery_level()
 {
-    pending_skip("XML parameter file (backlight level)");
-    return 100;
+    pending_skip("power controller (battery level)");
+    return 1000;
 }
 
-int pending_units()
+const char* pending_soil_velocity_text()
 {
-    pending_skip("XML parameter file (units)");
-    return 1;
+    pending_skip("antenna parameter block (soil velocity)");
+    return "";
 }
 
-void pending_message(const char* title, const char* text, bool wait_key)
+int pending_gps_qi()
 {
-    printf("[message%s] %s / %s\n", wait_key ? ", key" : "", title, text);
+    pending_skip("GPS reader (gps_qi)");
+    return 0;
+}
+
+int pending_gps_synctime()
+{
+    pending_skip("GPS reader (gps_synctime)");
+    return 0;
 }

@@ -25,6 +25,10 @@ void TimeGain(float* gain, const CFilterPars& p, float scale = 0.2f, float floor
 // 0.1 * base ^ value of the contrast slot.
 float contrast_factor(const CFilterPars& p);
 
+// Background window L of the delete-mean-trace slot: its "number of previous traces" when the
+// slot is on for display and it is at least 2, else 0 (removal off).
+inline int del_mean_traces(const CFilterPars& p) { return p.dm_on && p.dm_traces >= 2 ? p.dm_traces : 0; }
+
 // A stored column left empty for a skipped trigger step: its first sample and sample
 // samples - 10 are both 0.
 bool empty_column(const float* column, int samples);

@@ -129,6 +129,17 @@ TEST(DelMean, running_sum_matches_a_fresh_sum_while_sliding_jumping_and_wrapping
     EXPECT_EQ(dm.counted(), 50 - 7); // columns 420 .. 469: seven empty ones
 }
 
+TEST(DelMean, window_is_off_below_two_traces_or_with_the_slot_off)
+{
+    CFilterPars p;
+    p.dm_traces = 1;
+    EXPECT_EQ(del_mean_traces(p), 0);
+    p.dm_traces = 2;
+    EXPECT_EQ(del_mean_traces(p), 2);
+    p.dm_on = false;
+    EXPECT_EQ(del_mean_traces(p), 0);
+}
+
 TEST(DelMean, an_all_empty_window_gives_no_background)
 {
     Store st;
