@@ -1,10 +1,10 @@
 // check_CU_ON: waits for the CU while a screen that needs it is entered.
 #include "app/globals.h"
 #include "app/pending.h"
-#include "cu/parport.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
+#include "cu/parport.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
 #include "gui/screen_table.h"

@@ -1,9 +1,9 @@
 // The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
 #include "app/globals.h"
 #include "app/pending.h"
-#include "cu/parport.h"
 #include "app/screens.h"
 #include "cu/eep.h"
+#include "cu/parport.h"
 #include "gui/button.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
