@@ -43,14 +43,15 @@ int pending_parport_status()
     return 0;
 }
 
-const char* pending_soil_velocity_text()
-{
-    pending_skip("antenna parameter block (soil velocity)");
-    return "";
-}
-
 const char* pending_current_file_name()
 {
     pending_skip("current profile (file name)");
     return "";
+}
+
+int pending_cu_parameters(long* adc_freq, long* clock_freq)
+{
+    pending_skip("CU command layer (ReadParameters)");
+    *adc_freq = *clock_freq = -1;
+    return -1;
 }

@@ -27,6 +27,9 @@ CuIdentity pending_cu_identity();
 int pending_battery_level();
 int pending_parport_status();
 
-// Antenna parameter block and current profile: soil velocity text and file name.
-const char* pending_soil_velocity_text();
+// Current profile: file name.
 const char* pending_current_file_name();
+
+// CU command layer: ReadParameters, Get_ADC_Freq and Get_CU_Clock_Freq for the antenna
+// parameter block (result -1 and both frequencies -1 until it exists).
+int pending_cu_parameters(long* adc_freq, long* clock_freq);
