@@ -43,10 +43,16 @@ int pending_parport_status()
     return 0;
 }
 
-const char* pending_current_file_name()
+int pending_gps_qi()
 {
-    pending_skip("current profile (file name)");
-    return "";
+    pending_skip("GPS reader (gps_qi)");
+    return 0;
+}
+
+int pending_gps_synctime()
+{
+    pending_skip("GPS reader (gps_synctime)");
+    return 0;
 }
 
 int pending_cu_parameters(long* adc_freq, long* clock_freq)

@@ -4,6 +4,7 @@
 #include "app/utilities.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/lang.h"
 #include "gui/rows.h"
@@ -38,7 +39,7 @@ void eep_textinfo()
     eep.GetSoilVel_HF(soil, sizeof soil);
     set(status::kSoil, lngs[23], soil);
     set(status::kAntenna, lngs[0], eep.ant_name);
-    set(status::kFile, lngs[47], pending_current_file_name());
+    set(status::kFile, lngs[47], rdr.rd.rd7_name);
 }
 
 void set_point_dist(CButton* slider, short time_mode)

@@ -7,6 +7,7 @@
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "files/radar_data.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
@@ -127,7 +128,8 @@ int startup()
     check_data_partition(marker_present);
 
     // 10. Headers of the current profile and of the grid project.
-    pending_skip("profile and grid headers (hd_init)");
+    rdr.rd.hd.hd_init();
+    pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
     pending_skip("CU link (eth_first_Init)");
