@@ -32,12 +32,6 @@ int pending_battery_level()
     return 1000;
 }
 
-const char* pending_soil_velocity_text()
-{
-    pending_skip("antenna parameter block (soil velocity)");
-    return "";
-}
-
 int pending_gps_qi()
 {
     pending_skip("GPS reader (gps_qi)");
@@ -48,4 +42,11 @@ int pending_gps_synctime()
 {
     pending_skip("GPS reader (gps_synctime)");
     return 0;
+}
+
+int pending_cu_parameters(long* adc_freq, long* clock_freq)
+{
+    pending_skip("CU command layer (ReadParameters)");
+    *adc_freq = *clock_freq = -1;
+    return -1;
 }

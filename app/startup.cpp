@@ -6,6 +6,7 @@
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
+#include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "cu/parport.h"
 #include "cu/picdrv.h"
@@ -100,16 +101,17 @@ int startup()
 
     // 3. Configuration.
     pending_skip("link receive buffers (init_buffers)");
-    pending_skip("antenna parameter block (CEEP::Init)");
+    eep.Init();
     xml_pars.read_xml_tree();
-    pending_skip("antenna parameter block (load_parameters, pload_l_a)");
+    eep.load_parameters(0, 0);
+    eep.pload_l_a();
     prm.p_read();
 
     // 4. Local devices.
     printf("open pic %d\n", pic.Open());
     printf("open parport %d\n", parport.Open());
     parport.ppWrite(0, 0);
-    pending_skip("CU error lists (clear_all_err)");
+    eep.clear_all_err();
 
     // 5. Language.
     setLanguage(1);
