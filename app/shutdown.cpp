@@ -4,6 +4,7 @@
 #include "app/pending.h"
 #include "app/startup.h"
 #include "app/utilities.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -56,7 +57,7 @@ int power_off_sequence(EndKind kind)
         SDL_WaitThread(mThread, nullptr);
         mThread = nullptr;
     }
-    pending_skip("receiving thread stop");
+    eth.kill_thread(); // the capture stays open for the switch-off command
 
     if (kind == EndKind::PowerOff)
         pending_skip("CU switch-off (Switch_Off_CU)");

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/utilities.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -86,7 +87,7 @@ int startup()
     bool marker_present = check_system_partition();
 
     // 3. Configuration.
-    pending_skip("link receive buffers (init_buffers)");
+    eth.init_buffers(1);
     pending_skip("antenna parameter block (CEEP::Init, load_parameters, pload_l_a)");
     pending_skip("XML parameter file (read_xml_tree)");
     pending_skip("parameter store (p_read)");
@@ -117,7 +118,7 @@ int startup()
     pending_skip("profile and grid headers (hd_init)");
 
     // 11. CU link and access point.
-    pending_skip("CU link (eth_first_Init)");
+    eth.eth_first_Init();
     create_hostapd();
     SDL_Delay(100);
 
