@@ -1,5 +1,7 @@
 #include "app/pending.h"
 
+#include "link/ethernet.h"
+
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -14,28 +16,9 @@ void pending_skip(const char* what)
         printf("%s: not built yet, skipped\n", what);
 }
 
-unsigned pending_unit_number()
+void pending_link_word_a(unsigned unit_number)
 {
-    pending_skip("parameter store (unit number)");
-    return 1;
-}
-
-int pending_wifi_channel()
-{
-    pending_skip("parameter store (WiFi channel)");
-    return 1;
-}
-
-int pending_backlight_level()
-{
-    pending_skip("XML parameter file (backlight level)");
-    return 100;
-}
-
-int pending_units()
-{
-    pending_skip("XML parameter file (units)");
-    return 1;
+    eth.set_link_word_a(unit_number); // the link has landed; the caller may call it directly
 }
 
 void pending_backlight(unsigned char)

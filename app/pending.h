@@ -10,13 +10,9 @@
 // Prints "<what>: not built yet, skipped" the first time it is called for `what`.
 void pending_skip(const char* what);
 
-// Parameter store: monitor number (default 1) and WiFi channel (default 1).
-unsigned pending_unit_number();
-int pending_wifi_channel();
-
-// XML parameter file: configured backlight level and units (1 = SI).
-int pending_backlight_level();
-int pending_units();
+// CU link: the unit number goes into link word A of every command frame (forwards to
+// CEthernet::set_link_word_a).
+void pending_link_word_a(unsigned unit_number);
 
 // Power controller: one backlight request.
 void pending_backlight(unsigned char level);

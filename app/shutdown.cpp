@@ -4,6 +4,7 @@
 #include "app/pending.h"
 #include "app/startup.h"
 #include "app/utilities.h"
+#include "config/xml_pars.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
@@ -48,7 +49,7 @@ int power_off_sequence(EndKind kind)
     pending_skip("profile files (a_write, dClose)");
     pending_skip("Plavik project stop");
     pending_skip("missed-trace state (mt_CreateFiles)");
-    pending_skip("XML parameter file (write_xml_tree)");
+    xml_pars.write_xml_tree();
 
     // Then the threads: timer, acquisition, receiving.
     remove_timer();
@@ -72,6 +73,14 @@ int power_off_sequence(EndKind kind)
         pending_skip("power controller Shutdown(3)");
     pending_skip("power controller close");
     fflush(stdout);
+    return 0;
+}
+
+int reboot_sequence()
+{
+    pending_message("Rebooting", "", false);
+    power_off_sequence(EndKind::Reboot);
+    run_shell("reboot -f");
     return 0;
 }
 

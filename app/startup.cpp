@@ -3,6 +3,8 @@
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/utilities.h"
+#include "config/parameters.h"
+#include "config/xml_pars.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
@@ -88,9 +90,10 @@ int startup()
 
     // 3. Configuration.
     eth.init_buffers(1);
-    pending_skip("antenna parameter block (CEEP::Init, load_parameters, pload_l_a)");
-    pending_skip("XML parameter file (read_xml_tree)");
-    pending_skip("parameter store (p_read)");
+    pending_skip("antenna parameter block (CEEP::Init)");
+    xml_pars.read_xml_tree();
+    pending_skip("antenna parameter block (load_parameters, pload_l_a)");
+    prm.p_read();
 
     // 4. Local devices.
     pending_skip("power controller and parallel port (pic.Open, parport.Open)");
@@ -100,7 +103,7 @@ int startup()
     pending_skip("language table (setLanguage)");
 
     // 6. Unit-dependent grid defaults.
-    set_grid_defaults(pending_units());
+    set_grid_defaults(xml_pars.units);
 
     // 7. Main menu state and the start-up message.
     mode = 34;

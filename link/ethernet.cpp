@@ -49,6 +49,12 @@ CEthernet::~CEthernet()
 
 void CEthernet::set_transport(CLinkTransport* t) { transport_ = t; }
 
+void CEthernet::set_link_word_a(uint32_t v)
+{
+    MutexLock g(eth_mtx4);
+    ip_frame.link_word_a = v;
+}
+
 void CEthernet::set_sink(CMeaSink* s) { sink_ = s ? s : &default_sink_; }
 
 CLinkTransport* CEthernet::transport()

@@ -104,6 +104,8 @@ public:
     // Installs the acquisition side (not owned; null = the idle default).
     void set_sink(CMeaSink* s);
     CMeaSink* sink() { return sink_; }
+    // Link word A of UDP-mode frames: the first field of the parameter store (p_read).
+    void set_link_word_a(uint32_t v);
 
     // ---- Link fields ----
     std::atomic<int32_t> answer_timeout{kDefaultAnswerTimeout}; // polls of 2 ms

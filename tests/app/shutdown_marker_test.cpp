@@ -96,3 +96,14 @@ TEST(ShutdownMarker, orderly_end_writes_the_marker_after_unmounting_the_data_par
     // The next start finds the marker and skips the check.
     EXPECT_TRUE(check_system_partition());
 }
+
+TEST(ShutdownMarker, reboot_leaves_the_marker_and_asks_for_reboot_without_powering_off)
+{
+    Sandbox sb;
+    init_globals();
+    ASSERT_TRUE(create_all_mutexes());
+    check_data_partition(check_system_partition());
+    EXPECT_EQ(reboot_sequence(), 0);
+    EXPECT_TRUE(file_exists(sb.path("/dev/sda3/hda1_ok")));
+    EXPECT_NE(read_file(sb.root() + "/sim/reboot-requested").find("reboot -f"), std::string::npos);
+}
