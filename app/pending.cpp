@@ -26,7 +26,39 @@ void pending_backlight(unsigned char)
     pending_skip("power controller (backlight)");
 }
 
-void pending_message(const char* title, const char* text, bool wait_key)
+
+CuIdentity pending_cu_identity()
 {
-    printf("[message%s] %s / %s\n", wait_key ? ", key" : "", title, text);
+    pending_skip("CU identity and versions");
+    return CuIdentity{};
+}
+
+int pending_battery_level()
+{
+    pending_skip("power controller (battery level)");
+    return 1000;
+}
+
+int pending_parport_status()
+{
+    pending_skip("parallel port (status line)");
+    return 0;
+}
+
+const char* pending_soil_velocity_text()
+{
+    pending_skip("antenna parameter block (soil velocity)");
+    return "";
+}
+
+int pending_gps_qi()
+{
+    pending_skip("GPS reader (gps_qi)");
+    return 0;
+}
+
+int pending_gps_synctime()
+{
+    pending_skip("GPS reader (gps_synctime)");
+    return 0;
 }

@@ -5,6 +5,8 @@
 #include "app/startup.h"
 #include "app/utilities.h"
 #include "config/xml_pars.h"
+#include "files/radar_data.h"
+#include "gui/input.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
@@ -46,7 +48,9 @@ void unmount_and_mark()
 int power_off_sequence(EndKind kind)
 {
     // Profile files, projects, missed-trace state and user settings first.
-    pending_skip("profile files (a_write, dClose)");
+    if (rdr.rd.hd.last_trace > 0)
+        rdr.rd.hd.a_write();
+    rdr.dClose(true);
     pending_skip("Plavik project stop");
     pending_skip("missed-trace state (mt_CreateFiles)");
     xml_pars.write_xml_tree();
@@ -78,7 +82,7 @@ int power_off_sequence(EndKind kind)
 
 int reboot_sequence()
 {
-    pending_message("Rebooting", "", false);
+    mesmode("Rebooting", "", false, -1);
     power_off_sequence(EndKind::Reboot);
     run_shell("reboot -f");
     return 0;
@@ -86,7 +90,7 @@ int reboot_sequence()
 
 void service_exit()
 {
-    pending_skip("profile files (dClose)");
+    rdr.dClose(true);
     run_path("umount %s", "/mnt/hda1");
     run_path("touch %s", kShutdownMarker);
     run_path("umount %s", "/mnt/hda3");

@@ -2,9 +2,14 @@
 
 #include "app/globals.h"
 #include "app/pending.h"
+#include "app/screens.h"
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
+#include "files/radar_data.h"
+#include "gui/input.h"
+#include "gui/key_script.h"
+#include "gui/lang.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
@@ -52,11 +57,11 @@ bool check_system_partition()
 void check_data_partition(bool marker_present)
 {
     if (!marker_present) {
-        pending_message("Monitor was switched off abnormally", "Data disk check is forced", false);
+        mesmode("Monitor was switched off abnormally", "Data disk check is forced", false, -1);
         run_fmt("e2fsck -p -f %s", "/dev/sda1");
     }
     if (run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1") != 0) {
-        pending_message("Error mounting disk hda1 for data files", "All data files will be erased", true);
+        mesmode("Error mounting disk hda1 for data files", "All data files will be erased", false, 0);
         run_fmt("mke2fs %s", "/dev/sda1");
         run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1");
     }
@@ -81,6 +86,9 @@ void set_grid_defaults(int units)
 
 int startup()
 {
+    // The scripted keypad (GPRMON_KEYS), when one is given, feeds keys from here on.
+    start_key_script();
+
     // 1. Globals and mutexes.
     init_globals();
     create_all_mutexes();
@@ -100,7 +108,7 @@ int startup()
     pending_skip("CU error lists (clear_all_err)");
 
     // 5. Language.
-    pending_skip("language table (setLanguage)");
+    setLanguage(1);
 
     // 6. Unit-dependent grid defaults.
     set_grid_defaults(xml_pars.units);
@@ -108,7 +116,8 @@ int startup()
     // 7. Main menu state and the start-up message.
     mode = 34;
     tbuf = nullptr;
-    pending_message("Produced by", "Sorlan AB", false);
+    keyb_wait();
+    mesmode(lngs[55], lngs[56], false, -1, 2, "", true);
 
     // 8. GPS receiver and backlight.
     pending_skip("GPS receiver (gps_Open)");
@@ -118,7 +127,8 @@ int startup()
     check_data_partition(marker_present);
 
     // 10. Headers of the current profile and of the grid project.
-    pending_skip("profile and grid headers (hd_init)");
+    rdr.rd.hd.hd_init();
+    pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
     eth.eth_first_Init();

@@ -82,8 +82,8 @@ int CEthernet::decode_trace(uint32_t body, uint32_t body_len, uint32_t& pos, uin
     const uint32_t width = fmt16 ? 2 : 4;
     const uint32_t x = eep.clipped;
     uint32_t n = eep.samples;
-    if (n > kMaxSamples)
-        n = kMaxSamples;
+    if (n > kMeaMaxSamples)
+        n = kMeaMaxSamples;
     if (body_len < 4)
         return kElemShortTrace;
     uint32_t v = ring_be32(body);

@@ -37,7 +37,7 @@ constexpr int kTraceFlagCount = 1000000;     // restored-trace flags
 constexpr int kCuRingCount = 100;            // answer ring and error ring entries
 constexpr int kAnswerPayload = 80;
 constexpr int kBlockPayload = 512, kBlockHeader = 16, kBlockData = 496;
-constexpr int kMaxSamples = 2048;
+constexpr int kMeaMaxSamples = 2048;
 constexpr int kDefaultAnswerTimeout = 50;    // polls of 2 ms
 constexpr int kNoAnswer = 733;
 constexpr uint8_t kFiller = 0x88;            // ring bytes of blocks that never arrived
@@ -299,7 +299,7 @@ private:
     const uint8_t* cur_frame_ = nullptr;      // frame being decoded
     uint32_t cur_len_ = 0;
     bool cur_udp_ = false;
-    int32_t samples_[kMaxSamples];            // decoded samples of one trace
+    int32_t samples_[kMeaMaxSamples];            // decoded samples of one trace
 };
 
 extern CEthernet eth;
