@@ -12,7 +12,7 @@
 #include <string>
 #include <unistd.h>
 
-CParameters prm;
+alignas(16) CParameters prm;
 
 namespace {
 

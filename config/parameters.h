@@ -90,4 +90,7 @@ static_assert(offsetof(CParameters, udp_mode) == 134, "parameter store layout");
 static_assert(offsetof(CParameters, country_code) == 139, "parameter store layout");
 static_assert(offsetof(CParameters, last_block) == 143, "parameter store layout");
 
-extern CParameters prm;
+// The record is packed, so some fields sit at unaligned offsets (reserved_counter at 110,
+// last_block at 143): read them by value; do not bind references or pointers to them.
+// The global itself is aligned so that the aligned fields stay aligned.
+alignas(16) extern CParameters prm;

@@ -12,7 +12,7 @@
 
 namespace {
 
-class TempDir : public ::testing::Test {
+class XmlWriterFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -76,7 +76,7 @@ TEST(XmlWriter, escapes_and_rereads_awkward_attribute_values_and_texts)
     EXPECT_STREQ(back.getText(), awkward);
 }
 
-TEST_F(TempDir, a_declaration_node_is_written_after_the_utf8_mark_only)
+TEST_F(XmlWriterFile, a_declaration_node_is_written_after_the_utf8_mark_only)
 {
     std::string p = path("s.xml");
     ASSERT_EQ(declaration_with_body().writeToFile(p.c_str(), nullptr, 1), eXMLErrorNone);
@@ -87,7 +87,7 @@ TEST_F(TempDir, a_declaration_node_is_written_after_the_utf8_mark_only)
     EXPECT_FALSE(file_exists(p + ".new"));
 }
 
-TEST_F(TempDir, a_plain_element_gets_a_utf8_declaration_line)
+TEST_F(XmlWriterFile, a_plain_element_gets_a_utf8_declaration_line)
 {
     std::string p = path("e.xml");
     XMLNode t = XMLNode::createXMLTopNode("t");
@@ -95,7 +95,7 @@ TEST_F(TempDir, a_plain_element_gets_a_utf8_declaration_line)
     EXPECT_EQ(read_file(p), "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<t/>\n");
 }
 
-TEST_F(TempDir, parsing_and_writing_again_reproduces_the_file)
+TEST_F(XmlWriterFile, parsing_and_writing_again_reproduces_the_file)
 {
     std::string a = path("a.xml"), b = path("b.xml");
     ASSERT_EQ(declaration_with_body().writeToFile(a.c_str()), eXMLErrorNone);
@@ -106,7 +106,7 @@ TEST_F(TempDir, parsing_and_writing_again_reproduces_the_file)
     EXPECT_EQ(read_file(a), read_file(b));
 }
 
-TEST_F(TempDir, a_failed_write_keeps_the_old_file_and_reports_it)
+TEST_F(XmlWriterFile, a_failed_write_keeps_the_old_file_and_reports_it)
 {
     std::string p = path("keep.xml");
     XMLNode t = XMLNode::createXMLTopNode("old");
