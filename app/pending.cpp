@@ -14,28 +14,9 @@ void pending_skip(const char* what)
         printf("%s: not built yet, skipped\n", what);
 }
 
-unsigned pending_unit_number()
+void pending_link_word_a(unsigned)
 {
-    pending_skip("parameter store (unit number)");
-    return 1;
-}
-
-int pending_wifi_channel()
-{
-    pending_skip("parameter store (WiFi channel)");
-    return 1;
-}
-
-int pending_backlight_level()
-{
-    pending_skip("XML parameter file (backlight level)");
-    return 100;
-}
-
-int pending_units()
-{
-    pending_skip("XML parameter file (units)");
-    return 1;
+    pending_skip("CU link (link word A from the unit number)");
 }
 
 void pending_backlight(unsigned char)
@@ -43,7 +24,39 @@ void pending_backlight(unsigned char)
     pending_skip("power controller (backlight)");
 }
 
-void pending_message(const char* title, const char* text, bool wait_key)
+
+CuIdentity pending_cu_identity()
 {
-    printf("[message%s] %s / %s\n", wait_key ? ", key" : "", title, text);
+    pending_skip("CU identity and versions");
+    return CuIdentity{};
+}
+
+int pending_battery_level()
+{
+    pending_skip("power controller (battery level)");
+    return 1000;
+}
+
+int pending_parport_status()
+{
+    pending_skip("parallel port (status line)");
+    return 0;
+}
+
+const char* pending_soil_velocity_text()
+{
+    pending_skip("antenna parameter block (soil velocity)");
+    return "";
+}
+
+int pending_gps_qi()
+{
+    pending_skip("GPS reader (gps_qi)");
+    return 0;
+}
+
+int pending_gps_synctime()
+{
+    pending_skip("GPS reader (gps_synctime)");
+    return 0;
 }

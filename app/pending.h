@@ -10,16 +10,26 @@
 // Prints "<what>: not built yet, skipped" the first time it is called for `what`.
 void pending_skip(const char* what);
 
-// Parameter store: monitor number (default 1) and WiFi channel (default 1).
-unsigned pending_unit_number();
-int pending_wifi_channel();
-
-// XML parameter file: configured backlight level and units (1 = SI).
-int pending_backlight_level();
-int pending_units();
+// CU link: the unit number goes into link word A of every command frame.
+void pending_link_word_a(unsigned unit_number);
 
 // Power controller: one backlight request.
 void pending_backlight(unsigned char level);
 
-// Message box: shows a two-line message (printed until the GUI exists).
-void pending_message(const char* title, const char* text, bool wait_key);
+// CU command layer: identity word and the three version numbers shown in dialog headings.
+struct CuIdentity {
+    unsigned id_word = 0, version1 = 0;
+    int version2 = 0, version3 = 0;
+};
+CuIdentity pending_cu_identity();
+
+// Power controller and parallel port: battery level (0..1000) and status line 1.
+int pending_battery_level();
+int pending_parport_status();
+
+// Antenna parameter block: soil velocity text.
+const char* pending_soil_velocity_text();
+
+// GPS reader: fix quality gps_qi (-1 = no GPS data) and gps_synctime of the last fix.
+int pending_gps_qi();
+int pending_gps_synctime();

@@ -4,6 +4,9 @@
 #include "app/pending.h"
 #include "app/startup.h"
 #include "app/utilities.h"
+#include "config/xml_pars.h"
+#include "files/radar_data.h"
+#include "gui/input.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -44,10 +47,12 @@ void unmount_and_mark()
 int power_off_sequence(EndKind kind)
 {
     // Profile files, projects, missed-trace state and user settings first.
-    pending_skip("profile files (a_write, dClose)");
+    if (rdr.rd.hd.last_trace > 0)
+        rdr.rd.hd.a_write();
+    rdr.dClose(true);
     pending_skip("Plavik project stop");
     pending_skip("missed-trace state (mt_CreateFiles)");
-    pending_skip("XML parameter file (write_xml_tree)");
+    xml_pars.write_xml_tree();
 
     // Then the threads: timer, acquisition, receiving.
     remove_timer();
@@ -74,9 +79,17 @@ int power_off_sequence(EndKind kind)
     return 0;
 }
 
+int reboot_sequence()
+{
+    mesmode("Rebooting", "", false, -1);
+    power_off_sequence(EndKind::Reboot);
+    run_shell("reboot -f");
+    return 0;
+}
+
 void service_exit()
 {
-    pending_skip("profile files (dClose)");
+    rdr.dClose(true);
     run_path("umount %s", "/mnt/hda1");
     run_path("touch %s", kShutdownMarker);
     run_path("umount %s", "/mnt/hda3");

@@ -9,6 +9,10 @@ enum class EndKind {
 // Runs the power-off sequence in its fixed order (see shutdown.cpp). Returns 0.
 int power_off_sequence(EndKind kind);
 
+// Reboot requested by a system screen (-333): "Rebooting", the power-off sequence without
+// switching the CU or the power controller off, then "reboot -f". Returns 0.
+int reboot_sequence();
+
 // Service exit: the device stays on and the CU is not switched off. Exits with status 0.
 [[noreturn]] void service_exit();
 

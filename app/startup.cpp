@@ -2,7 +2,14 @@
 
 #include "app/globals.h"
 #include "app/pending.h"
+#include "app/screens.h"
 #include "app/utilities.h"
+#include "config/parameters.h"
+#include "config/xml_pars.h"
+#include "files/radar_data.h"
+#include "gui/input.h"
+#include "gui/key_script.h"
+#include "gui/lang.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -49,11 +56,11 @@ bool check_system_partition()
 void check_data_partition(bool marker_present)
 {
     if (!marker_present) {
-        pending_message("Monitor was switched off abnormally", "Data disk check is forced", false);
+        mesmode("Monitor was switched off abnormally", "Data disk check is forced", false, -1);
         run_fmt("e2fsck -p -f %s", "/dev/sda1");
     }
     if (run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1") != 0) {
-        pending_message("Error mounting disk hda1 for data files", "All data files will be erased", true);
+        mesmode("Error mounting disk hda1 for data files", "All data files will be erased", false, 0);
         run_fmt("mke2fs %s", "/dev/sda1");
         run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1");
     }
@@ -78,6 +85,9 @@ void set_grid_defaults(int units)
 
 int startup()
 {
+    // The scripted keypad (GPRMON_KEYS), when one is given, feeds keys from here on.
+    start_key_script();
+
     // 1. Globals and mutexes.
     init_globals();
     create_all_mutexes();
@@ -87,24 +97,26 @@ int startup()
 
     // 3. Configuration.
     pending_skip("link receive buffers (init_buffers)");
-    pending_skip("antenna parameter block (CEEP::Init, load_parameters, pload_l_a)");
-    pending_skip("XML parameter file (read_xml_tree)");
-    pending_skip("parameter store (p_read)");
+    pending_skip("antenna parameter block (CEEP::Init)");
+    xml_pars.read_xml_tree();
+    pending_skip("antenna parameter block (load_parameters, pload_l_a)");
+    prm.p_read();
 
     // 4. Local devices.
     pending_skip("power controller and parallel port (pic.Open, parport.Open)");
     pending_skip("CU error lists (clear_all_err)");
 
     // 5. Language.
-    pending_skip("language table (setLanguage)");
+    setLanguage(1);
 
     // 6. Unit-dependent grid defaults.
-    set_grid_defaults(pending_units());
+    set_grid_defaults(xml_pars.units);
 
     // 7. Main menu state and the start-up message.
     mode = 34;
     tbuf = nullptr;
-    pending_message("Produced by", "Sorlan AB", false);
+    keyb_wait();
+    mesmode(lngs[55], lngs[56], false, -1, 2, "", true);
 
     // 8. GPS receiver and backlight.
     pending_skip("GPS receiver (gps_Open)");
@@ -114,7 +126,8 @@ int startup()
     check_data_partition(marker_present);
 
     // 10. Headers of the current profile and of the grid project.
-    pending_skip("profile and grid headers (hd_init)");
+    rdr.rd.hd.hd_init();
+    pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
     pending_skip("CU link (eth_first_Init)");

@@ -2,6 +2,8 @@
 
 #include "app/globals.h"
 #include "app/pending.h"
+#include "config/parameters.h"
+#include "config/xml_pars.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -83,7 +85,7 @@ void blight_sw(int from, int to)
 
 int configured_backlight()
 {
-    int l = pending_backlight_level();
+    int l = xml_pars.backlighter_level;
     if (l < 20)
         l = 20;
     if (l > 100)
@@ -141,7 +143,7 @@ int create_hostapd()
         FILE* f = fopen(conf.c_str(), "w");
         if (!f)
             return -1;
-        write_hostapd_lines(f, pending_unit_number(), pending_wifi_channel());
+        write_hostapd_lines(f, prm.unit_number, prm.wifi_channel);
         fclose(f);
     }
     std::string conf = host_path("/etc/hostapd/hostapd.conf");

@@ -57,10 +57,30 @@ public:
     uint8_t unused2;
     uint32_t last_block;
 
+    static constexpr size_t kImageSize = 147;
+
     CParameters(); // the defaults of the record
+
+    // Loads the record from /mnt/hda2/root/pars (mounting /dev/sda2 for the access, under
+    // lock_dw), then forces the after-loading values and hands unit_number to the CU link.
+    // A missing file leaves the record as it was; a short file overwrites only the bytes it
+    // holds; bytes beyond the 147 are ignored.
     void p_read();
-    void p_write();
+    // Stores the record (under lock_dw, mounting /dev/sda2). The file is replaced whole: an
+    // interrupted write leaves the previous file. Returns 0, or -1/-2 when it failed (the
+    // operator is not told; the next start uses the previous file).
+    int p_write();
+
+    // The values that never survive a restart: language 0, no test upgrade, UDP mode on,
+    // WiFi link off, no missed-block restoring or requesting.
+    void after_loading();
+
+    // The stored image, little-endian whatever the host.
+    void to_image(uint8_t out[kImageSize]) const;
+    void from_image(const uint8_t in[kImageSize]);
 };
+
+constexpr const char* kParsPath = "/mnt/hda2/root/pars";
 #pragma pack(pop)
 
 static_assert(sizeof(CParameters) == 147, "the parameter store is a 147-byte image");
@@ -70,4 +90,7 @@ static_assert(offsetof(CParameters, udp_mode) == 134, "parameter store layout");
 static_assert(offsetof(CParameters, country_code) == 139, "parameter store layout");
 static_assert(offsetof(CParameters, last_block) == 143, "parameter store layout");
 
-extern CParameters prm;
+// The record is packed, so some fields sit at unaligned offsets (reserved_counter at 110,
+// last_block at 143): read them by value; do not bind references or pointers to them.
+// The global itself is aligned so that the aligned fields stay aligned.
+alignas(16) extern CParameters prm;

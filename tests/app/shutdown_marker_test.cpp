@@ -4,7 +4,11 @@
 #include "app/startup.h"
 #include "support/sandbox.h"
 
+#include <SDL/SDL.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -66,7 +70,20 @@ TEST(ShutdownMarker, unmountable_data_partition_is_remade)
 {
     Sandbox sb;
     ASSERT_EQ(system(("touch " + sb.path("/dev/sda1/old.rd7") + " " + sb.root() + "/sim/sda1.unmountable").c_str()), 0);
+    // The warning waits for a key before the partition is erased: an operator presses Enter.
+    std::atomic<bool> done{false};
+    std::thread operator_hand([&] {
+        while (!done) {
+            SDL_Event e{};
+            e.type = SDL_KEYDOWN;
+            e.key.keysym.sym = SDLK_RETURN;
+            SDL_PushEvent(&e);
+            SDL_Delay(50);
+        }
+    });
     check_data_partition(true);
+    done = true;
+    operator_hand.join();
     EXPECT_NE(sb.standins_log().find("mke2fs " + sb.path("/dev/sda1")), std::string::npos);
     EXPECT_FALSE(file_exists(sb.path("/dev/sda1/old.rd7")));
     EXPECT_TRUE(file_exists(sb.path("/mnt/hda1/GPS")));
@@ -95,4 +112,15 @@ TEST(ShutdownMarker, orderly_end_writes_the_marker_after_unmounting_the_data_par
 
     // The next start finds the marker and skips the check.
     EXPECT_TRUE(check_system_partition());
+}
+
+TEST(ShutdownMarker, reboot_leaves_the_marker_and_asks_for_reboot_without_powering_off)
+{
+    Sandbox sb;
+    init_globals();
+    ASSERT_TRUE(create_all_mutexes());
+    check_data_partition(check_system_partition());
+    EXPECT_EQ(reboot_sequence(), 0);
+    EXPECT_TRUE(file_exists(sb.path("/dev/sda3/hda1_ok")));
+    EXPECT_NE(read_file(sb.root() + "/sim/reboot-requested").find("reboot -f"), std::string::npos);
 }

@@ -1,0 +1,62 @@
+// The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
+#include "app/globals.h"
+#include "app/pending.h"
+#include "app/screens.h"
+#include "cu/eep.h"
+#include "gui/button.h"
+#include "gui/indicators.h"
+#include "gui/input.h"
+#include "gui/rows.h"
+#include "gui/screen_table.h"
+
+#include <SDL/SDL.h>
+
+namespace {
+
+void reset_wheel()
+{
+    // SetWheelPos(wheel, 0, 0) of the CU command layer.
+    pending_skip("CU command layer (SetWheelPos)");
+}
+
+} // namespace
+
+void position_check_screen()
+{
+    using namespace poscheck;
+    mode = 35;
+    tbuf = nullptr;
+    curbutton[35] = kReset;
+    uint8_t saved_trigger = eep.trig_code;
+    eep.trig_code = 0; // wheel
+    reset_wheel();
+
+    CButton* buttons[kLastButton + 1];
+    mS.DrawObjs(35);
+    Init_All_Buttons(buttons);
+    mS.Draw();
+    mS.DrawObjs(35);
+    curbut = curbutton[35];
+    curbutDraw();
+    for (;;) {
+        if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
+            bat->nDraw(false, pending_battery_level(), pending_parport_status());
+        // gps_pos_show(21) and wheel_pos_show(22) of the measurement screens.
+        pending_skip("position texts (gps_pos_show, wheel_pos_show)");
+        int r = press_but_and_slid();
+        if (r == -1) {
+            SDL_Delay(10);
+            continue;
+        }
+        if (r >= kFirstButton && r <= kLastButton)
+            curbutton[35] = uint16_t(r);
+        if (r == kReset) {
+            reset_wheel();
+            if (buttons[kReset])
+                buttons[kReset]->Release();
+        } else if (r == kBack) {
+            break;
+        }
+    }
+    eep.trig_code = saved_trigger;
+}

@@ -1,0 +1,94 @@
+// The quit box (screen 41).
+#include "app/globals.h"
+#include "app/screens.h"
+#include "app/shutdown.h"
+#include "app/utilities.h"
+#include "config/parameters.h"
+#include "gui/button.h"
+#include "gui/input.h"
+#include "gui/rows.h"
+#include "gui/screen_table.h"
+#include "gui/service_keys.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A service date is packed as year * 65536 + month * 256 + day; 0 hides its line.
+void set_date_line(int slot, uint32_t date)
+{
+    auto* t = mS.at<CSDLText>(41, slot);
+    if (!t)
+        return;
+    t->visible = date != 0;
+    char buf[32];
+    snprintf(buf, sizeof buf, "%4d-%02d-%02d", int(date >> 16), int((date >> 8) & 0xFF), int(date & 0xFF));
+    t->SetText(buf);
+}
+
+} // namespace
+
+int mesmode_Quit()
+{
+    using namespace quitbox;
+    int old_mode = mode, old_curbut = curbut;
+    CSDLObject* saved[kSlots];
+    memcpy(saved, mS.obj[0], sizeof saved);
+
+    mode = 41;
+    curbut = kYes;
+    set_date_line(kDate1, prm.date1);
+    set_date_line(kDate2, prm.date2);
+    if (auto* f = mS.at<CSDLText>(41, kFooter)) {
+        char id[64], buf[160];
+        cu_identity_text(id, sizeof id);
+        snprintf(buf, sizeof buf, "%s%s", mS.prg_title, id);
+        f->SetText(buf);
+    }
+    CButton* buttons[kLastButton + 1];
+    mS.DrawObjs(41); // row 0 first, so that the buttons are collected from it
+    Init_All_Buttons(buttons);
+    mS.Draw();
+    mS.DrawObjs(41);
+    curbutDraw();
+    password1.clearbuff();
+
+    int result = 0;
+    SDL_Event e;
+    for (;;) {
+        check_termination();
+        if (!gui_poll_event(&e)) {
+            SDL_Delay(10);
+            continue;
+        }
+        if (e.type != SDL_KEYDOWN || !keypressed(e.type))
+            continue;
+        int key = e.key.keysym.sym;
+        int old = curbut;
+        if (key == SDLK_RIGHT)
+            curbut = fnextb(curbut, -1);
+        else if (key == SDLK_LEFT)
+            curbut = fnextb(curbut, 1);
+        if (curbut != old)
+            curbutDraw();
+        if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
+            if (buttons[curbut])
+                buttons[curbut]->Press();
+            result = curbut;
+            break;
+        }
+        int code = dialog_service_key(key);
+        if (code == kServiceExitCode)
+            service_exit();
+        if (code) {
+            result = code;
+            break;
+        }
+    }
+    // Slots 0..40 of the screen that called the box come back into the current row.
+    memcpy(mS.obj[0], saved, sizeof saved);
+    mode = old_mode;
+    curbut = old_curbut;
+    return result;
+}

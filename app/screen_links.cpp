@@ -1,0 +1,35 @@
+// Links from the menus to the screens of other subsystems. Each screen's subsystem replaces
+// the body of its function here with the call of its screen.
+#include "app/globals.h"
+#include "app/screens.h"
+#include "gui/input.h"
+
+namespace {
+
+int not_available(const char* name)
+{
+    mesmode(name, "This screen is not available yet", true, 0);
+    return 34;
+}
+
+} // namespace
+
+int screen_pre_meas() { return not_available("2D Project"); }
+int screen_grid_new_proj() { return not_available("3D Grid Project"); }
+int screen_plavik() { return not_available("Plavik Project"); }
+int screen_files() { return not_available("Work With Files"); }
+int screen_sys_pars_level_0() { return not_available("System settings"); }
+int screen_sys_pars_level_1_1() { return not_available("Service settings, level 1"); }
+int screen_sys_pars_level_2() { return not_available("Service settings, level 2"); }
+int screen_sys_pars_level_3() { return not_available("Service settings, level 3"); }
+
+int open_service_screen(int code)
+{
+    switch (code) {
+    case 10: return screen_sys_pars_level_0();
+    case 24: return screen_sys_pars_level_1_1();
+    case 22: return screen_sys_pars_level_2();
+    case 25: return screen_sys_pars_level_3();
+    default: return 34;
+    }
+}

@@ -1,0 +1,41 @@
+// Screens and screen helpers of the application core that run on the screen table:
+// the quit box, the CU check, the language switch, the position check screen, the status
+// texts and the trace-interval slider, and the links to screens of other subsystems.
+#pragma once
+
+class CButton;
+
+// Quit box (screen 41): 2 = quit and power off, another button = back, or a service code
+// 10, 24, 22, 25. The exit sequence leaves the program (service exit).
+int mesmode_Quit();
+
+// 0 when the CU is on; otherwise waits: -1 the CU came up, 34 Enter (back to the menu),
+// or a service code 10, 24, 22, 25.
+int check_CU_ON();
+
+// Applies the parameter store's language index; non-zero: rebuilds the language table and
+// every screen object, zero: only waits 200 ms.
+void setLanguage(int rebuild);
+
+// Position check screen (screen 35).
+void position_check_screen();
+
+// Soil velocity, antenna name and current file name into the status texts of the current
+// screen (slots status::kSoil, kAntenna, kFile of gui/rows.h).
+void eep_textinfo();
+
+// Turns the trace-interval slider into a time (time_mode != 0) or a distance slider.
+void set_point_dist(CButton* slider, short time_mode);
+
+// Screens of other subsystems, reached from the menus through one function each. Until a
+// screen exists its function shows "This screen is not available yet" and returns 34.
+int screen_pre_meas();            // 2D project (mode_02_pre_meas)
+int screen_grid_new_proj();       // 3D grid project (mode_23_grid_new_proj)
+int screen_plavik();              // Plavik project (mode_21_PV_screen_1)
+int screen_files();               // file manager (mode_06_files)
+int screen_sys_pars_level_0();    // system menu (mode_10_sys_pars_level_0); -333 = reboot
+int screen_sys_pars_level_1_1();  // service level 1 (mode_40_sys_pars_level_1_1)
+int screen_sys_pars_level_2();    // service level 2 (mode_22_sys_pars_level_2)
+int screen_sys_pars_level_3();    // service level 3 (mode_25_sys_pars_level_3)
+// Opens the screen of a dialog's service code (10, 24, 22, 25); returns its result.
+int open_service_screen(int code);

@@ -1,0 +1,125 @@
+#include "files/gps_log.h"
+
+#include "app/globals.h"
+#include "app/pending.h"
+#include "files/disk.h"
+#include "files/keylines.h"
+#include "platform/host_paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+void gps_fix_snapshot(GpsFix* fix)
+{
+    MutexLock lock(lock3);
+    copy_text(fix->time, sizeof fix->time, f_time);
+    copy_text(fix->lat, sizeof fix->lat, f_lat);
+    copy_text(fix->lon, sizeof fix->lon, f_lon);
+    copy_text(fix->alt, sizeof fix->alt, f_alt);
+    fix->lat_ch = f_lat_ch;
+    fix->lon_ch = f_lon_ch;
+    fix->alt_ch = f_alt_ch;
+    fix->quality = pending_gps_qi();
+    fix->synctime = pending_gps_synctime();
+}
+
+CGPS_Set::~CGPS_Set() { gps_Close(); }
+
+int CGPS_Set::gps_Create(int mode)
+{
+    gps_Close();
+    if (mode == 0) {
+        stream = fopen(host_path(path).c_str(), "wb");
+        return stream ? 0 : 1;
+    }
+    std::string base = std::string(kDataDir) + test_name;
+    stream = fopen(host_path((base + ".crn").c_str()).c_str(), "wb");
+    if (!stream)
+        return 1;
+    test_log = 1;
+    raw_fd = open(host_path((base + ".kbn").c_str()).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    return raw_fd < 0 ? 3 : 0;
+}
+
+int CGPS_Set::gps_COpen()
+{
+    gps_Close();
+    stream = fopen(host_path(path).c_str(), "a+b");
+    return stream ? 0 : 5;
+}
+
+void CGPS_Set::gps_Close()
+{
+    if (stream) {
+        fclose(stream);
+        stream = nullptr;
+    }
+    if (raw_fd >= 0) {
+        close(raw_fd);
+        raw_fd = -1;
+    }
+    test_log = 0;
+}
+
+int CGPS_Set::gps_add_pos(int trace, const char* date_text)
+{
+    if (!new_fix.load())
+        return 0;
+    GpsFix fix;
+    gps_fix_snapshot(&fix);
+    return gps_add_pos(trace, date_text, fix);
+}
+
+int CGPS_Set::gps_add_pos(int trace, const char* date_text, const GpsFix& fix)
+{
+    if (!new_fix.load() || !fix.lat[0])
+        return 0;
+    int t = get_sync_trace(fix.synctime, trace);
+    MutexLock lock(lock_dw);
+    int written = -1;
+    if (stream) {
+        written = fprintf(stream, "%d\t%s\t%s\t%s\t%c\t%s\t%c\t%s\t%c\t%d\r\n", t, date_text ? date_text : "",
+                          fix.time, fix.lat, fix.lat_ch, fix.lon, fix.lon_ch, fix.alt, fix.alt_ch, fix.quality);
+        if (fflush(stream) != 0)
+            written = -1;
+    }
+    new_fix = 0;
+    return written < 6 ? 6 : 0;
+}
+
+int CGPS_Set::gps_add_test_pos(const char* date_text, const char* clock_text, const char* time,
+                               const char* lat, char lat_ch, const char* lon, char lon_ch,
+                               const char* alt, char alt_ch, const char* hdop, int quality)
+{
+    auto s = [](const char* p) { return p ? p : ""; };
+    MutexLock lock(lock_dw);
+    int written = -1;
+    if (stream) {
+        written = fprintf(stream, "%s\t%s\t%s\t%s\t%c\t%s\t%c\t%s\t%c\t%s\t%d\r\n", s(date_text), s(clock_text),
+                          s(time), s(lat), lat_ch, s(lon), lon_ch, s(alt), alt_ch, s(hdop), quality);
+        if (fflush(stream) != 0)
+            written = -1;
+    }
+    new_fix = 0;
+    return written < 6 ? 6 : 0;
+}
+
+int CGPS_Set::gps_add_raw(const void* data, size_t len)
+{
+    MutexLock lock(lock_dw);
+    if (raw_fd < 0)
+        return 6;
+    const char* p = static_cast<const char*>(data);
+    while (len) {
+        ssize_t w = write(raw_fd, p, len);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return 6;
+        p += w;
+        len -= (size_t)w;
+    }
+    return 0;
+}

@@ -1,0 +1,206 @@
+#include "gui/input.h"
+
+#include "app/globals.h"
+#include "app/shutdown.h"
+#include "app/termination.h"
+#include "app/utilities.h"
+#include "gui/button.h"
+#include "gui/key_script.h"
+#include "gui/lang.h"
+#include "gui/screen_table.h"
+
+SDL_Event event;
+int the_button_is_pressed = 0;
+int tbuf_was_pressed = 0;
+int pp_mode = 0;
+int prof_posi = 0;
+bool drawF = false;
+bool b_lev1 = false, b_lev2 = false;
+
+namespace {
+
+CSDLObject* slot_obj(int s)
+{
+    if (s < 0 || s >= kSlots)
+        return nullptr;
+    return mS.obj[0][s];
+}
+
+bool focusable(int s)
+{
+    CSDLObject* o = slot_obj(s);
+    return o && o->visible;
+}
+
+CButton* button_at(int s)
+{
+    if (s < kFirstButton || s > kLastButton)
+        return nullptr;
+    return dynamic_cast<CButton*>(slot_obj(s));
+}
+
+// The radargram's share of focus and keys (slot 39: its scroll bars) belongs to the
+// radargram buffer of the profile screens; no screen built so far has one (tbuf is null).
+bool radargram_takes_focus() { return tbuf != nullptr && false; }
+
+} // namespace
+
+void check_termination()
+{
+    if (termination_requested())
+        terminate_by_signal();
+}
+
+int gui_poll_event(SDL_Event* e)
+{
+    while (SDL_PollEvent(e)) {
+        if (e->type == SDL_QUIT) {
+            request_termination();
+            continue;
+        }
+        if (handle_script_event(*e))
+            continue;
+        return 1;
+    }
+    return 0;
+}
+
+void Init_All_Buttons(CButton** buttons)
+{
+    for (int s = 0; s <= kLastButton; s++)
+        buttons[s] = nullptr;
+    for (int s = kFirstButton; s <= kLastButton; s++) {
+        CButton* b = button_at(s);
+        buttons[s] = b;
+        if (b) {
+            b->pressed = 0;
+            b->selected = 0;
+        }
+    }
+}
+
+void curbutDraw()
+{
+    for (int s = kFirstButton; s <= kLastButton; s++) {
+        CButton* b = button_at(s);
+        if (b && b->visible && s != curbut)
+            b->setUsual();
+    }
+    CButton* cur = button_at(curbut);
+    if (cur && cur->visible)
+        cur->setSelected();
+}
+
+int fnextb(int current, int direction)
+{
+    if (direction > 0) {
+        for (int s = current + 1; s <= kLastButton; s++)
+            if (focusable(s))
+                return s;
+        if (radargram_takes_focus())
+            return kSlotRadargram;
+        for (int s = kFirstButton; s <= kLastButton; s++)
+            if (focusable(s))
+                return s;
+    } else {
+        int from = current > kLastButton + 1 ? kLastButton + 1 : current;
+        for (int s = from - 1; s >= kFirstButton; s--)
+            if (focusable(s))
+                return s;
+        if (radargram_takes_focus())
+            return kSlotRadargram;
+        for (int s = kLastButton; s >= kFirstButton; s--)
+            if (focusable(s))
+                return s;
+    }
+    return current;
+}
+
+int keyb_wait()
+{
+    int keys = 0;
+    SDL_Event e;
+    while (gui_poll_event(&e))
+        if (e.type == SDL_KEYDOWN)
+            keys++;
+    return keys;
+}
+
+namespace {
+
+// Left/Right on the pressed contrast or time-gain slider of a radargram screen.
+bool slider_key(SDLKey sym, int* result)
+{
+    if (mode < 1 || mode > 3 || (curbut != 9 && curbut != 10))
+        return false;
+    auto* sl = dynamic_cast<CSlider*>(slot_obj(curbut));
+    if (!sl || !sl->pressed || (sym != SDLK_LEFT && sym != SDLK_RIGHT))
+        return false;
+    if (sym == SDLK_LEFT && sl->value > sl->minimum)
+        sl->value -= 1;
+    if (sym == SDLK_RIGHT && sl->value < sl->maximum)
+        sl->value += 1;
+    // The contrast / gain filter values follow with the radargram screens' filters.
+    sl->DrawPosition();
+    drawF = true;
+    *result = sym == SDLK_LEFT ? 100 : 101;
+    return true;
+}
+
+void low_battery_warning()
+{
+    bool l1, l2;
+    {
+        MutexLock lock(lock_b);
+        l1 = b_lev1;
+        l2 = b_lev2;
+        if (l1)
+            b_lev1 = false;
+        else if (l2)
+            b_lev2 = false;
+    }
+    if (l1)
+        mesmode(lngs[42], lngs[43], true, 3, 2, "", true);
+    else if (l2)
+        mesmode(lngs[42], lngs[44], true, 3, 2, "", true);
+}
+
+} // namespace
+
+int press_but_and_slid()
+{
+    check_termination();
+    int result = -1;
+    int old = curbut;
+    if (gui_poll_event(&event)) {
+        if (event.type == SDL_KEYDOWN && keypressed(event.type)) {
+            SDLKey sym = event.key.keysym.sym;
+            if (slider_key(sym, &result)) {
+                // handled
+            } else if (sym == SDLK_LEFT || sym == SDLK_RIGHT) {
+                // Left goes forward, Right backward: the keypad's arrows sit that way round.
+                curbut = fnextb(curbut, sym == SDLK_LEFT ? 1 : -1);
+                result = sym == SDLK_LEFT ? 100 : 101;
+            } else if (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) {
+                if (CButton* b = button_at(curbut)) {
+                    if (b->pressed) {
+                        b->Release();
+                        if (drawF)
+                            drawF = false; // re-processing of the radargram follows it
+                    } else {
+                        b->Press();
+                    }
+                }
+                result = curbut;
+            }
+        }
+    }
+    if (curbut != old) {
+        if (CButton* b = button_at(old))
+            b->setUsual();
+        if (CButton* b = button_at(curbut))
+            b->setSelected();
+    }
+    low_battery_warning();
+    return result;
+}

@@ -1,0 +1,42 @@
+// Builders of the screen table's rows, one file per screen (rows_<screen>.cpp). CMS::Init
+// calls each of them in the order of build_all_rows(); a new screen adds its builder here.
+#pragma once
+
+class CMS;
+
+// Row 9: the message box.
+void rows_message_box(CMS& t);
+namespace msgbox {
+constexpr int kYes = 2, kNo = 3, kCopy = 4, kMove = 5, kCancel = 6;
+constexpr int kHeading = 21, kTitle = 22, kText = 23, kFooter = 24;
+} // namespace msgbox
+
+// Row 34: the main menu.
+void rows_main_menu(CMS& t);
+namespace menu {
+constexpr int k2D = 2, kGrid = 3, kPlavik = 4, kPositioning = 6, kFiles = 7, kShutDown = 8;
+constexpr int kTitle = 19, kCuState = 20, kCuLabel = 21, kLinkFlag = 22, kVersion = 23;
+} // namespace menu
+
+// Row 35: the position check screen.
+void rows_position_check(CMS& t);
+namespace poscheck {
+constexpr int kReset = 3, kBack = 10;
+constexpr int kTitle = 19, kGpsPos = 21, kWheelPos = 22, kHint = 23;
+} // namespace poscheck
+
+// Row 41: the quit box.
+void rows_quit_box(CMS& t);
+namespace quitbox {
+constexpr int kYes = 2, kNo = 3;
+constexpr int kHeading = 19, kDate1 = 20, kDate2 = 21, kQuestion = 22, kFooter = 23;
+} // namespace quitbox
+
+// Every row builder, in order.
+void build_all_rows(CMS& t);
+
+// Status texts of the profile screens (soil velocity, antenna, current file), written by
+// eep_textinfo; a screen that shows them puts CSDLText objects in these slots.
+namespace status {
+constexpr int kSoil = 35, kAntenna = 36, kFile = 37;
+} // namespace status

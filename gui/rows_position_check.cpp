@@ -1,0 +1,23 @@
+// Row 35: the position check screen: GPS position and wheel position, wheel reset, back.
+#include "gui/button.h"
+#include "gui/rows.h"
+#include "gui/screen_table.h"
+
+void rows_position_check(CMS& t)
+{
+    using namespace poscheck;
+    const int row = 35;
+    auto* title = new CSDLText(-1, 84, "Positioning", 40, 0, false, true, 12);
+    title->SetTextColor(255, 255, 153);
+    t.put(row, kTitle, title);
+    t.put(row, kGpsPos, new CSDLText_Dub(200, 220, "GPS position: ", 28, 255, 255, 255, 53, 38, 38,
+                                         "----", 640, false, 11));
+    t.put(row, kWheelPos, new CSDLText_Dub(200, 300, "Wheel position: ", 28, 255, 255, 255, 53, 38,
+                                           38, "0.00", 640, false, 11));
+    t.put(row, kReset, new CButton("", -1, 430, "", 0, 0, "Reset Wheel", -1, -1, 28, 12));
+    t.put(row, kBack, new CButton("", -1, 560, "", 0, 0, "Back", -1, -1, 28, 12));
+    auto* hint = new CSDLText(-1, 720, "Move the antenna to check the wheel and the GPS receiver", 20,
+                              0, false, false, 11);
+    hint->SetTextColor(200, 200, 200);
+    t.put(row, kHint, hint);
+}
