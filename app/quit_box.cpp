@@ -65,6 +65,14 @@ int mesmode_Quit()
         if (e.type != SDL_KEYDOWN || !keypressed(e.type))
             continue;
         int key = e.key.keysym.sym;
+        // Every key reaches the service-key matcher first, so a sequence may end in Enter.
+        int code = dialog_service_key(key);
+        if (code == kServiceExitCode)
+            service_exit();
+        if (code) {
+            result = code;
+            break;
+        }
         int old = curbut;
         if (key == SDLK_RIGHT)
             curbut = fnextb(curbut, -1);
@@ -76,13 +84,6 @@ int mesmode_Quit()
             if (buttons[curbut])
                 buttons[curbut]->Press();
             result = curbut;
-            break;
-        }
-        int code = dialog_service_key(key);
-        if (code == kServiceExitCode)
-            service_exit();
-        if (code) {
-            result = code;
             break;
         }
     }

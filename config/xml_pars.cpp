@@ -190,6 +190,8 @@ void run_path_cmd(const char* fmt, const char* a, const char* b = nullptr)
     run_shell(cmd);
 }
 
+XMLError last_error = eXMLErrorNone; // of the last load_settings (GUI thread only)
+
 void report_parse(const char* tag, const XMLResults& r)
 {
     printf("%s %s\n", tag, XMLNode::getError(r.error));
@@ -320,34 +322,45 @@ void CXML_PARS::Init()
 
 // ---- Reading ---------------------------------------------------------------------------
 
-int CXML_PARS::read_xml_tree()
+namespace {
+
+// Parses one settings file; a document without a <body> is no settings file (error 11).
+XMLNode load_settings(const char* device_path, const char* tag)
 {
     XMLResults r;
+    XMLNode d = XMLNode::parseFile(host_path(device_path).c_str(), nullptr, &r);
+    if (!d.isEmpty() && d.getChildNode("body").isEmpty()) {
+        d = XMLNode();
+        r.error = eXMLErrorFirstTagNotFound;
+    }
+    report_parse(tag, r);
+    last_error = r.error;
+    return d;
+}
+
+} // namespace
+
+int CXML_PARS::read_xml_tree()
+{
     {
         MutexLock g(lock_dw);
         doc.deleteNodeContent();
-        doc = XMLNode::parseFile(host_path(kXmlParsPath).c_str(), nullptr, &r);
-        report_parse("xml1", r);
+        doc = load_settings(kXmlParsPath, "xml1");
         if (doc.isEmpty()) {
             // Language 8 keeps the factory partition mounted for its font.
             bool mounted = prm.language == 8;
             if (!mounted)
                 run_path_cmd("mount %s %s -r", "/dev/sda4", "/mnt/hda4");
-            doc = XMLNode::parseFile(host_path(kXmlParsFactoryPath).c_str(), nullptr, &r);
-            report_parse("xml2", r);
+            doc = load_settings(kXmlParsFactoryPath, "xml2");
             if (!mounted)
                 run_path_cmd("umount %s", "/mnt/hda4");
         }
     }
     if (doc.isEmpty()) {
         Init();
-        return r.error;
+        return last_error;
     }
-    XMLNode body = doc.getChildNode("body");
-    if (body.isEmpty())
-        puts("xml: no body element, settings kept");
-    else
-        read_body(body);
+    read_body(doc.getChildNode("body"));
     return 0;
 }
 

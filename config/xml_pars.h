@@ -122,8 +122,9 @@ public:
     void Init();
 
     // Loads the settings file into the fields: the file on /mnt/hda3, else the factory copy
-    // on /mnt/hda4, else the defaults (Init). Returns 0, or the parser's error code when no
-    // file could be read. A missing key keeps the field's value; a value that is not a
+    // on /mnt/hda4, else the defaults (Init). A file that does not parse or has no <body>
+    // counts as unreadable. Returns 0, or the last error code (the parser's, or 11 for a
+    // missing <body>) when no file could be read. A missing key keeps the field's value; a value that is not a
     // number of the key's type or lies outside its range keeps it too, with a diagnostic.
     int read_xml_tree();
 

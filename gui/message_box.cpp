@@ -70,6 +70,12 @@ int question_loop()
         if (e.type != SDL_KEYDOWN || !keypressed(e.type))
             continue;
         int key = e.key.keysym.sym;
+        // Every key reaches the service-key matcher first, so a sequence may end in Enter.
+        int code = dialog_service_key(key);
+        if (code == kServiceExitCode)
+            service_exit();
+        if (code)
+            return code;
         int old = curbut;
         if (key == SDLK_RIGHT)
             curbut = fnextb(curbut, -1);
@@ -83,11 +89,6 @@ int question_loop()
                     b->Press();
             return curbut;
         }
-        int code = dialog_service_key(key);
-        if (code == kServiceExitCode)
-            service_exit();
-        if (code)
-            return code;
     }
 }
 

@@ -11,8 +11,9 @@ constexpr int kYes = 2, kNo = 3, kCopy = 4, kMove = 5, kCancel = 6;
 constexpr int kHeading = 21, kTitle = 22, kText = 23, kFooter = 24;
 } // namespace msgbox
 
-// Row 34: the main menu.
+// Row 34: the main menu. Its words (0 title, 1-6 buttons, 7 CU caption) per language.
 void rows_main_menu(CMS& t);
+const char* main_menu_word(int lang, int i);
 namespace menu {
 constexpr int k2D = 2, kGrid = 3, kPlavik = 4, kPositioning = 6, kFiles = 7, kShutDown = 8;
 constexpr int kTitle = 19, kCuState = 20, kCuLabel = 21, kLinkFlag = 22, kVersion = 23;

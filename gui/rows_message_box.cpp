@@ -17,8 +17,9 @@ void rows_message_box(CMS& t)
     auto* heading = new CSDLText(-1, 88, "", 22, 0, false, false, 11);
     heading->SetTextColor(200, 200, 200);
     t.put(row, kHeading, heading);
-    t.put(row, kTitle, new CSDLText(-1, 320, "", 28, 0, false, true, 1));
-    t.put(row, kText, new CSDLText(-1, 400, "", 28, 0, false, true, 1));
+    // Title and text take their font type from each call (language or 8-bit text).
+    t.put(row, kTitle, new CSDLText(-1, 320, "", 28, 0, false, true, 10));
+    t.put(row, kText, new CSDLText(-1, 400, "", 28, 0, false, true, 10));
     auto* footer = new CSDLText(-1, 704, lngs[39], 22, 0, false, false, 1);
     footer->SetTextColor(255, 255, 153);
     t.put(row, kFooter, footer);

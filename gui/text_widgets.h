@@ -31,7 +31,8 @@ public:
     void SetTextColor(Uint8 r, Uint8 g, Uint8 b) { text_colour = map_rgb(r, g, b); }
     void SetBkgColor(Uint8 r, Uint8 g, Uint8 b) { bkg_colour = map_rgb(r, g, b); }
     void SetSelColor(Uint8 r, Uint8 g, Uint8 b) { sel_colour = map_rgb(r, g, b); }
-    // Copies a text of this object's kind (language text for font types below 10).
+    // Copies a text of this object's kind (language text for font types below 10: in
+    // Chinese that is 16-bit text, so an 8-bit literal must go through SetText8).
     void SetText(const char* t);
     // Copies plain 8-bit text (widened in Chinese when this object holds language text).
     void SetText8(const char* t);

@@ -412,12 +412,18 @@ TEST_F(XmlPars, from_str_reads_the_indexed_child_and_reports_a_missing_one)
     EXPECT_TRUE(missing);
 }
 
-TEST_F(XmlPars, a_file_without_a_body_keeps_every_setting)
+TEST_F(XmlPars, a_file_without_a_body_is_no_settings_file)
 {
     put_file(main_path(), "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n");
-    x.soil_velocity = 17;
+    put_file(sb.path(kFactory), body_file("<soil_velocity value=\"66\"/>"));
     EXPECT_EQ(x.read_xml_tree(), 0);
-    EXPECT_EQ(x.soil_velocity, 17);
+    EXPECT_EQ(x.soil_velocity, 66);
+    EXPECT_EQ(x.antenna_count, 1); // the factory file has no antenna list
+    put_file(sb.path(kFactory), "<other/>");
+    x.soil_velocity = 17;
+    EXPECT_EQ(x.read_xml_tree(), eXMLErrorFirstTagNotFound);
+    EXPECT_EQ(x.soil_velocity, 100);
+    EXPECT_EQ(x.antenna_count, 5);
 }
 
 TEST_F(XmlPars, a_name_is_never_cut_inside_a_utf8_character)

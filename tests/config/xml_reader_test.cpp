@@ -258,3 +258,14 @@ TEST(XmlModel, a_child_added_at_a_position_precedes_the_child_there)
     EXPECT_EQ(top.createXMLString(0), "<t><a/>txt<b/><c/></t>");
     EXPECT_STREQ(top.getChildNode(1).getName(), "b");
 }
+
+TEST(XmlModel, a_very_deep_tree_is_released_without_deep_recursion)
+{
+    XMLNode top = XMLNode::createXMLTopNode("t");
+    XMLNode n = top;
+    for (int i = 0; i < 100000; i++)
+        n = n.addChild("c");
+    n = XMLNode();
+    top = XMLNode(); // would overflow the stack if released level by level
+    SUCCEED();
+}

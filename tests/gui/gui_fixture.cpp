@@ -1,0 +1,133 @@
+#include "gui_fixture.h"
+
+#include "app/globals.h"
+#include "config/parameters.h"
+#include "gui/input.h"
+#include "gui/lang.h"
+#include "gui/screen_table.h"
+
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+std::mutex log_mutex;
+std::vector<Shown>* log_target = nullptr;
+
+void observe(const char* title, const char* text, int type)
+{
+    std::lock_guard<std::mutex> g(log_mutex);
+    if (log_target)
+        log_target->push_back({title, text, type});
+}
+std::vector<Shown> log_store;
+} // namespace
+
+void gui_reset(int language)
+{
+    init_globals();
+    prm.language = uint8_t(language);
+    lngs.create_M(language);
+    mS.del_objs();
+    mS.Init();
+    mode = 34;
+    curbut = 2;
+    drain_events();
+}
+
+MessageLog::MessageLog()
+{
+    std::lock_guard<std::mutex> g(log_mutex);
+    log_store.clear();
+    log_target = &log_store;
+    mesmode_observer = observe;
+}
+
+MessageLog::~MessageLog()
+{
+    std::lock_guard<std::mutex> g(log_mutex);
+    mesmode_observer = nullptr;
+    log_target = nullptr;
+}
+
+std::vector<Shown> MessageLog::all() const
+{
+    std::lock_guard<std::mutex> g(log_mutex);
+    return log_store;
+}
+
+bool MessageLog::contains(const std::string& title) const
+{
+    for (const Shown& s : all())
+        if (s.title == title)
+            return true;
+    return false;
+}
+
+void push_key(SDLKey k)
+{
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.type = SDL_KEYDOWN;
+    e.key.keysym.sym = k;
+    SDL_PushEvent(&e);
+    e.type = SDL_KEYUP;
+    e.key.type = SDL_KEYUP;
+    SDL_PushEvent(&e);
+}
+
+void drain_events()
+{
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
+}
+
+KeyHand::KeyHand(std::vector<SDLKey> keys, int delay_ms, int gap_ms, bool repeat_enter)
+{
+    t_ = std::thread([this, keys, delay_ms, gap_ms, repeat_enter] {
+        SDL_Delay(Uint32(delay_ms));
+        for (SDLKey k : keys) {
+            if (stop_)
+                return;
+            push_key(k);
+            SDL_Delay(Uint32(gap_ms));
+        }
+        while (repeat_enter && !stop_) {
+            push_key(SDLK_RETURN);
+            SDL_Delay(50);
+        }
+    });
+}
+
+KeyHand::~KeyHand()
+{
+    stop_ = true;
+    t_.join();
+    drain_events();
+}
+
+Px pixel_at(int x, int y)
+{
+    SDL_Surface* s = screen;
+    Uint16 v = static_cast<Uint16*>(s->pixels)[y * (s->pitch / 2) + x];
+    Uint8 r, g, b;
+    SDL_GetRGB(v, s->format, &r, &g, &b);
+    return {r, g, b};
+}
+
+bool is_background(Px p)
+{
+    return std::abs(p.r - 53) < 8 && std::abs(p.g - 38) < 8 && std::abs(p.b - 38) < 8;
+}
+
+bool is_focus_yellow(Px p) { return p.r > 240 && p.g > 240 && p.b < 16; }
+
+int ink_in(int x, int y, int w, int h)
+{
+    int n = 0;
+    for (int j = y; j < y + h; j++)
+        for (int i = x; i < x + w; i++)
+            if (!is_background(pixel_at(i, j)))
+                n++;
+    return n;
+}
