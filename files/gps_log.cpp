@@ -27,15 +27,22 @@ void gps_fix_snapshot(GpsFix* fix)
 
 CGPS_Set::~CGPS_Set() { gps_Close(); }
 
+void CGPS_Set::open_stream(const char* device_path, const char* mode)
+{
+    stream = fopen(host_path(device_path).c_str(), mode);
+    if (stream)
+        setvbuf(stream, buf_, _IOFBF, sizeof buf_);
+}
+
 int CGPS_Set::gps_Create(int mode)
 {
     gps_Close();
     if (mode == 0) {
-        stream = fopen(host_path(path).c_str(), "wb");
+        open_stream(path, "wb");
         return stream ? 0 : 1;
     }
     std::string base = std::string(kDataDir) + test_name;
-    stream = fopen(host_path((base + ".crn").c_str()).c_str(), "wb");
+    open_stream((base + ".crn").c_str(), "wb");
     if (!stream)
         return 1;
     test_log = 1;
@@ -46,7 +53,7 @@ int CGPS_Set::gps_Create(int mode)
 int CGPS_Set::gps_COpen()
 {
     gps_Close();
-    stream = fopen(host_path(path).c_str(), "a+b");
+    open_stream(path, "a+b");
     return stream ? 0 : 5;
 }
 

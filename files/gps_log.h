@@ -61,4 +61,8 @@ public:
     int gps_add_raw(const void* data, size_t len);
     // The trace a fix belongs to: the trace itself.
     int get_sync_trace(int sync_time, int trace) const { return trace; }
+
+private:
+    void open_stream(const char* device_path, const char* mode);
+    char buf_[512]; // the stream's own buffer: no allocation on the acquisition thread
 };

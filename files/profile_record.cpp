@@ -27,14 +27,21 @@ int CRData::p_Create()
     fd = open(host_path(rd7_path).c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return 3;
-    srd = fopen(host_path(srd_path).c_str(), "wb");
+    open_srd("wb");
     if (!srd)
         return 1;
-    setvbuf(srd, nullptr, _IOLBF, 0);
     fputs("#Version: 2\r\n", srd);
     fputs("#CUtime\tWh.pos\tTr.number\tGPS Time(sec)\tGPS Time(ms)\r\n", srd);
     fflush(srd);
     return 0;
+}
+
+// Line-buffered: every line reaches the file as it is written.
+void CRData::open_srd(const char* mode)
+{
+    srd = fopen(host_path(srd_path).c_str(), mode);
+    if (srd)
+        setvbuf(srd, srd_buf_, _IOLBF, sizeof srd_buf_);
 }
 
 int CRData::p_COpen(const char* current_name)
@@ -57,10 +64,9 @@ int CRData::p_COpen(const char* current_name)
         perror("continue: cutting a partial trace");
     lseek(fd, 0, SEEK_END);
     hd.last_trace = shown_traces = prev_meas_traces = (int)count;
-    srd = fopen(host_path(srd_path).c_str(), "a+b");
+    open_srd("a+b");
     if (!srd)
         return 1;
-    setvbuf(srd, nullptr, _IOLBF, 0);
     return 0;
 }
 

@@ -83,5 +83,7 @@ public:
 
 private:
     int write_at(int64_t offset, const int32_t* samples, int n);
+    void open_srd(const char* mode);
     int32_t zero_[kMaxSamples] = {};
+    char srd_buf_[512]; // the stream's own buffer: no allocation on the first line
 };
