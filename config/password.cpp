@@ -8,15 +8,14 @@ namespace {
 
 constexpr int32_t U = SDLK_UP, D = SDLK_DOWN, L = SDLK_LEFT, R = SDLK_RIGHT, E = SDLK_RETURN;
 
-// Long enough and mixed enough never to come up in ordinary use of the screens.
-constexpr int32_t kSeq0[9] = {L, R, L, R, U, D, U, D, E};
-constexpr int32_t kSeq1[22] = {U, U, D, D, L, R, L, R, E, R, L, R, L, D, D, U, U, E, L, L, R, E};
-constexpr int32_t kSeq2[24] = {D, U, D, U, R, L, R, L, E, U, R, D,
-                               L, U, R, D, L, E, R, R, L, L, U, E};
-constexpr int32_t kSeq3[28] = {L, U, R, D, L, U, R, D, E, D, R, U, L, D,
-                               R, U, L, E, U, D, L, R, U, D, L, R, E, E};
-constexpr int32_t kSeq4[27] = {E, L, E, R, E, U, E, D, E, R, U, L, D, R,
-                               U, L, D, E, L, D, R, U, L, D, R, U, E};
+// The main menu feeds only Left and Right into the buffer, so the three sequences that open
+// system screens from there use those two keys alone. The dialogs feed every key but end on
+// Enter, so Enter may only close a sequence. No sequence contains the window of another.
+constexpr int32_t kSeq0[9] = {U, U, D, D, L, R, L, R, E};
+constexpr int32_t kSeq1[22] = {R, L, R, L, L, L, R, L, L, L, L, R, R, L, L, L, R, L, L, L, L, R};
+constexpr int32_t kSeq2[24] = {L, L, L, L, R, R, L, L, R, L, L, L, R, L, L, L, L, R, R, R, R, R, R, R};
+constexpr int32_t kSeq3[28] = {L, L, L, L, R, R, R, R, R, L, L, R, L, R, L, R, R, L, L, R, R, R, R, R, L, L, R, R};
+constexpr int32_t kSeq4[27] = {U, U, L, R, L, R, L, U, R, L, D, U, R, U, D, L, D, D, R, R, R, U, D, R, R, L, E};
 
 struct Sequence {
     const int32_t* keys;

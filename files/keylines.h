@@ -30,6 +30,11 @@ bool key_matches(const char* line, const char* key);
 // key. Types: int, int16_t, float, double, bool (0 or 1 only). Returns true and sets
 // `value` only for a number that fits the type; otherwise `value` is left as it was.
 template <class T> bool ReadTParameter(const char* line, const char* key, T& value);
+template <> bool ReadTParameter<int>(const char* line, const char* key, int& value);
+template <> bool ReadTParameter<int16_t>(const char* line, const char* key, int16_t& value);
+template <> bool ReadTParameter<float>(const char* line, const char* key, float& value);
+template <> bool ReadTParameter<double>(const char* line, const char* key, double& value);
+template <> bool ReadTParameter<bool>(const char* line, const char* key, bool& value);
 
 // Copies the rest of `line` after `key` into out (at most 255 characters and at most
 // out_size - 1); false (out unchanged) when the line does not begin with the key.

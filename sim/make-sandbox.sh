@@ -10,8 +10,9 @@
 #   ROOT/sim              the simulation's own records (commands.log, stand-in logs)
 #   ROOT/sys/class/net    own MAC addresses of the simulated eth0 and wlan0
 #
-# The factory partition (sda4) holds a copy of the settings file and the Chinese font when
-# they are available. Partitions start as freshly made file systems with no marker, as on a
+# The factory partition (sda4) holds the Chinese font (sandbox.d/gui-assets.sh). It holds no
+# factory settings file: the program then starts from its built-in defaults, as a device
+# whose factory copy was lost would. Partitions start as freshly made file systems with no marker, as on a
 # device that has never been shut down.
 set -eu
 root=${1:?usage: make-sandbox.sh ROOT}

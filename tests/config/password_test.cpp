@@ -97,3 +97,20 @@ TEST(Password, a_partial_sequence_and_a_cleared_buffer_do_not_match)
         q.addkey(CPassword::sequence(3)[i]);
     EXPECT_FALSE(q.compas3());
 }
+
+TEST(Password, sequences_can_be_typed_where_they_are_checked)
+{
+    // Levels 1-3 are typed in the main menu, which feeds only Left and Right.
+    for (int w = 1; w <= 3; w++) {
+        const int32_t* s = CPassword::sequence(w);
+        for (size_t i = 0; i < CPassword::sequence_length(w); i++)
+            EXPECT_TRUE(s[i] == SDLK_LEFT || s[i] == SDLK_RIGHT) << "window " << w << " key " << i;
+    }
+    // In dialogs Enter ends the dialog: it may only close a sequence.
+    for (int w = 0; w < CPassword::kWindows; w++) {
+        const int32_t* s = CPassword::sequence(w);
+        size_t n = CPassword::sequence_length(w);
+        for (size_t i = 0; i + 1 < n; i++)
+            EXPECT_NE(s[i], SDLK_RETURN) << "window " << w << " key " << i;
+    }
+}
