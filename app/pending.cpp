@@ -43,12 +43,6 @@ int pending_parport_status()
     return 0;
 }
 
-const char* pending_soil_velocity_text()
-{
-    pending_skip("antenna parameter block (soil velocity)");
-    return "";
-}
-
 int pending_gps_qi()
 {
     pending_skip("GPS reader (gps_qi)");
@@ -59,4 +53,11 @@ int pending_gps_synctime()
 {
     pending_skip("GPS reader (gps_synctime)");
     return 0;
+}
+
+int pending_cu_parameters(long* adc_freq, long* clock_freq)
+{
+    pending_skip("CU command layer (ReadParameters)");
+    *adc_freq = *clock_freq = -1;
+    return -1;
 }

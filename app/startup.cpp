@@ -6,6 +6,7 @@
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
+#include "cu/eep.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
@@ -97,14 +98,15 @@ int startup()
 
     // 3. Configuration.
     pending_skip("link receive buffers (init_buffers)");
-    pending_skip("antenna parameter block (CEEP::Init)");
+    eep.Init();
     xml_pars.read_xml_tree();
-    pending_skip("antenna parameter block (load_parameters, pload_l_a)");
+    eep.load_parameters(0, 0);
+    eep.pload_l_a();
     prm.p_read();
 
     // 4. Local devices.
     pending_skip("power controller and parallel port (pic.Open, parport.Open)");
-    pending_skip("CU error lists (clear_all_err)");
+    eep.clear_all_err();
 
     // 5. Language.
     setLanguage(1);
