@@ -10,7 +10,8 @@
 // Prints "<what>: not built yet, skipped" the first time it is called for `what`.
 void pending_skip(const char* what);
 
-// CU link: the unit number goes into link word A of every command frame.
+// CU link: the unit number goes into link word A of every command frame (forwards to
+// CEthernet::set_link_word_a).
 void pending_link_word_a(unsigned unit_number);
 
 // CU command layer: identity word and the three version numbers shown in dialog headings.

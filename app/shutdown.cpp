@@ -10,6 +10,7 @@
 #include "cu/picdrv.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -64,7 +65,7 @@ int power_off_sequence(EndKind kind)
         SDL_WaitThread(mThread, nullptr);
         mThread = nullptr;
     }
-    pending_skip("receiving thread stop");
+    eth.kill_thread(); // the capture stays open for the switch-off command
 
     if (kind == EndKind::PowerOff)
         pending_skip("CU switch-off (Switch_Off_CU)");

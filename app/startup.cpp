@@ -14,6 +14,7 @@
 #include "gui/input.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -100,7 +101,7 @@ int startup()
     bool marker_present = check_system_partition();
 
     // 3. Configuration.
-    pending_skip("link receive buffers (init_buffers)");
+    eth.init_buffers(1);
     eep.Init();
     xml_pars.read_xml_tree();
     eep.load_parameters(0, 0);
@@ -137,7 +138,7 @@ int startup()
     pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
-    pending_skip("CU link (eth_first_Init)");
+    eth.eth_first_Init();
     create_hostapd();
     SDL_Delay(100);
 
