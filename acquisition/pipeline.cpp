@@ -4,6 +4,7 @@
 #include "acquisition/mea_buf.h"
 #include "app/globals.h"
 #include "cu/eep.h"
+#include "cu/navuart_reader.h"
 #include "dsp/acq_filter.h"
 #include "files/radar_data.h"
 #include "link/ethernet.h"
@@ -27,8 +28,6 @@ void trace_counted()
 } // namespace
 
 CGridColumn* grid_column = &idle_grid;
-char cu_gps_text[kCuGpsTextSize];
-bool cu_gps_text_new = false;
 char mea_date_text[16] = "2000-01-01";
 CAcqSink acq_sink;
 
@@ -158,14 +157,13 @@ void CAcqSink::gps_text(const char* text, size_t len)
 {
     if (!eep.gps_enabled || !single_profile())
         return;
-    if (len > kCuGpsTextSize - 1) {
+    if (len > sizeof gps.gps_buf - 1) {
         printf("gps_buf tries to be overflowed! (%d)\n", int(len));
         return;
     }
     MutexLock g(lock_gps);
-    memcpy(cu_gps_text, text, len);
-    cu_gps_text[len] = 0;
-    cu_gps_text_new = true;
+    memcpy(gps.gps_buf, text, len);
+    gps.gps_buf[len] = 0;
 }
 
 void CAcqSink::gps_time(uint32_t seconds, uint16_t ms)

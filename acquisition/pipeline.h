@@ -25,10 +25,6 @@ public:
 };
 extern CGridColumn* grid_column; // never null
 
-// GPS text forwarded by the CU (GPS inside the antenna), for the GPS reader (lock_gps).
-constexpr int kCuGpsTextSize = 4000;
-extern char cu_gps_text[kCuGpsTextSize];
-extern bool cu_gps_text_new;
 // The monitor's date text ("%4d-%02d-%02d") written into the .cor lines; read from the clock
 // at each start.
 extern char mea_date_text[16];
