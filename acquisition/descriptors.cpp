@@ -44,6 +44,15 @@ void record_lost_trace(int32_t last_block)
     eth.mb_write = i + 1 == kMissedCount ? 0 : i + 1;
 }
 
+bool missed_blocks_pending()
+{
+    MutexLock g(lock_mb_buf);
+    for (const CMissedBlock& e : eth.mb_buf)
+        if (e.first != -1)
+            return true;
+    return false;
+}
+
 void reset_descriptors()
 {
     MutexLock g(eth.eth_mtx1);

@@ -24,5 +24,8 @@ void record_lost_trace(int32_t last_block);
 // result when one failed (its flags are set; the rest waits for the stop).
 int consume_descriptors(bool check_overwrite);
 
+// The missed-block table holds an entry (lock_mb_buf).
+bool missed_blocks_pending();
+
 // Forgets every queued descriptor (both indices to 0).
 void reset_descriptors();
