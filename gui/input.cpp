@@ -4,9 +4,12 @@
 #include "app/shutdown.h"
 #include "app/termination.h"
 #include "app/utilities.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
+#include "gui/display_filters.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
+#include "gui/screen_state.h"
 #include "gui/screen_table.h"
 
 SDL_Event event;
@@ -136,15 +139,21 @@ bool slider_key(SDLKey sym, int* result)
     auto* sl = dynamic_cast<CSlider*>(slot_obj(curbut));
     if (!sl || !sl->pressed || (sym != SDLK_LEFT && sym != SDLK_RIGHT))
         return false;
-    if (sym == SDLK_LEFT && sl->value > sl->minimum)
-        sl->value -= 1;
-    if (sym == SDLK_RIGHT && sl->value < sl->maximum)
-        sl->value += 1;
-    // The contrast / gain filter values follow with the radargram screens' filters.
+    float v = sl->value + (sym == SDLK_LEFT ? -1.0f : 1.0f);
+    sl->value = v < sl->minimum ? sl->minimum : v > sl->maximum ? sl->maximum : v;
+    slider_to_filters(curbut, sl->value);
     sl->DrawPosition();
     drawF = true;
     *result = sym == SDLK_LEFT ? 100 : 101;
     return true;
+}
+
+// A slider changed a display setting: the open profile's header files take it over.
+void rewrite_open_header()
+{
+    MutexLock lock(lock_dw);
+    if (rdr.rd.data_open())
+        rdr.rd.hd.h_write();
 }
 
 void low_battery_warning()
@@ -185,9 +194,12 @@ int press_but_and_slid()
                 if (CButton* b = button_at(curbut)) {
                     if (b->pressed) {
                         b->Release();
-                        if (drawF)
-                            drawF = false; // re-processing of the radargram follows it
-                    } else {
+                        if (drawF) {
+                            drawF = false;
+                            rewrite_open_header(); // the profile keeps its display settings
+                        }
+                    } else if (!(curbut == 8 && data_is_migrated)) {
+                        // "Delete Mean Trace" stays as it is while migrated data are shown.
                         b->Press();
                     }
                 }
@@ -200,6 +212,12 @@ int press_but_and_slid()
             b->setUsual();
         if (CButton* b = button_at(curbut))
             b->setSelected();
+    }
+    if (MeasureMode) {
+        // While measuring, keys are not queued up: the screen must keep pace with the traces.
+        SDL_Event e;
+        while (gui_poll_event(&e)) {
+        }
     }
     low_battery_warning();
     return result;
