@@ -1,5 +1,7 @@
 #include "app/pending.h"
 
+#include "link/ethernet.h"
+
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -14,9 +16,9 @@ void pending_skip(const char* what)
         printf("%s: not built yet, skipped\n", what);
 }
 
-void pending_link_word_a(unsigned)
+void pending_link_word_a(unsigned unit_number)
 {
-    pending_skip("CU link (link word A from the unit number)");
+    eth.set_link_word_a(unit_number); // the link has landed; the caller may call it directly
 }
 
 void pending_backlight(unsigned char)
@@ -43,12 +45,6 @@ int pending_parport_status()
     return 0;
 }
 
-const char* pending_soil_velocity_text()
-{
-    pending_skip("antenna parameter block (soil velocity)");
-    return "";
-}
-
 int pending_gps_qi()
 {
     pending_skip("GPS reader (gps_qi)");
@@ -59,4 +55,11 @@ int pending_gps_synctime()
 {
     pending_skip("GPS reader (gps_synctime)");
     return 0;
+}
+
+int pending_cu_parameters(long* adc_freq, long* clock_freq)
+{
+    pending_skip("CU command layer (ReadParameters)");
+    *adc_freq = *clock_freq = -1;
+    return -1;
 }

@@ -10,7 +10,8 @@
 // Prints "<what>: not built yet, skipped" the first time it is called for `what`.
 void pending_skip(const char* what);
 
-// CU link: the unit number goes into link word A of every command frame.
+// CU link: the unit number goes into link word A of every command frame (forwards to
+// CEthernet::set_link_word_a).
 void pending_link_word_a(unsigned unit_number);
 
 // Power controller: one backlight request.
@@ -27,9 +28,10 @@ CuIdentity pending_cu_identity();
 int pending_battery_level();
 int pending_parport_status();
 
-// Antenna parameter block: soil velocity text.
-const char* pending_soil_velocity_text();
-
 // GPS reader: fix quality gps_qi (-1 = no GPS data) and gps_synctime of the last fix.
 int pending_gps_qi();
 int pending_gps_synctime();
+
+// CU command layer: ReadParameters, Get_ADC_Freq and Get_CU_Clock_Freq for the antenna
+// parameter block (result -1 and both frequencies -1 until it exists).
+int pending_cu_parameters(long* adc_freq, long* clock_freq);

@@ -33,7 +33,9 @@ void eep_textinfo()
         if (t->visible)
             t->Draw();
     };
-    set(status::kSoil, lngs[23], pending_soil_velocity_text());
+    char soil[kUnitNameSize];
+    eep.GetSoilVel_HF(soil, sizeof soil);
+    set(status::kSoil, lngs[23], soil);
     set(status::kAntenna, lngs[0], eep.ant_name);
     set(status::kFile, lngs[47], rdr.rd.rd7_name);
 }

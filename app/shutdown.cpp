@@ -7,6 +7,7 @@
 #include "config/xml_pars.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -61,7 +62,7 @@ int power_off_sequence(EndKind kind)
         SDL_WaitThread(mThread, nullptr);
         mThread = nullptr;
     }
-    pending_skip("receiving thread stop");
+    eth.kill_thread(); // the capture stays open for the switch-off command
 
     if (kind == EndKind::PowerOff)
         pending_skip("CU switch-off (Switch_Off_CU)");

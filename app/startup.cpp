@@ -6,10 +6,12 @@
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
+#include "cu/eep.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -96,15 +98,16 @@ int startup()
     bool marker_present = check_system_partition();
 
     // 3. Configuration.
-    pending_skip("link receive buffers (init_buffers)");
-    pending_skip("antenna parameter block (CEEP::Init)");
+    eth.init_buffers(1);
+    eep.Init();
     xml_pars.read_xml_tree();
-    pending_skip("antenna parameter block (load_parameters, pload_l_a)");
+    eep.load_parameters(0, 0);
+    eep.pload_l_a();
     prm.p_read();
 
     // 4. Local devices.
     pending_skip("power controller and parallel port (pic.Open, parport.Open)");
-    pending_skip("CU error lists (clear_all_err)");
+    eep.clear_all_err();
 
     // 5. Language.
     setLanguage(1);
@@ -130,7 +133,7 @@ int startup()
     pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
-    pending_skip("CU link (eth_first_Init)");
+    eth.eth_first_Init();
     create_hostapd();
     SDL_Delay(100);
 

@@ -56,8 +56,8 @@ CEEP::CEEP()
 void CEEP::Init()
 {
     trig_aux = 16;
-    screen_opt1 = 0;
-    screen_opt2 = 0;
+    screen_opt1 = 1;
+    screen_opt2 = 1;
     display_opt = 0;
     power_opt = 11;
     backlight_level = 100;
