@@ -21,11 +21,6 @@ void pending_link_word_a(unsigned unit_number)
     eth.set_link_word_a(unit_number); // the link has landed; the caller may call it directly
 }
 
-void pending_backlight(unsigned char)
-{
-    pending_skip("power controller (backlight)");
-}
-
 
 CuIdentity pending_cu_identity()
 {
@@ -37,12 +32,6 @@ int pending_battery_level()
 {
     pending_skip("power controller (battery level)");
     return 1000;
-}
-
-int pending_parport_status()
-{
-    pending_skip("parallel port (status line)");
-    return 0;
 }
 
 int pending_gps_qi()

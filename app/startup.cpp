@@ -7,6 +7,9 @@
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "cu/navuart_reader.h"
+#include "cu/parport.h"
+#include "cu/picdrv.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
@@ -106,7 +109,9 @@ int startup()
     prm.p_read();
 
     // 4. Local devices.
-    pending_skip("power controller and parallel port (pic.Open, parport.Open)");
+    printf("open pic %d\n", pic.Open());
+    printf("open parport %d\n", parport.Open());
+    parport.ppWrite(0, 0);
     eep.clear_all_err();
 
     // 5. Language.
@@ -122,7 +127,7 @@ int startup()
     mesmode(lngs[55], lngs[56], false, -1, 2, "", true);
 
     // 8. GPS receiver and backlight.
-    pending_skip("GPS receiver (gps_Open)");
+    gps.gps_Open();
     blight_sw(0, configured_backlight());
 
     // 9. Data partition.
