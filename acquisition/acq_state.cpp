@@ -2,12 +2,10 @@
 
 #include "cu/eep.h"
 
-std::atomic<bool> MeasureMode{false};
 std::atomic<bool> inMeasurement{false};
 std::atomic<bool> after_measurement{false};
 std::atomic<bool> cont_meas{false};
 std::atomic<bool> first_trace{true};
-std::atomic<int> ag_autostart{0};
 int triggCond = 1;
 int prevL = 0;
 double prevWP = 0;

@@ -5,6 +5,8 @@
 // value; their meaning is that of plain flags (nothing waits on them but MStop's polls).
 #pragma once
 
+#include "gui/screen_state.h" // MeasureMode and ag_autostart, shared with the screens
+
 #include <atomic>
 #include <cstdint>
 
@@ -13,12 +15,10 @@ constexpr int kMaxCuTraces = 1000000;  // the CU numbers at most this many trace
 constexpr int kBlockDataBytes = 496;   // data bytes of one measurement block
 
 // ---- Measurement state ----
-extern std::atomic<bool> MeasureMode;       // a measurement runs (user view)
 extern std::atomic<bool> inMeasurement;     // Collect is inside its measurement branch
 extern std::atomic<bool> after_measurement; // MStop runs
 extern std::atomic<bool> cont_meas;         // the next MStart continues the current profile
 extern std::atomic<bool> first_trace;       // the next trace is the first of this run
-extern std::atomic<int> ag_autostart;       // 0: the radargram recomputes its gain curve
 extern int triggCond;                       // pulses or ms per trace, at least 1
 extern int prevL;                           // trigger position of the last trace
 extern double prevWP;                       // distance of the last trace
