@@ -640,7 +640,8 @@ void Device::send_block(uint32_t block_no, bool live, uint32_t seq)
     }
     Route r = route_;
     r.udp = true;
-    const size_t len = payload_offset(true) + kBlockPayload + 4;
+    // A block frame ends with the 512-byte payload and a 3-byte trailer (flag, frame number).
+    const size_t len = payload_offset(true) + kBlockPayload + 3;
     Bytes f(len);
     write_cu_head(f.data(), len, r, packet_++, kDataBlock, 0, 0);
     uint8_t* p = &f[payload_offset(true)];
@@ -650,7 +651,8 @@ void Device::send_block(uint32_t block_no, bool live, uint32_t seq)
     put_be16(p + 12, uint16_t(kBlockData - size));
     put_be16(p + 14, ref.part);
     std::memcpy(p + kBlockHead, data, size);
-    write_trailer(f.data(), len, 0, 1, 1);
+    f[len - 3] = 1;
+    put_be16(&f[len - 2], 1);
     finish_frame(f.data(), len, r);
     ++stats_.blocks;
     emit(f, live, seq, ref.part);

@@ -35,11 +35,13 @@ log=/tmp/cusim-veth-$tag.log
 cu_mac=02:c5:00:00:00:01
 cusim_pid=""
 
+status=1
 cleanup() {
     if [ -n "$cusim_pid" ]; then
         kill "$cusim_pid" 2>/dev/null || true
         wait "$cusim_pid" 2>/dev/null || true
     fi
+    [ "$status" != 0 ] || rm -f "$log"   # kept for a look after a failure
     ip netns del "$mon" 2>/dev/null || true
     ip netns del "$cu" 2>/dev/null || true
 }
