@@ -184,7 +184,9 @@ TEST_F(MonitorLink, CommandsAreAnsweredWhereTheCommandLayerReadsThem)
 // the blocks are lost, then the restore with command 212.
 void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& truth_path)
 {
-    ASSERT_EQ(e->SendBroadcast(), 0);
+    ASSERT_EQ(e->SendBroadcast(), 0)
+        << "no discovery answer; over libpcap on Linux a capture opened with a read time-out of 0 "
+           "(no immediate mode) may never hand frames to pcap_next_ex";
     ASSERT_EQ(e->cmd_inject(5, 0xFFFF, 'W', 1), 0);
     ASSERT_EQ(e->cmd_inject(8, 0xFFFF, 1), 0);
     ASSERT_EQ(e->cmd_inject(22, 1, 1), 0);
