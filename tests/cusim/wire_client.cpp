@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -170,6 +171,7 @@ CusimProcess::CusimProcess(const std::vector<std::string>& args)
 {
     pid_ = fork();
     if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);   // never outlive a test that died
         std::vector<char*> argv;
         std::string bin = cusim_binary();
         argv.push_back(bin.data());
