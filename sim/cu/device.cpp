@@ -16,6 +16,7 @@ constexpr uint16_t kTestWords[7] = {0x0000, 0x7F00, 0x80FF, 0xD533, 0x8000, 0x7F
 constexpr size_t kMinDataPayload = 46;          // keeps every frame above 64 bytes
 constexpr size_t kMaxUpload = 4u << 20;
 constexpr size_t kMaxResend = 2000;
+constexpr uint32_t kMaxTraces = 2000000;        // per measurement, as the monitor numbers them
 
 uint16_t swap16(uint16_t v) { return uint16_t((v >> 8) | (v << 8)); }
 
@@ -570,6 +571,12 @@ const Trace& Device::card_trace(uint32_t index)
 
 void Device::produce(char source, int32_t trigger, double now)
 {
+    if (acq_.seq >= kMaxTraces) {   // the card and the trace numbering are full
+        if (acq_.seq == kMaxTraces && !acq_.full) std::printf("cusim: card full, no more traces\n");
+        acq_.full = true;
+        ++acq_.missed;
+        return;
+    }
     TraceMeta m = make_meta(source, trigger);
     m.seq = ++acq_.seq;
     m.number = acq_.block_mode ? m.seq : 0;
