@@ -53,6 +53,25 @@ bool missed_blocks_pending()
     return false;
 }
 
+int locate_single_trace(uint32_t& pos, uint32_t& end, uint32_t& len)
+{
+    {
+        MutexLock g(eth.eth_mtx1);
+        pos = eth.eth_buf_beg;
+        end = eth.eth_buf_end;
+    }
+    for (;;) {
+        const int r = eth.check_element(pos, end, len);
+        if (r != 0)
+            return r;
+        if (eth.ring_at(pos + 2) == 102)
+            return 0;
+        const int n = eth.next_element(pos, end, len);
+        if (n != 1)
+            return n == 0 ? kElemEnd : n;
+    }
+}
+
 void reset_descriptors()
 {
     MutexLock g(eth.eth_mtx1);

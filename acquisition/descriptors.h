@@ -27,5 +27,10 @@ int consume_descriptors(bool check_overwrite);
 // The missed-block table holds an entry (lock_mb_buf).
 bool missed_blocks_pending();
 
+// The trace element (tag 102) of a single trace now in the ring (eth_buf_beg .. eth_buf_end,
+// outside a measurement); elements before it (time, wheel positions) are passed over. 0 with
+// pos / end / len describing it, or the element walking error.
+int locate_single_trace(uint32_t& pos, uint32_t& end, uint32_t& len);
+
 // Forgets every queued descriptor (both indices to 0).
 void reset_descriptors();

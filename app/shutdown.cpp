@@ -1,9 +1,13 @@
 #include "app/shutdown.h"
 
+#include "acquisition/acq_state.h"
+#include "acquisition/acquisition.h"
+#include "acquisition/descriptors.h"
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/startup.h"
 #include "app/utilities.h"
+#include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/navuart_reader.h"
 #include "cu/parport.h"
@@ -55,7 +59,8 @@ int power_off_sequence(EndKind kind)
         rdr.rd.hd.a_write();
     rdr.dClose(true);
     pending_skip("Plavik project stop");
-    pending_skip("missed-trace state (mt_CreateFiles)");
+    if (prm.restore_missed && missed_blocks_pending())
+        eth.mt_CreateFiles();
     xml_pars.write_xml_tree();
 
     // Then the threads: timer, acquisition, receiving.
@@ -108,7 +113,8 @@ void service_exit()
 void terminate_by_signal()
 {
     puts("termination requested: powering off");
-    pending_skip("running measurement stop (MStop)");
+    if (MeasureMode)
+        MStop(0); // the CU is stopped, the traces in flight stored, the header written
     power_off_sequence(EndKind::PowerOff);
     exit(0);
 }

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "acquisition/acquisition.h"
 #include "acquisition/pipeline.h"
 #include "app/globals.h"
 #include "app/pending.h"
@@ -146,7 +147,7 @@ int startup()
     SDL_Delay(100);
 
     // 12. Acquisition thread and periodic timer.
-    pending_skip("acquisition thread (Collect)");
+    start_collect();
     pending_skip("periodic timer (Timer_Funct1)");
     time_ready = false;
     printf("parameters size = %d\n", 147);

@@ -1,0 +1,291 @@
+#include "live_fixture.h"
+
+#include "acq_fixture.h"
+#include "acquisition/acquisition.h"
+#include "acquisition/pipeline.h"
+#include "app/globals.h"
+#include "config/parameters.h"
+#include "config/xml_pars.h"
+#include "cu/driver.h"
+#include "cu/eep.h"
+#include "dsp/acq_filter.h"
+#include "files/radar_data.h"
+#include "gui/lang.h"
+#include "gui/screen_table.h"
+#include "link/ethernet.h"
+
+#include <SDL/SDL.h>
+#include <atomic>
+#include <csignal>
+#include <fstream>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+uint32_t le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
+
+void gui_once()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    lngs.create_M(0);
+    mS.del_objs();
+    mS.Init();
+}
+
+} // namespace
+
+int32_t TruthTrace::sample(size_t i) const
+{
+    const size_t k = clipped + i;
+    if (format == 16)
+        return int32_t(uint32_t(int32_t(int16_t(values[k]))) << 16);
+    const uint32_t w1 = values[2 * k], w2 = values[2 * k + 1];
+    const int32_t d = divisor ? divisor : 1;
+    return int32_t((w2 << 16) + uint32_t(int32_t(w1 << 16) / d) + 0x80000000u);
+}
+
+std::vector<TruthTrace> read_truth_file(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<TruthTrace> out;
+    if (b.size() < 16 || b.compare(0, 8, "CUSIMGT1") != 0)
+        return out;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(b.data());
+    size_t off = le32(p + 12);
+    while (off + 40 <= b.size()) {
+        const unsigned char* r = p + off;
+        const uint32_t size = le32(r);
+        if (size < 40 || off + size > b.size())
+            break;
+        TruthTrace t;
+        t.measurement = le32(r + 4);
+        t.number = le32(r + 8);
+        t.trigger = int32_t(le32(r + 12));
+        t.wheel = int32_t(le32(r + 16));
+        t.time = le32(r + 20);
+        t.first_block = le32(r + 24);
+        t.clipped = le16(r + 28);
+        t.samples = le16(r + 30);
+        t.divisor = le16(r + 32);
+        t.format = r[34];
+        t.source = r[35];
+        t.flags = r[36];
+        const size_t words = (size - 40) / 2;
+        for (size_t i = 0; i < words; i++)
+            t.values.push_back(le16(r + 40 + 2 * i));
+        out.push_back(std::move(t));
+        off += size;
+    }
+    return out;
+}
+
+std::vector<TruthTrace> LiveTest::of(const std::vector<TruthTrace>& all, uint32_t m)
+{
+    std::vector<TruthTrace> out;
+    for (const TruthTrace& t : all)
+        if (t.measurement == m)
+            out.push_back(t);
+    return out;
+}
+
+void LiveTest::SetUp()
+{
+    ASSERT_EQ(0, system(("mkdir -p '" + sb.path("/mnt/hda1") + "'").c_str()));
+    // One socket path for the whole process: the link picks its transport from GPRMON_LINK once.
+    sock = "/tmp/gprmon-acq-live-" + std::to_string(getpid()) + ".sock";
+    truth_path = sb.root() + "/sim/truth.bin";
+    cu_log = sb.root() + "/sim/cusim.log";
+    gui_once();
+    init_globals();
+    create_all_mutexes();
+    reset_acquisition_state();
+    mode = 0; // no screen that polls the CU
+}
+
+void LiveTest::TearDown()
+{
+    if (MeasureMode)
+        MStop(0);
+    disconnect();
+    stop_cusim();
+    if (HasFailure()) {
+        std::string log = read_file(cu_log);
+        printf("---- cusim log (end) ----\n%s\n", log.substr(log.size() > 3000 ? log.size() - 3000 : 0).c_str());
+        printf("link: missed blocks %d, intervals %d, good packets %d, buf_over %d\n",
+               eth.tot_missed_blocks, eth.tot_missed_blocks_intervals, eth.good_packets, eth.buf_over);
+    }
+    rdr.dClose(true);
+    reset_acquisition_state();
+    prm = CParameters();
+    xml_pars.Init();
+    eep.Init();
+    unsetenv("GPRMON_LINK");
+}
+
+void configure_monitor(const LiveOptions& o)
+{
+    xml_pars.Init();
+    xml_pars.trigger_type = o.trigger;
+    xml_pars.time_interval = o.time_interval;
+    xml_pars.units = 1;
+    xml_pars.gps_on = 0;
+    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = o.wheel_calibration;
+    xml_pars.wheel[xml_pars.current_wheel].wheel_direction = 1;
+    xml_pars.measurement_direction = 1;
+    for (int a = 0; a < xml_pars.antenna_count; a++)
+        xml_pars.antenna[a].point_interval = o.point_interval;
+    prm = CParameters();
+    prm.after_loading();
+    prm.udp_mode = o.udp ? 1 : 0;
+    prm.restore_missed = o.card ? 1 : 0;
+    eep.Init();
+    eep.load_parameters(0, 0);
+    eep.pload_l_a();
+}
+
+bool LiveTest::start_cusim(const LiveOptions& o)
+{
+    std::string cmd = std::string("exec '") + GPRMON_BINARY_DIR + "/sim/cu/cusim' --link 'unix:" + sock +
+                      "' --truth '" + truth_path + "'";
+    for (const std::string& a : o.cusim_args)
+        cmd += " '" + a + "'";
+    cmd += " >'" + cu_log + "' 2>&1";
+    cu = fork();
+    if (cu == 0) {
+        execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (cu < 0)
+        return false;
+    for (int i = 0; i < 200 && access(sock.c_str(), F_OK) != 0; i++)
+        usleep(10000);
+    setenv("GPRMON_LINK", ("unix:" + sock).c_str(), 1);
+    return access(sock.c_str(), F_OK) == 0;
+}
+
+void LiveTest::stop_cusim()
+{
+    if (cu > 0) {
+        kill(cu, SIGTERM);
+        waitpid(cu, nullptr, 0);
+        cu = -1;
+        unlink(sock.c_str());
+        unlink((sock + ".mon").c_str());
+    }
+}
+
+bool connect_monitor()
+{
+    eth.eth_first_Init();
+    acq_install();
+    if (!start_collect())
+        return false;
+    for (int i = 0; i < 5; i++) {
+        {
+            MutexLock g(lock_dw);
+            CallDevice();
+        }
+        MutexLock g(lock_cuOn);
+        if (pisOn)
+            return true;
+    }
+    return false;
+}
+
+void disconnect_monitor()
+{
+    MeaThread = false;
+    if (mThread) {
+        SDL_WaitThread(mThread, nullptr);
+        mThread = nullptr;
+    }
+    eth.kill_thread();
+    eth.eth_Close();
+    {
+        MutexLock g(lock_cuOn);
+        pisOn = false;
+    }
+    MeaThread = true;
+}
+
+bool LiveTest::start(const LiveOptions& o)
+{
+    configure_monitor(o);
+    if (!start_cusim(o))
+        return false;
+    return connect();
+}
+
+void LiveTest::new_profile()
+{
+    rdr.dClose(true);
+    ASSERT_EQ(0, rdr.dCreateFiles());
+    ASSERT_EQ(0, rdr.rd.hd.h_write());
+}
+
+bool LiveTest::wait_traces(int n, double seconds)
+{
+    for (int i = 0; i < int(seconds * 100); i++) {
+        if (rdr.rd.hd.last_trace >= n)
+            return true;
+        if (mea_errors) {
+            printf("acquisition error: %d %d %d %d %d %d %d\n", int(thError), int(thError2),
+                   int(thError3), int(thError4), int(thError5), int(wrError), int(memError));
+            return false;
+        }
+        SDL_Delay(10);
+    }
+    return rdr.rd.hd.last_trace >= n;
+}
+
+void LiveTest::expect_rd7_equals(const std::string& base, const std::vector<TruthTrace>& expected)
+{
+    const int n = eep.samples;
+    auto stored = read_rd7(data(base + ".rd7"), n);
+    ASSERT_EQ(expected.size(), stored.size());
+    std::vector<int32_t> raw(static_cast<size_t>(n), 0), want(static_cast<size_t>(n), 0);
+    int bad = 0;
+    for (size_t k = 0; k < expected.size(); k++) {
+        ASSERT_EQ(size_t(n), size_t(expected[k].samples)) << k;
+        for (int i = 0; i < n; i++)
+            raw[size_t(i)] = expected[k].sample(size_t(i));
+        DC_Apply(raw.data(), want.data());
+        if (want != stored[k] && ++bad <= 5)
+            ADD_FAILURE() << "trace " << k + 1 << " differs from the truth";
+    }
+    EXPECT_EQ(0, bad);
+}
+
+struct KeyPresser::Impl {
+    std::atomic<bool> stop{false};
+    std::thread t;
+};
+
+KeyPresser::KeyPresser() : impl_(new Impl)
+{
+    impl_->t = std::thread([this] {
+        while (!impl_->stop) {
+            SDL_Event e{};
+            e.type = SDL_KEYDOWN;
+            e.key.type = SDL_KEYDOWN;
+            e.key.state = SDL_PRESSED;
+            e.key.keysym.sym = SDLK_SPACE;
+            SDL_PushEvent(&e);
+            SDL_Delay(50);
+        }
+    });
+}
+
+KeyPresser::~KeyPresser()
+{
+    impl_->stop = true;
+    impl_->t.join();
+    delete impl_;
+}

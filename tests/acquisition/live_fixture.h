@@ -1,0 +1,82 @@
+// End-to-end rig: the simulated CU (cusim) as a child process on the unix link, the monitor's
+// link, CU command layer and acquisition thread in this process, headless. Also the reader of
+// cusim's ground truth (its documented layout) and what the monitor must have stored for it.
+#pragma once
+
+#include "support/sandbox.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct TruthTrace {
+    uint32_t measurement = 0, number = 0;
+    int32_t trigger = 0, wheel = 0;
+    uint32_t time = 0, first_block = 0;
+    uint16_t clipped = 0, samples = 0, divisor = 1;
+    uint8_t format = 16, source = 'W', flags = 0;
+    std::vector<uint16_t> values; // X + N int16 values, or X + N (W1, W2) pairs
+
+    // The monitor's 32-bit sample i (after the clipped values), before filtering.
+    int32_t sample(size_t i) const;
+    bool damaged() const { return flags & 2; }
+};
+std::vector<TruthTrace> read_truth_file(const std::string& path);
+
+struct LiveOptions {
+    std::vector<std::string> cusim_args; // besides --link and --truth
+    bool udp = true;                     // parameter store: UDP framing (block mode)
+    bool card = false;                   // parameter store: CU records on its card
+    uint8_t trigger = 0;                 // 0 wheel, 0x80 time, 0xFF keyboard
+    float time_interval = 0.002f;        // seconds (time trigger)
+    double wheel_calibration = 1000.0;   // pulses per metre of the current wheel
+    float point_interval = 0.01f;        // metres between traces
+};
+
+// Sets the monitor's settings as a user would have saved them (XML file, parameter store,
+// antenna parameter block).
+void configure_monitor(const LiveOptions& o);
+// Brings the link, the CU and Collect up in this process (GPRMON_LINK set): true once the CU
+// is accepted.
+bool connect_monitor();
+void disconnect_monitor();
+
+class LiveTest : public ::testing::Test {
+protected:
+    Sandbox sb;
+    pid_t cu = -1;
+    std::string sock, truth_path, cu_log;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts cusim and brings the monitor up to an accepted CU (pisOn). False on failure.
+    bool start(const LiveOptions& o);
+    // Starts cusim only (the kill test's child process connects to it).
+    bool start_cusim(const LiveOptions& o);
+    void stop_cusim();
+    bool connect() { return connect_monitor(); }
+    void disconnect() { disconnect_monitor(); }
+    // New profile with its header, as the measurement screen creates it.
+    void new_profile();
+    // Waits until the profile's trace count reaches n (false after `seconds`).
+    bool wait_traces(int n, double seconds);
+
+    std::string data(const std::string& f) const { return sb.path("/mnt/hda1/" + f); }
+    std::vector<TruthTrace> truth() const { return read_truth_file(truth_path); }
+    // Traces of measurement m (0: single traces) in the truth.
+    static std::vector<TruthTrace> of(const std::vector<TruthTrace>& all, uint32_t m);
+    // Expects the .rd7 of base to equal the filtered truth traces, trace for trace.
+    void expect_rd7_equals(const std::string& base, const std::vector<TruthTrace>& expected);
+};
+
+// Presses a key (not Enter) every 50 ms while alive, for message boxes that wait for one.
+class KeyPresser {
+public:
+    KeyPresser();
+    ~KeyPresser();
+private:
+    struct Impl;
+    Impl* impl_;
+};

@@ -1,0 +1,470 @@
+// Whole measurements against the simulated CU over the unix link, headless: what lands in the
+// profile files compared with the CU's ground truth.
+#include "live_fixture.h"
+
+#include "acq_fixture.h"
+#include "acquisition/acquisition.h"
+#include "app/globals.h"
+#include "config/parameters.h"
+#include "cu/driver.h"
+#include "cu/eep.h"
+#include "dsp/acq_filter.h"
+#include "files/radar_data.h"
+#include "link/ethernet.h"
+
+#include <SDL/SDL.h>
+#include <cmath>
+#include <cstdio>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// The .srd lines the pipeline writes for these traces (in arrival order, no GPS time).
+std::vector<std::string> expected_srd(const std::vector<TruthTrace>& t, int first_count, int prev_time)
+{
+    std::vector<std::string> out = {"#Version: 2", "#CUtime\tWh.pos\tTr.number\tGPS Time(sec)\tGPS Time(ms)"};
+    char line[160];
+    for (size_t k = 0; k < t.size(); k++) {
+        const int ms = int(std::lround(double(int32_t(t[k].time)) / eep.clock_freq * 1000.0));
+        snprintf(line, sizeof line, "%d\t%d\t%d\t\t%10d\t%3d", prev_time + ms, t[k].wheel,
+                 first_count + int(k) + 1, 0, 0);
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::string rad_value(const std::string& path, const std::string& key)
+{
+    for (const std::string& l : file_lines(path))
+        if (l.compare(0, key.size(), key) == 0)
+            return l.substr(key.size());
+    return "?";
+}
+
+LiveOptions wheel_path(double metres, std::vector<std::string> extra = {})
+{
+    // 1000 pulses/m and 1 cm per trace: a trigger step of 10 pulses, a trace per 10 pulses.
+    // The CU records on its card, so that frames the unix link drops on a loaded machine (its
+    // queue holds 10 datagrams) come back after the stop and the file can equal the truth.
+    LiveOptions o;
+    o.card = true;
+    char path[32];
+    snprintf(path, sizeof path, "+%.4f", metres);
+    o.cusim_args = {"--speed", "2.5", "--wheel-cal", "1000", "--path", path, "--max-rate", "100000",
+                    "--gps-rate", "0"};
+    o.cusim_args.insert(o.cusim_args.end(), extra.begin(), extra.end());
+    return o;
+}
+
+// Waits for the cart to finish (no new trace for half a second).
+void wait_quiet()
+{
+    int last = -1;
+    for (int i = 0; i < 600; i++) {
+        SDL_Delay(50);
+        const int now = rdr.rd.hd.last_trace;
+        if (now == last && i > 10)
+            return;
+        last = now;
+    }
+}
+
+} // namespace
+
+class Live : public LiveTest {};
+
+TEST_F(Live, WheelProfileInBlockModeStoresEveryTraceAndItsPositionLine)
+{
+    ASSERT_TRUE(start(wheel_path(50.0005)));
+    EXPECT_EQ(1, prm.udp_mode);
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    EXPECT_EQ(10, triggCond);
+    EXPECT_TRUE(eth.block_mode);
+    wait_traces(5000, 60);
+    wait_quiet();
+    {
+        KeyPresser keys; // a restore after wire losses ends with a message
+        EXPECT_EQ(0, MStop(1));
+    }
+    EXPECT_FALSE(MeasureMode);
+    auto t = of(truth(), 1);
+    // The simulated sampler may miss a trigger when the machine is loaded; every trace it
+    // made must be stored.
+    ASSERT_GE(t.size(), 2500u);
+    EXPECT_EQ(int(t.size()), tot_traces);
+    expect_rd7_equals("DAT_0001", t);
+    if (eth.tot_missed_blocks == 0) {
+        EXPECT_EQ(expected_srd(t, 0, 0), file_lines(data("DAT_0001.srd")));
+    }
+    EXPECT_EQ(std::to_string(t.size()), rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+    EXPECT_EQ("736", rad_value(data("DAT_0001.rad"), "SAMPLES:"));
+    EXPECT_EQ(std::vector<std::string>{"HEADER VERSION:101"}, file_lines(data("DAT_0001.mrk")));
+    EXPECT_FALSE(file_exists(data("DAT_0001.cor"))); // GPS off
+}
+
+TEST_F(Live, WheelProfileInRawModeStoresEveryTrace)
+{
+    LiveOptions o = wheel_path(20.0005, {"--program-version", "0x30004000"});
+    o.udp = false;
+    o.card = false; // raw mode has no block numbers to fetch again
+    ASSERT_TRUE(start(o));
+    EXPECT_EQ(0, prm.udp_mode);
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    EXPECT_FALSE(eth.block_mode);
+    wait_traces(2000, 60);
+    wait_quiet();
+    MStop(1);
+    auto t = of(truth(), 1);
+    ASSERT_GE(t.size(), 1000u);
+    // Trigger steps the CU skipped (its sampler missed them) or whose packet the loaded link
+    // dropped are filled with zero traces: one trace per step of 10 pulses in the file.
+    auto stored = read_rd7(data("DAT_0001.rd7"), eep.samples);
+    const size_t steps = size_t((t.back().trigger - t.front().trigger) / 10 + 1);
+    ASSERT_EQ(steps, stored.size());
+    std::vector<int32_t> raw(eep.samples, 0), want(eep.samples, 0);
+    const std::vector<int32_t> zero(eep.samples, 0);
+    size_t real = 0, lost = 0;
+    std::vector<bool> has(steps, false);
+    for (const TruthTrace& x : t) {
+        const size_t k = size_t((x.trigger - t.front().trigger) / 10);
+        has[k] = true;
+        for (int i = 0; i < eep.samples; i++)
+            raw[size_t(i)] = x.sample(size_t(i));
+        DC_Apply(raw.data(), want.data());
+        if (stored[k] == want)
+            real++;
+        else if (stored[k] == zero)
+            lost++; // dropped on the link
+        else
+            ADD_FAILURE() << "trace at step " << k << " differs from the truth";
+    }
+    for (size_t k = 0; k < steps; k++)
+        if (!has[k]) {
+            EXPECT_EQ(zero, stored[k]) << k;
+        }
+    printf("raw mode: %zu traces stored, %zu lost on the link, %zu steps zero-filled\n", real, lost,
+           steps - t.size());
+    EXPECT_LE(lost, t.size() / 100);
+    EXPECT_EQ(2 + real, file_lines(data("DAT_0001.srd")).size());
+    EXPECT_EQ(std::to_string(steps), rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+}
+
+TEST_F(Live, TimeTriggeredProfileKeepsTheTracesSentUpToTheStop)
+{
+    LiveOptions o;
+    o.trigger = kTrigTime;
+    o.time_interval = 0.004f;
+    o.card = true;
+    o.cusim_args = {"--max-rate", "100000", "--gps-rate", "0"};
+    ASSERT_TRUE(start(o));
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    EXPECT_EQ(4, triggCond);
+    ASSERT_TRUE(wait_traces(1000, 30));
+    {
+        KeyPresser keys;
+        MStop(1); // the CU is still sending: what it sent before stopping must all be stored
+    }
+    auto t = of(truth(), 1);
+    ASSERT_GE(t.size(), 1000u);
+    EXPECT_EQ(int(t.size()), tot_traces);
+    expect_rd7_equals("DAT_0001", t);
+    if (eth.tot_missed_blocks == 0) {
+        EXPECT_EQ(expected_srd(t, 0, 0), file_lines(data("DAT_0001.srd")));
+    }
+    EXPECT_EQ("1", rad_value(data("DAT_0001.rad"), "TIME FLAG:"));
+}
+
+TEST_F(Live, KeyboardTriggeredProfileTakesOneTracePerPress)
+{
+    LiveOptions o;
+    o.trigger = kTrigKeyboard;
+    ASSERT_TRUE(start(o));
+    new_profile();
+    EXPECT_EQ(0, MStart());
+    EXPECT_TRUE(MeasureMode);
+    for (int i = 0; i < 20; i++)
+        ASSERT_EQ(0, KeyTrigger()) << i;
+    EXPECT_EQ(20, rdr.rd.hd.last_trace);
+    MStop(1);
+    stop_cusim(); // single traces reach the truth file when cusim ends
+    auto t = of(truth(), 0);
+    ASSERT_EQ(20u, t.size());
+    expect_rd7_equals("DAT_0001", t);
+    EXPECT_EQ(22u, file_lines(data("DAT_0001.srd")).size());
+    EXPECT_EQ("1", rad_value(data("DAT_0001.rad"), "PROGRAM FLAG:"));
+}
+
+TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
+{
+    ASSERT_TRUE(start(wheel_path(20.0005)));
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    wait_traces(2000, 30);
+    wait_quiet();
+    {
+        KeyPresser keys;
+        MStop(1);
+    }
+    const int first_run = int(of(truth(), 1).size());
+    EXPECT_EQ(std::to_string(first_run), rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+
+    // "Cont" on the measurement screen: the same name, reopened for appending.
+    ASSERT_EQ(0, rdr.dSetNames("DAT_0001"));
+    ASSERT_EQ(0, rdr.rd.hd.h_read()); // the screen reads the header to compare the settings
+    ASSERT_EQ(0, rdr.dCOpen());
+    EXPECT_EQ(first_run, prev_meas_traces);
+    cont_meas = true;
+    ASSERT_LT(MStart(), 1000);
+    EXPECT_EQ(first_run * 10, prevL); // traces of 10 pulses each
+    wait_traces(2 * first_run, 60);
+    wait_quiet();
+    {
+        KeyPresser keys;
+        MStop(1);
+    }
+    cont_meas = false;
+    auto all = truth();
+    auto t1 = of(all, 1), t2 = of(all, 2);
+    ASSERT_EQ(size_t(first_run), t1.size());
+    ASSERT_GE(t2.size(), 1000u);
+    std::vector<TruthTrace> both = t1;
+    both.insert(both.end(), t2.begin(), t2.end());
+    expect_rd7_equals("DAT_0001", both);
+    EXPECT_EQ(std::to_string(both.size()), rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+}
+
+TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
+{
+    LiveOptions o = wheel_path(50.0005, {"--fault", "loss=0.05", "--seed", "11"});
+    o.card = true;
+    ASSERT_TRUE(start(o));
+    EXPECT_EQ(1, prm.restore_missed); // the card answered
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    wait_traces(4000, 60);
+    wait_quiet();
+    {
+        KeyPresser keys; // the restore's closing message waits for a key
+        EXPECT_EQ(0, MStop(1));
+    }
+    auto t = of(truth(), 1);
+    ASSERT_GE(t.size(), 2500u);
+    size_t damaged = 0;
+    for (const TruthTrace& x : t)
+        damaged += x.damaged();
+    EXPECT_GT(damaged, t.size() / 10); // 5 % of 6 blocks per trace
+    expect_rd7_equals("DAT_0001", t);
+    // Restored traces get no position line (the loaded link may have dropped more).
+    EXPECT_GE(2u + t.size() - damaged, file_lines(data("DAT_0001.srd")).size());
+    EXPECT_EQ(std::to_string(t.size()), rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+    EXPECT_FALSE(file_exists(data("missed_data.mbf"))); // nothing left to restore
+}
+
+TEST_F(Live, NoDataForJustOverThreeSecondsStopsWithTheNoDataError)
+{
+    LiveOptions o;
+    o.cusim_args = {"--speed", "0", "--gps-rate", "0"};
+    ASSERT_TRUE(start(o));
+    new_profile();
+    const Uint32 t0 = SDL_GetTicks();
+    ASSERT_LT(MStart(), 1000);
+    while (!thError && SDL_GetTicks() - t0 < 8000)
+        SDL_Delay(5);
+    const Uint32 dt = SDL_GetTicks() - t0;
+    EXPECT_TRUE(thError);
+    EXPECT_TRUE(mea_errors);
+    EXPECT_GE(dt, 3000u);
+    EXPECT_LT(dt, 5000u);
+    MStop(0);
+}
+
+TEST_F(Live, NoDataIsNoErrorWhileTheCuRecordsToItsCard)
+{
+    LiveOptions o;
+    o.card = true;
+    o.cusim_args = {"--speed", "0", "--gps-rate", "0"};
+    ASSERT_TRUE(start(o));
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    SDL_Delay(4500);
+    EXPECT_FALSE(thError);
+    EXPECT_FALSE(mea_errors);
+    MStop(0);
+}
+
+TEST_F(Live, StartWhileMeasuringChangesNothing)
+{
+    ASSERT_TRUE(start(wheel_path(10.0005)));
+    new_profile();
+    ASSERT_LT(MStart(), 1000);
+    ASSERT_TRUE(wait_traces(200, 30));
+    const int packets = eth.good_packets, cond = triggCond;
+    EXPECT_EQ(0, MStart());
+    EXPECT_GE(eth.good_packets, packets); // the statistics were not reset
+    EXPECT_EQ(cond, triggCond);
+    wait_quiet();
+    {
+        KeyPresser keys;
+        MStop(1);
+    }
+    auto t = of(truth(), 1);
+    ASSERT_GE(t.size(), 500u);
+    expect_rd7_equals("DAT_0001", t);
+}
+
+// The monitor side of the kill test, run as a child process that the test kills.
+TEST(LiveChild, RecordsUntilKilled)
+{
+    const char* sock = getenv("ACQ_CHILD_SOCK");
+    if (!sock)
+        GTEST_SKIP() << "runs only as the child process of the kill test";
+    setenv("GPRMON_LINK", (std::string("unix:") + sock).c_str(), 1);
+    init_globals();
+    create_all_mutexes();
+    LiveOptions o;
+    configure_monitor(o);
+    ASSERT_TRUE(connect_monitor());
+    ASSERT_EQ(0, rdr.dCreateFiles());
+    ASSERT_EQ(0, rdr.rd.hd.h_write());
+    ASSERT_LT(MStart(), 1000);
+    for (;;)
+        SDL_Delay(100); // until killed
+}
+
+TEST_F(Live, KilledDuringAMeasurementKeepsEveryWrittenTraceAndContinues)
+{
+    LiveOptions o = wheel_path(1000, {"--speed", "3"});
+    configure_monitor(o);
+    ASSERT_TRUE(start_cusim(o));
+    char self[4096];
+    const ssize_t len = readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(len, 0);
+    self[len] = 0;
+    const std::string log = sb.root() + "/sim/child.log";
+    pid_t child = fork();
+    if (child == 0) {
+        setenv("ACQ_CHILD_SOCK", sock.c_str(), 1);
+        if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
+            _exit(126);
+        execl(self, self, "--gtest_filter=LiveChild.RecordsUntilKilled", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(child, 0);
+    const long trace_bytes = 736L * 4;
+    long size = 0;
+    for (int i = 0; i < 3000 && size < 400 * trace_bytes; i++) {
+        SDL_Delay(10);
+        FILE* f = fopen(data("DAT_0001.rd7").c_str(), "rb");
+        if (f) {
+            fseek(f, 0, SEEK_END);
+            size = ftell(f);
+            fclose(f);
+        }
+    }
+    ASSERT_GE(size, 400 * trace_bytes) << read_file(log);
+    SDL_Delay(37); // mid-stream, wherever the writer is
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+
+    // Power back: the CU was reset with the monitor; the profile is continued.
+    ASSERT_TRUE(connect());
+    {
+        MutexLock g(lock_dw);
+        gpr.mStop(nullptr, nullptr, nullptr);
+    }
+    FILE* f = fopen(data("DAT_0001.rd7").c_str(), "rb");
+    ASSERT_TRUE(f);
+    fseek(f, 0, SEEK_END);
+    size = ftell(f);
+    fclose(f);
+    const int whole = int(size / trace_bytes);
+    auto m1 = of(truth(), 1);
+    ASSERT_GE(int(m1.size()), whole);
+    m1.resize(size_t(whole));
+
+    ASSERT_EQ(0, rdr.dSetNames("DAT_0001"));
+    ASSERT_EQ(0, rdr.rd.hd.h_read()); // the screen reads the header to compare the settings
+    ASSERT_EQ(0, rdr.dCOpen());
+    EXPECT_EQ(whole, prev_meas_traces);
+    cont_meas = true;
+    ASSERT_LT(MStart(), 1000);
+    ASSERT_TRUE(wait_traces(whole + 300, 30));
+    {
+        KeyPresser keys;
+        MStop(1);
+    }
+    cont_meas = false;
+    auto m2 = of(truth(), 2);
+    std::vector<TruthTrace> both = m1;
+    both.insert(both.end(), m2.begin(), m2.end());
+    // Every trace written before the kill is there; a trace the loaded link dropped before the
+    // kill is a hole of zeros (its blocks were never tabled: the process died first).
+    auto stored = read_rd7(data("DAT_0001.rd7"), eep.samples);
+    ASSERT_EQ(both.size(), stored.size());
+    std::vector<int32_t> raw(eep.samples, 0), want(eep.samples, 0);
+    int wrong = 0, holes = 0;
+    for (size_t k = 0; k < both.size(); k++) {
+        for (int i = 0; i < eep.samples; i++)
+            raw[size_t(i)] = both[k].sample(size_t(i));
+        DC_Apply(raw.data(), want.data());
+        if (want == stored[k])
+            continue;
+        if (k < size_t(whole) && stored[k] == std::vector<int32_t>(eep.samples, 0))
+            holes++;
+        else
+            wrong++;
+    }
+    EXPECT_EQ(0, wrong);
+    printf("killed at %d traces (%d lost on the link before the kill)\n", whole, holes);
+    EXPECT_EQ(std::to_string(both.size()), rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+}
+
+TEST_F(Live, SingleTraceComesIntoTraceTrigger)
+{
+    ASSERT_TRUE(start(LiveOptions()));
+    clear_error_flags();
+    ASSERT_EQ(0, TraceTrigg());
+    EXPECT_TRUE(canShow);
+    stop_cusim();
+    auto t = of(truth(), 0);
+    ASSERT_EQ(1u, t.size());
+    for (int i = 0; i < eep.samples; i++)
+        ASSERT_EQ(int32_t(int16_t(t[0].values[size_t(t[0].clipped + i)])), ttrace[i]) << i;
+    // Without a CU the trace view gets the ramp and the error code.
+    EXPECT_EQ(-1, TraceTrigg());
+    EXPECT_TRUE(thError);
+    EXPECT_EQ(733, int(TraceError));
+    EXPECT_EQ(50 * 7, ttrace[7]);
+}
+
+TEST_F(Live, TimeZeroSearchStoresAPositionInBothModesAndRestoresTheCu)
+{
+    // A direct wave late enough to lie inside the scanned windows (they start 50 position
+    // units after the CU's default one).
+    const std::string scene = sb.root() + "/sim/late.scene";
+    FILE* f = fopen(scene.c_str(), "w");
+    ASSERT_TRUE(f);
+    fputs("timezero 900\n", f);
+    fclose(f);
+    LiveOptions o;
+    o.cusim_args = {"--scene", scene};
+    ASSERT_TRUE(start(o));
+    const int samples = eep.samples, runs = eep.runs;
+    for (uint8_t m : {uint8_t(0), uint8_t(1)}) {
+        eep.tz_search_opt = m;
+        eep.cu_word = int16_t(0xFFFF - 150);
+        ASSERT_EQ(1, SearchTimeZero()) << int(m);
+        const int sp = uint16_t(eep.cu_word);
+        EXPECT_GT(sp, 0xFFFF - 2000) << int(m);
+        EXPECT_LE(sp, 0xFFFF) << int(m);
+    }
+    // The CU got its own settings back: a trace has the antenna's sample count again.
+    EXPECT_EQ(0, TraceTrigg());
+    EXPECT_EQ(samples, int(eep.samples));
+    EXPECT_EQ(runs, int(eep.runs));
+}
