@@ -17,7 +17,9 @@
 
 namespace {
 
-constexpr int kStallRounds = 3000; // rounds of about 1 ms without a descriptor
+// A continuous measurement without any descriptor for this long has lost its CU. Counted in
+// time, not in rounds of the 1 ms loop: on a loaded system a round takes longer.
+constexpr Uint32 kStallMs = 3000;
 
 // Screens on which the CU connection is watched.
 bool polls_cu(int m)
@@ -108,28 +110,32 @@ void CallDevice()
 
 int Collect(void*)
 {
-    int idle = 0, round = 1;
+    int round = 1;
+    Uint32 last_data = SDL_GetTicks();
     while (MeaThread) {
         if (acq_running && eep.trig_code != kTrigKeyboard) {
-            inMeasurement = true;
+            if (!inMeasurement) {
+                inMeasurement = true;
+                last_data = SDL_GetTicks();
+            }
             if (mea_errors) {
                 SDL_Delay(10);
                 continue;
             }
             SDL_Delay(1);
             const int n = consume_descriptors(true);
-            if (n == 0) {
-                if (++idle > kStallRounds && !prm.restore_missed) {
+            const Uint32 now = SDL_GetTicks();
+            if (n != 0) {
+                last_data = now;
+            } else if (now - last_data > kStallMs) {
+                if (!prm.restore_missed) {
                     thError = true;
                     mea_errors = true;
-                    idle = 0;
                 }
-            } else {
-                idle = 0;
+                last_data = now;
             }
             continue;
         }
-        idle = 0;
         inMeasurement = false;
         const int m = mode;
         if (round % 100 == 0 && polls_cu(m)) {
