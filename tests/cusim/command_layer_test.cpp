@@ -86,6 +86,7 @@ TEST_F(CommandLayer, ParametersSelfTestsAndWifi)
     EXPECT_NEAR(eep.ant_separation, 0.18, 1e-6);
     unsigned char out = 0;
     EXPECT_EQ(gpr.TestSRAM(0x55, out), 0u);
+    eep.clock_freq = uint32_t(gpr.Get_CU_Clock_Freq());   // as pload_l_a does
     eth.answer_timeout = 4000;
     int e1 = 0, e2 = 0, e3 = 0, e4 = 0;
     EXPECT_EQ(gpr.TestFPGA(100, 512, 640, e1, e2, e3, e4), 0) << e1 << " " << e2;
