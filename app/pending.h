@@ -31,6 +31,9 @@ int pending_parport_status();
 int pending_gps_qi();
 int pending_gps_synctime();
 
-// CU command layer: ReadParameters, Get_ADC_Freq and Get_CU_Clock_Freq for the antenna
-// parameter block (result -1 and both frequencies -1 until it exists).
-int pending_cu_parameters(long* adc_freq, long* clock_freq);
+// GPS display state: the antenna GPS was disconnected (can_GPS_Show 4, the shown text a
+// single space, gps_qi -1, under lock3).
+void pending_gps_show_disconnected();
+
+// Acquisition error flags: thError5 (an element of the CU's data overran its packet).
+void pending_acquisition_error5();

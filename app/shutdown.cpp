@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app/utilities.h"
 #include "config/xml_pars.h"
+#include "cu/driver.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "platform/host_paths.h"
@@ -64,7 +65,7 @@ int power_off_sequence(EndKind kind)
     pending_skip("receiving thread stop");
 
     if (kind == EndKind::PowerOff)
-        pending_skip("CU switch-off (Switch_Off_CU)");
+        gpr.Switch_Off_CU();
     pending_skip("GPS unit close");
 
     unmount_and_mark();
