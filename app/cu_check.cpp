@@ -4,6 +4,7 @@
 #include "app/screens.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
+#include "cu/parport.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
 #include "gui/screen_table.h"
@@ -33,7 +34,7 @@ int check_CU_ON()
     for (;;) {
         check_termination();
         if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, pending_battery_level(), pending_parport_status());
+            bat->nDraw(false, pending_battery_level(), parport.ppRead(1));
         int state = (unitison ? 1 : 0) | (unlocked ? 2 : 0) | (antenna ? 4 : 0) | (eeprom_ready ? 8 : 0);
         if (state != last) {
             last = state;

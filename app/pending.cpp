@@ -1,5 +1,7 @@
 #include "app/pending.h"
 
+#include "link/ethernet.h"
+
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -14,14 +16,9 @@ void pending_skip(const char* what)
         printf("%s: not built yet, skipped\n", what);
 }
 
-void pending_link_word_a(unsigned)
+void pending_link_word_a(unsigned unit_number)
 {
-    pending_skip("CU link (link word A from the unit number)");
-}
-
-void pending_backlight(unsigned char)
-{
-    pending_skip("power controller (backlight)");
+    eth.set_link_word_a(unit_number); // the link has landed; the caller may call it directly
 }
 
 
@@ -37,12 +34,6 @@ int pending_battery_level()
     return 1000;
 }
 
-int pending_parport_status()
-{
-    pending_skip("parallel port (status line)");
-    return 0;
-}
-
 int pending_gps_qi()
 {
     pending_skip("GPS reader (gps_qi)");
@@ -53,11 +44,6 @@ int pending_gps_synctime()
 {
     pending_skip("GPS reader (gps_synctime)");
     return 0;
-}
-
-void pending_gps_show_disconnected()
-{
-    pending_skip("GPS display state (antenna GPS disconnected)");
 }
 
 void pending_acquisition_error5()

@@ -10,11 +10,9 @@
 // Prints "<what>: not built yet, skipped" the first time it is called for `what`.
 void pending_skip(const char* what);
 
-// CU link: the unit number goes into link word A of every command frame.
+// CU link: the unit number goes into link word A of every command frame (forwards to
+// CEthernet::set_link_word_a).
 void pending_link_word_a(unsigned unit_number);
-
-// Power controller: one backlight request.
-void pending_backlight(unsigned char level);
 
 // CU command layer: identity word and the three version numbers shown in dialog headings.
 struct CuIdentity {
@@ -23,17 +21,12 @@ struct CuIdentity {
 };
 CuIdentity pending_cu_identity();
 
-// Power controller and parallel port: battery level (0..1000) and status line 1.
+// Periodic timer: monitor battery level (0..1000) computed from the power controller.
 int pending_battery_level();
-int pending_parport_status();
 
 // GPS reader: fix quality gps_qi (-1 = no GPS data) and gps_synctime of the last fix.
 int pending_gps_qi();
 int pending_gps_synctime();
-
-// GPS display state: the antenna GPS was disconnected (can_GPS_Show 4, the shown text a
-// single space, gps_qi -1, under lock3).
-void pending_gps_show_disconnected();
 
 // Acquisition error flags: thError5 (an element of the CU's data overran its packet).
 void pending_acquisition_error5();

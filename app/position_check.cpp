@@ -3,6 +3,7 @@
 #include "app/pending.h"
 #include "app/screens.h"
 #include "cu/eep.h"
+#include "cu/parport.h"
 #include "gui/button.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
@@ -40,7 +41,7 @@ void position_check_screen()
     curbutDraw();
     for (;;) {
         if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, pending_battery_level(), pending_parport_status());
+            bat->nDraw(false, pending_battery_level(), parport.ppRead(1));
         // gps_pos_show(21) and wheel_pos_show(22) of the measurement screens.
         pending_skip("position texts (gps_pos_show, wheel_pos_show)");
         int r = press_but_and_slid();

@@ -6,8 +6,12 @@
 #include "app/utilities.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
+#include "cu/navuart_reader.h"
+#include "cu/parport.h"
+#include "cu/picdrv.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -62,20 +66,20 @@ int power_off_sequence(EndKind kind)
         SDL_WaitThread(mThread, nullptr);
         mThread = nullptr;
     }
-    pending_skip("receiving thread stop");
+    eth.kill_thread(); // the capture stays open for the switch-off command
 
     if (kind == EndKind::PowerOff)
         gpr.Switch_Off_CU();
-    pending_skip("GPS unit close");
+    gps.gps_Unit_Close();
 
     unmount_and_mark();
     DestroyAllMutexes();
 
-    pending_skip("parallel port close");
+    parport.Close();
     set_backlight(0);
     if (kind == EndKind::PowerOff)
-        pending_skip("power controller Shutdown(3)");
-    pending_skip("power controller close");
+        pic.Shutdown(3);
+    pic.Close();
     fflush(stdout);
     return 0;
 }
@@ -96,8 +100,8 @@ void service_exit()
     run_path("umount %s", "/mnt/hda3");
     remove_timer();
     DestroyAllMutexes();
-    pending_skip("GPS unit close");
-    pending_skip("power controller close");
+    gps.gps_Unit_Close();
+    pic.Close();
     fflush(stdout);
     exit(0);
 }

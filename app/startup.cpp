@@ -7,10 +7,14 @@
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "cu/navuart_reader.h"
+#include "cu/parport.h"
+#include "cu/picdrv.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -97,7 +101,7 @@ int startup()
     bool marker_present = check_system_partition();
 
     // 3. Configuration.
-    pending_skip("link receive buffers (init_buffers)");
+    eth.init_buffers(1);
     eep.Init();
     xml_pars.read_xml_tree();
     eep.load_parameters(0, 0);
@@ -105,7 +109,9 @@ int startup()
     prm.p_read();
 
     // 4. Local devices.
-    pending_skip("power controller and parallel port (pic.Open, parport.Open)");
+    printf("open pic %d\n", pic.Open());
+    printf("open parport %d\n", parport.Open());
+    parport.ppWrite(0, 0);
     eep.clear_all_err();
 
     // 5. Language.
@@ -121,7 +127,7 @@ int startup()
     mesmode(lngs[55], lngs[56], false, -1, 2, "", true);
 
     // 8. GPS receiver and backlight.
-    pending_skip("GPS receiver (gps_Open)");
+    gps.gps_Open();
     blight_sw(0, configured_backlight());
 
     // 9. Data partition.
@@ -132,7 +138,7 @@ int startup()
     pending_skip("grid project header (hd_init)");
 
     // 11. CU link and access point.
-    pending_skip("CU link (eth_first_Init)");
+    eth.eth_first_Init();
     create_hostapd();
     SDL_Delay(100);
 

@@ -4,6 +4,7 @@
 #include "app/pending.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
+#include "cu/picdrv.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -69,7 +70,7 @@ int CF_free_space(const char* path)
 void set_backlight(int level)
 {
     backlight_now = level;
-    pending_backlight(static_cast<unsigned char>(level));
+    pic.Backlight(static_cast<unsigned char>(level));
 }
 
 void blight_sw(int from, int to)

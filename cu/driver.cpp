@@ -6,6 +6,7 @@
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "cu/gps_display.h"
 #include "dsp/rounding.h"
 #include "files/radar_data.h"
 #include "link/ethernet.h"
@@ -459,8 +460,12 @@ int CDriver::GPS_Connect(int on, int a, int b)
         if (r == 0)
             v = x.u16(0);
     }
-    if (on == 0)
-        pending_gps_show_disconnected();
+    if (on == 0) {
+        MutexLock g(lock3);
+        can_GPS_Show = 4;
+        snprintf(gps_str_01, sizeof gps_str_01, " ");
+        gps_qi = -1;
+    }
     return r ? r : v;
 }
 

@@ -6,6 +6,7 @@
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"
+#include "cu/gps_display.h"
 #include "cu_peer.h"
 #include "link/ethernet.h"
 #include "link/transport.h"
@@ -261,7 +262,13 @@ TEST_F(DriverTest, DecodingMethodsReturnTheirOwnFailureValues)
     EXPECT_EQ(gpr.SD_Enable(false), 201);
     EXPECT_EQ(gpr.GetMissedBlock(1, 2), 201);
     EXPECT_EQ(gpr.GetTimePos(), 201);
+    gps_qi = 3;
+    can_GPS_Show = 0;
     EXPECT_EQ(gpr.GPS_Connect(0, 0, 0), 201);
+    // Switching the antenna GPS off shows "no GPS data" whatever the CU said.
+    EXPECT_EQ(can_GPS_Show, 4);
+    EXPECT_EQ(gps_qi, -1);
+    EXPECT_STREQ(gps_str_01, " ");
 }
 
 // ---- Decoded answers ----------------------------------------------------------------------

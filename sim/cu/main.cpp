@@ -1,0 +1,184 @@
+// cusim: a simulated radar control unit on a Unix datagram socket or a real interface.
+#include "sim/cu/device.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+
+using namespace cusim;
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+void on_signal(int) { g_stop = 1; }
+
+double monotonic()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+const char kUsage[] =
+    "usage: cusim --link unix:PATH|pcap:IFACE [options]\n"
+    "  --truth FILE          write every trace produced (ground truth, see sim/cu/README.md)\n"
+    "  --scene FILE          subsurface scene description (default: the built-in survey scene)\n"
+    "  --seed N              seed of the scene, its noise and the random faults\n"
+    "  --mac MAC --ip ADDR   the CU's addresses (default: interface MAC / 02:C5:00:00:00:01, 192.168.1.2)\n"
+    "  --word-b X            link word B taught to the monitor at discovery\n"
+    "  --wifi                answer with the wireless protocol word 0x5557\n"
+    "  --program-version X   first version word (default 0x30005012; <= 0x30004FFF: old raw protocol)\n"
+    "  --antenna-id N --serial N\n"
+    "  --speed M_PER_S       cart speed (default 1.0)\n"
+    "  --path SEGMENTS       cart path, signed metres, e.g. +20,-3,+15 (default: ahead for ever)\n"
+    "  --wheel-cal P         wheel pulses per metre (default 500)\n"
+    "  --flat-out            send traces as fast as the link takes (benchmarks)\n"
+    "  --max-rate N          traces per second the sampler manages (default: from its parameters)\n"
+    "  --frame-payload N     payload bytes per raw-mode data frame (default 1400)\n"
+    "  --gps-rate HZ         GPS fixes per second during a measurement (default 1, 0 = none)\n"
+    "  --samples N --cu-samples N --clipped N --runs N --auto-stacks N   stored CU parameters\n"
+    "  --off-time S          seconds the CU stays off after the switch-off command (default 3)\n"
+    "  --error-packet-order le|be   byte order of the answered packet number in error reports\n"
+    "  --fault SPEC          inject a fault (repeatable); see sim/cu/README.md\n"
+    "  --demo N              no link: write one measurement of N traces (2 cm apart) to --truth\n"
+    "  --verbose, -v         log more (twice: every command)\n";
+
+bool number(const char* s, double& v)
+{
+    char* end = nullptr;
+    if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) v = double(std::strtoull(s, &end, 16));
+    else v = std::strtod(s, &end);
+    return end && end != s && *end == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    DeviceConfig cfg;
+    std::string link, truth, error;
+    long demo = 0;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    for (int i = 1; i < argc; ++i) {
+        const std::string o = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc) { std::fprintf(stderr, "cusim: %s needs a value\n", o.c_str()); std::exit(2); }
+            return argv[++i];
+        };
+        auto num = [&](double lo, double hi) {
+            const char* s = value();
+            double v;
+            if (!number(s, v) || v < lo || v > hi) {
+                std::fprintf(stderr, "cusim: bad value for %s: %s\n", o.c_str(), s);
+                std::exit(2);
+            }
+            return v;
+        };
+        if (o == "--link") link = value();
+        else if (o == "--demo") demo = long(num(1, 1e7));
+        else if (o == "--truth") truth = value();
+        else if (o == "--scene") {
+            if (!cfg.scene.load(value(), error)) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 2; }
+        } else if (o == "--seed") cfg.scene.seed = uint32_t(num(0, 4294967295.0));
+        else if (o == "--mac") {
+            if (!parse_mac(value(), cfg.mac)) { std::fprintf(stderr, "cusim: bad MAC\n"); return 2; }
+            cfg.mac_given = true;
+        } else if (o == "--ip") {
+            if (!parse_ipv4(value(), cfg.ip)) { std::fprintf(stderr, "cusim: bad IPv4 address\n"); return 2; }
+        } else if (o == "--word-b") cfg.word_b = uint32_t(num(0, 4294967295.0));
+        else if (o == "--wifi") cfg.reply_protocol = kProtoWireless;
+        else if (o == "--program-version") cfg.versions[0] = cfg.versions[1] = uint32_t(num(0, 4294967295.0));
+        else if (o == "--antenna-id") cfg.antenna_id = uint32_t(num(0, 4294967295.0));
+        else if (o == "--serial") cfg.antenna_serial = uint32_t(num(0, 4294967295.0));
+        else if (o == "--speed") cfg.cart_speed = num(0, 100);
+        else if (o == "--path") {
+            const char* s = value();
+            cfg.cart_path.clear();
+            for (const char* p = s; *p;) {
+                char* end;
+                const double v = std::strtod(p, &end);
+                if (end == p) { std::fprintf(stderr, "cusim: bad path %s\n", s); return 2; }
+                cfg.cart_path.push_back(v);
+                p = *end == ',' ? end + 1 : end;
+                if (*end && *end != ',') { std::fprintf(stderr, "cusim: bad path %s\n", s); return 2; }
+            }
+        } else if (o == "--wheel-cal") cfg.wheel_calibration = num(1, 1e6);
+        else if (o == "--flat-out") cfg.flat_out = true;
+        else if (o == "--max-rate") cfg.max_rate = num(0, 1e7);
+        else if (o == "--frame-payload") cfg.frame_payload = size_t(num(64, 1440));
+        else if (o == "--gps-rate") cfg.gps_rate = num(0, 50);
+        else if (o == "--samples") cfg.params.file_samples = uint32_t(num(1, 8192));
+        else if (o == "--cu-samples") cfg.params.cu_samples = uint32_t(num(1, 8192));
+        else if (o == "--clipped") cfg.params.clipped = uint32_t(num(0, 1024));
+        else if (o == "--runs") cfg.params.runs = uint32_t(num(1, 255));
+        else if (o == "--auto-stacks") cfg.params.auto_stack_value = uint32_t(num(0, 32767));
+        else if (o == "--off-time") cfg.off_seconds = num(0, 3600);
+        else if (o == "--error-packet-order") {
+            const std::string v = value();
+            if (v != "le" && v != "be") { std::fprintf(stderr, "cusim: le or be\n"); return 2; }
+            cfg.error_packet_le = v == "le";
+        } else if (o == "--fault") {
+            if (!cfg.faults.add(value(), error)) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 2; }
+        } else if (o == "--verbose" || o == "-v") ++cfg.verbose;
+        else if (o == "--help" || o == "-h") { std::fputs(kUsage, stdout); return 0; }
+        else { std::fprintf(stderr, "cusim: unknown option %s\n%s", o.c_str(), kUsage); return 2; }
+    }
+    if (demo > 0) {   // no link: one measurement straight into the ground truth
+        struct NullPort : Port {
+            bool send(const uint8_t*, size_t) override { return false; }
+            int receive(uint8_t*, size_t, int) override { return 0; }
+        } null_port;
+        cfg.gps_rate = 0;
+        Device dev(cfg, null_port);
+        if (truth.empty() || !dev.open_truth(truth, error)) {
+            std::fprintf(stderr, "cusim: --demo needs --truth FILE %s\n", error.c_str());
+            return 2;
+        }
+        dev.run_demo(uint32_t(demo), int32_t(std::lround(0.02 * cfg.wheel_calibration)));
+        return 0;
+    }
+    if (link.empty()) { std::fputs(kUsage, stderr); return 2; }
+
+    auto port = open_port(link, error);
+    if (!port) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+    port->set_send_patience(cfg.flat_out ? 2000 : 20);
+    Device dev(cfg, *port);
+    if (!truth.empty() && !dev.open_truth(truth, error)) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+
+    struct sigaction sa{};
+    sa.sa_handler = on_signal;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::printf("cusim: CU on %s\n", link.c_str());
+    const double t0 = monotonic();
+    uint8_t buf[65536];
+    while (!g_stop) {
+        const double wait = dev.poll(monotonic() - t0);
+        const int ms = wait <= 0 ? 0 : int(wait * 1000) + 1;
+        for (int k = 0; k < 256 && !g_stop; ++k) {
+            const int n = port->receive(buf, sizeof buf, k == 0 ? ms : 0);
+            if (n < 0) {
+                std::fprintf(stderr, "cusim: link error\n");
+                usleep(100000);
+                break;
+            }
+            if (n == 0) break;
+            dev.on_frame(buf, size_t(n), monotonic() - t0);
+        }
+    }
+    dev.flush_truth();
+    const DeviceStats& s = dev.stats();
+    std::printf("cusim: ending: %llu commands, %llu rejected, %llu traces, %llu blocks (%llu resent), "
+                "%llu frames sent, %llu lost on the wire, %llu injected losses\n",
+                (unsigned long long)s.commands, (unsigned long long)s.rejected, (unsigned long long)s.traces,
+                (unsigned long long)s.blocks, (unsigned long long)s.resent_blocks, (unsigned long long)s.frames_sent,
+                (unsigned long long)s.frames_lost, (unsigned long long)s.injected_losses);
+    return 0;
+}

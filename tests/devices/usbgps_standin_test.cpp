@@ -1,0 +1,64 @@
+// The simulated USB receiver end to end: the stand-in's pseudo-terminal read by the real
+// termios path, switching between fix, no fix, garbage and silence while running.
+#include "app/globals.h"
+#include "cu/eep.h"
+#include "cu/navuart_reader.h"
+#include "devices/standin_process.h"
+#include "support/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+// Polls for up to `seconds` until `want` comes back; returns the last result.
+int wait_for(char* out, int want, double seconds)
+{
+    int r = kGpsNoData;
+    for (int i = 0; i < seconds * 20 && r != want; i++) {
+        r = gps.GetData(out);
+        if (r != want)
+            usleep(50000);
+    }
+    return r;
+}
+
+} // namespace
+
+TEST(UsbGpsStandin, modes_give_fix_no_coordinates_and_nothing)
+{
+    Sandbox sb;
+    init_globals();
+    ASSERT_TRUE(create_all_mutexes());
+    eep.gps_enabled = 1;
+    eep.gps_source = 1;
+    StandinProcess s("gprmon-usbgps", {sb.root(), "fix"}, sb.path("/dev/ttyUSB0"));
+    ASSERT_TRUE(s.ready());
+    ASSERT_TRUE(gps.gps_Open());
+    char out[kGpsOutSize];
+
+    ASSERT_EQ(wait_for(out, 0, 3.0), 0);
+    EXPECT_NE(std::string(out).find(",5740."), std::string::npos) << out;
+    EXPECT_NE(std::string(out).find(",N,01158."), std::string::npos) << out;
+
+    std::ofstream(sb.root() + "/sim/usbgps/mode") << "nofix\n";
+    EXPECT_EQ(wait_for(out, kGpsNoCoordinates, 3.0), kGpsNoCoordinates);
+
+    std::ofstream(sb.root() + "/sim/usbgps/mode") << "garbage\n";
+    usleep(1200000);
+    for (int i = 0; i < 30; i++) {
+        int r = gps.GetData(out);
+        if (r == 0 || r == kGpsNoCoordinates)
+            continue; // a sentence still queued from before the switch
+        EXPECT_EQ(r, kGpsNoData) << out;
+        usleep(50000);
+    }
+    std::ofstream(sb.root() + "/sim/usbgps/mode") << "silent\n";
+    usleep(1200000);
+    gps.GetData(out); // whatever was still queued
+    EXPECT_EQ(gps.GetData(out), kGpsNoData);
+    EXPECT_NE(read_file(sb.root() + "/sim/usbgps.log").find("mode silent"), std::string::npos);
+    gps.gps_Unit_Close();
+    DestroyAllMutexes();
+}
