@@ -481,6 +481,10 @@ int CDriver::Set_GPS_SBAS_Pars(unsigned char a, unsigned char b, unsigned char c
 
 int CDriver::GetGPSString(char* out)
 {
+    // With the link closed nothing is asked and the caller's text (which the receiving
+    // thread may have gathered) stays as it is.
+    if (!eth.handle)
+        return -3;
     out[0] = 0;
     Exchange x;
     eth.init_buffers(0);
