@@ -14,15 +14,25 @@
 CParallelPort parport;
 
 namespace {
+
 constexpr uint16_t kBase = 0x378;
+
+// Access to the three port registers. Never in simulation: the host's ports are not ours.
+bool allow_port_io()
+{
+#ifdef GPRMON_HAVE_PORT_IO
+    return !sim_active() && ioperm(kBase, 3, 1) == 0;
+#else
+    return false;
+#endif
 }
+
+} // namespace
 
 bool CParallelPort::Open()
 {
     if (is_open)
         return false;
-    // In simulation the sandbox has no parallel port, and the host's port registers are
-    // never touched: only a claimed port (a real ppdev node) gets this far.
     fd = open(host_path("/dev/parport0").c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -32,16 +42,11 @@ bool CParallelPort::Open()
         return false;
     }
     base = kBase;
-#ifdef GPRMON_HAVE_PORT_IO
-    if (sim_active() || ioperm(kBase, 3, 1) != 0) {
-#else
-    {
-#endif
-        is_open = true; // Close() releases the claim
-        Close();
+    is_open = true;
+    if (!allow_port_io()) {
+        Close(); // releases the claim
         return false;
     }
-    is_open = true;
     return true;
 }
 

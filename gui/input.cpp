@@ -7,6 +7,8 @@
 #include "gui/button.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
+#include "gui/scrbuf.h"
+#include "gui/scrbuf_input.h"
 #include "gui/screen_table.h"
 
 SDL_Event event;
@@ -38,10 +40,6 @@ CButton* button_at(int s)
         return nullptr;
     return dynamic_cast<CButton*>(slot_obj(s));
 }
-
-// The radargram's share of focus and keys (slot 39: its scroll bars) belongs to the
-// radargram buffer of the profile screens; no screen built so far has one (tbuf is null).
-bool radargram_takes_focus() { return tbuf != nullptr && false; }
 
 } // namespace
 
@@ -89,6 +87,9 @@ void curbutDraw()
     CButton* cur = button_at(curbut);
     if (cur && cur->visible)
         cur->setSelected();
+    if (mode == 1 || mode == 2)
+        if (auto* r = dynamic_cast<CScrBuf*>(slot_obj(kSlotRadargram)))
+            curbut == kSlotRadargram ? r->setSelected() : r->setUsual();
 }
 
 int fnextb(int current, int direction)
@@ -97,17 +98,19 @@ int fnextb(int current, int direction)
         for (int s = current + 1; s <= kLastButton; s++)
             if (focusable(s))
                 return s;
-        if (radargram_takes_focus())
+        if (radargram_focus_forward(current) >= 0)
             return kSlotRadargram;
         for (int s = kFirstButton; s <= kLastButton; s++)
             if (focusable(s))
                 return s;
     } else {
+        if (current == kSlotRadargram && radargram_focus_backward_from_radargram() >= 0)
+            return kSlotRadargram;
         int from = current > kLastButton + 1 ? kLastButton + 1 : current;
         for (int s = from - 1; s >= kFirstButton; s--)
             if (focusable(s))
                 return s;
-        if (radargram_takes_focus())
+        if (radargram_focus_backward_past_first() >= 0)
             return kSlotRadargram;
         for (int s = kLastButton; s >= kFirstButton; s--)
             if (focusable(s))
@@ -140,7 +143,7 @@ bool slider_key(SDLKey sym, int* result)
         sl->value -= 1;
     if (sym == SDLK_RIGHT && sl->value < sl->maximum)
         sl->value += 1;
-    // The contrast / gain filter values follow with the radargram screens' filters.
+    radargram_slider_changed(curbut, int(sl->value));
     sl->DrawPosition();
     drawF = true;
     *result = sym == SDLK_LEFT ? 100 : 101;
@@ -177,6 +180,10 @@ int press_but_and_slid()
             SDLKey sym = event.key.keysym.sym;
             if (slider_key(sym, &result)) {
                 // handled
+            } else if (radargram_left_right(sym, &result)) {
+                // the pressed radargram scrolled or browsed
+            } else if (sym == SDLK_UP || sym == SDLK_DOWN) {
+                radargram_up_down(sym);
             } else if (sym == SDLK_LEFT || sym == SDLK_RIGHT) {
                 // Left goes forward, Right backward: the keypad's arrows sit that way round.
                 curbut = fnextb(curbut, sym == SDLK_LEFT ? 1 : -1);
@@ -185,14 +192,26 @@ int press_but_and_slid()
                 if (CButton* b = button_at(curbut)) {
                     if (b->pressed) {
                         b->Release();
-                        if (drawF)
-                            drawF = false; // re-processing of the radargram follows it
+                        if (drawF) {
+                            drawF = false;
+                            if (tbuf) {
+                                tbuf->reprocess = true;
+                                tbuf->datatran(0, false, 0, mode, jump_to_end);
+                                tbuf->Draw();
+                            }
+                        }
                     } else {
                         b->Press();
+                        if (curbut == 9 && tbuf)
+                            tbuf->reprocess = true;
                     }
                 }
+                radargram_enter_down();
                 result = curbut;
             }
+        } else if (event.type == SDL_KEYUP && (event.key.keysym.sym == SDLK_RETURN ||
+                                                event.key.keysym.sym == SDLK_KP_ENTER)) {
+            radargram_enter_up();
         }
     }
     if (curbut != old) {
@@ -200,6 +219,7 @@ int press_but_and_slid()
             b->setUsual();
         if (CButton* b = button_at(curbut))
             b->setSelected();
+        radargram_focus_moved(old, curbut);
     }
     low_battery_warning();
     return result;

@@ -7,6 +7,7 @@
 #include "gui/input.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
+#include "gui/scrbuf_input.h"
 #include "gui/service_keys.h"
 
 #include <cstdio>
@@ -171,6 +172,7 @@ int mesmode(const char* title, const char* text, bool redraw, int type, int focu
     if (redraw) {
         mS.Draw();
         mS.DrawObjs(old_mode);
+        radargram_after_message_box(old_mode);
         curbut = old_curbut;
         curbutDraw();
     } else if (old_mode >= 1 && old_mode < kRows) {

@@ -5,11 +5,13 @@
 //   fix      a GGA sentence with a position fix (and an RMC sentence, as receivers do)
 //   nofix    a GGA sentence without a fix (empty position and quality fields)
 //   garbage  line noise: random bytes, broken and checksum-less sentences
+//   badcs    a GGA sentence with a fix but a wrong checksum
 //   silent   nothing (a receiver that stopped talking)
 // MODE comes from the command line (default: GPRMON_USBGPS_MODE, else fix); the file
 // ROOT/sim/usbgps/mode, when present, overrides it and is read again every second, so a
 // test can switch modes while the monitor runs. Lines written go to ROOT/sim/usbgps.log
 // only when the mode changes. Runs until SIGTERM or SIGINT.
+#include "sim/devices/gps_sentences.h"
 #include "sim/devices/standin_common.h"
 
 #include <cerrno>
@@ -21,59 +23,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
-
-std::string with_checksum(const std::string& body)
-{
-    unsigned cs = 0;
-    for (char c : body)
-        cs ^= static_cast<unsigned char>(c);
-    char tail[8];
-    snprintf(tail, sizeof tail, "*%02X\r\n", cs);
-    return "$" + body + tail;
-}
-
-std::string utc_time_field()
-{
-    time_t now = time(nullptr);
-    struct tm tm;
-    gmtime_r(&now, &tm);
-    char buf[16];
-    snprintf(buf, sizeof buf, "%02d%02d%02d.00", tm.tm_hour, tm.tm_min, tm.tm_sec);
-    return buf;
-}
-
-std::string sentences_for(const std::string& mode, unsigned tick)
-{
-    std::string t = utc_time_field();
-    if (mode == "fix") {
-        // A slow walk north-east, so successive fixes differ.
-        char body[128];
-        snprintf(body, sizeof body, "GPGGA,%s,5740.%04u,N,01158.%04u,E,1,08,0.9,45.3,M,38.2,M,,",
-                 t.c_str(), 1234 + tick % 8000, 5678 + tick % 4000);
-        char rmc[128];
-        snprintf(rmc, sizeof rmc, "GPRMC,%s,A,5740.%04u,N,01158.%04u,E,0.5,45.0,,,", t.c_str(),
-                 1234 + tick % 8000, 5678 + tick % 4000);
-        return with_checksum(body) + with_checksum(rmc);
-    }
-    if (mode == "nofix")
-        return with_checksum("GPGGA," + t + ",,,,,,00,99.9,,M,,M,,");
-    if (mode == "garbage") {
-        std::string s;
-        for (int i = 0; i < 60; i++)
-            s += static_cast<char>(rand() & 0xFF);
-        s += "\r\n$GPGG*\r\n$GPGGA,12\xff\x01\r\n#%&!\r\n";
-        return s;
-    }
-    return "";
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        fprintf(stderr, "usage: gprmon-usbgps ROOT [fix|nofix|garbage|silent]\n");
+        fprintf(stderr, "usage: gprmon-usbgps ROOT [fix|nofix|garbage|badcs|silent]\n");
         return 2;
     }
     std::string root = argv[1];
@@ -119,7 +73,7 @@ int main(int argc, char** argv)
             standin::log_line(log, "mode " + m);
             shown = m;
         }
-        std::string out = sentences_for(m, tick++);
+        std::string out = gps_sentences_for(m, tick++);
         // A full terminal queue (nobody reading) drops the second's output, as a serial
         // line would.
         if (!out.empty() && write(master, out.data(), out.size()) < 0 && errno != EAGAIN)

@@ -1,7 +1,8 @@
 #!/bin/sh
-# devices.sh BUILD_DIR ROOT: the monitor's power controller and USB GPS receiver for the
-# sandbox ROOT, until this script is killed. GPRMON_USBGPS_MODE (fix, nofix, garbage,
-# silent) chooses what the receiver sends; ROOT/sim/usbgps/mode changes it while running.
+# devices.sh BUILD_DIR ROOT: the monitor's power controller, USB GPS receiver and serial-port
+# GPS driver for the sandbox ROOT, until this script is killed. GPRMON_USBGPS_MODE and
+# GPRMON_NAVUART_MODE (fix, nofix, garbage, badcs, silent) choose what the receivers send;
+# ROOT/sim/usbgps/mode and ROOT/sim/navuart/mode change it while running.
 set -u
 build=$1
 root=$2
@@ -9,5 +10,7 @@ root=$2
 pic=$!
 "$build/sim/devices/gprmon-usbgps" "$root" "${GPRMON_USBGPS_MODE:-fix}" &
 usb=$!
-trap 'kill $pic $usb 2>/dev/null; wait $pic $usb 2>/dev/null; exit 0' TERM INT
+"$build/sim/devices/gprmon-navuart" "$root" "${GPRMON_NAVUART_MODE:-fix}" &
+nav=$!
+trap 'kill $pic $usb $nav 2>/dev/null; wait $pic $usb $nav 2>/dev/null; exit 0' TERM INT
 wait
