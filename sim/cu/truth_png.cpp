@@ -18,15 +18,14 @@ using namespace cusim;
 
 namespace {
 
-// libpng reports errors by longjmp: kept apart from main so that no local of main lives
-// across the setjmp.
-bool write_gray_png(const std::string& out, const std::vector<uint8_t>& img, size_t w, size_t h)
+// Grey-scale 8-bit PNG; nothing here changes after setjmp, so the jump leaves no stale locals.
+bool write_png(const std::string& path, const std::vector<uint8_t>& img, size_t w, size_t h)
 {
-    FILE* f = std::fopen(out.c_str(), "wb");
-    if (!f) { std::fprintf(stderr, "cusim-png: cannot create %s\n", out.c_str()); return false; }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) { std::fprintf(stderr, "cusim-png: cannot create %s\n", path.c_str()); return false; }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
         std::fprintf(stderr, "cusim-png: PNG write error\n");
         png_destroy_write_struct(&png, &info);
         std::fclose(f);
@@ -39,11 +38,10 @@ bool write_gray_png(const std::string& out, const std::vector<uint8_t>& img, siz
     for (size_t y = 0; y < h; ++y) png_write_row(png, &img[y * w]);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return true;
+    return std::fclose(f) == 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -104,8 +102,7 @@ int main(int argc, char** argv)
         for (size_t y = 0; y < h; ++y)
             img[y * w + x] = uint8_t(std::clamp(128.0 + cols[x][y] * scale, 0.0, 255.0));
 
-    if (!write_gray_png(out, img, w, h))
-        return 1;
+    if (!write_png(out, img, w, h)) return 1;
     std::printf("cusim-png: %zu x %zu radargram of measurement %ld written to %s\n", w, h, measurement, out.c_str());
     return 0;
 }
