@@ -97,7 +97,8 @@ void radargram_focus_moved(int old, int cur)
 
 bool radargram_left_right(SDLKey sym, int* result)
 {
-    if (!tbuf || curbut != kSlotRadargram || !tbuf->pressed)
+    if (!tbuf || curbut != kSlotRadargram || !tbuf->pressed ||
+        (sym != SDLK_LEFT && sym != SDLK_RIGHT))
         return false;
     CScrBuf* t = tbuf;
     const bool left = sym == SDLK_LEFT;

@@ -104,3 +104,44 @@ TEST(RadargramDraw, image_rulers_cursor_and_markers_reach_the_screen)
     EXPECT_FALSE(near(screen_px(x0 + 50, y0 + 300), Rgb{53, 38, 38}));
     b->markers = nullptr;
 }
+
+TEST(RadargramDraw, cursor_moves_without_leaving_a_trail_and_the_template_meets_it_at_its_row)
+{
+    Sandbox sb;
+    DisplayState st;
+    fill_screen(53, 38, 38);
+    eep.ant_separation = 0.0f;
+    fill_store(500, layers);
+    auto b = make_radargram();
+    b->datatran(500, false, 0, 2, false);
+    b->hr->SetPos(b->first_trace + 100);
+    b->Draw();
+    const int x0 = b->rect.x, y0 = b->rect.y;
+    EXPECT_EQ(100, b->cursor_index);
+    ASSERT_TRUE(near(screen_px(x0 + 100, y0 + 200), Rgb{0, 0, 0}));
+
+    // The cursor moves on: its old columns show the image again.
+    b->hr->SetPos(b->first_trace + 300);
+    b->draw_curpos(true);
+    EXPECT_EQ(300, b->cursor_index);
+    for (int col : {100, 101}) {
+        const SDL_Color c = b->pal.colors[b->pixel(col, 200)];
+        EXPECT_TRUE(near(screen_px(x0 + col, y0 + 200), Rgb{c.r, c.g, c.b})) << col;
+    }
+    EXPECT_TRUE(near(screen_px(x0 + 300, y0 + 200), Rgb{0, 0, 0}));
+
+    // The hyperbola template: its apex (black, white two rows lower) is at the cursor's
+    // column and the horizontal cursor's row, its arms lower on both sides.
+    b->hcur_row = 150;
+    b->hyper_on = 1;
+    b->Draw();
+    EXPECT_TRUE(near(screen_px(x0 + 300, y0 + 150), Rgb{0, 0, 0}) ||
+                near(screen_px(x0 + 299, y0 + 150), Rgb{0, 0, 0}));
+    int arm_row = -1;
+    for (int row = 151; row < 600 && arm_row < 0; row++)
+        if (near(screen_px(x0 + 310, y0 + row), Rgb{0, 0, 0}) &&
+            near(screen_px(x0 + 310, y0 + row + 2), Rgb{255, 255, 255}))
+            arm_row = row;
+    // 0.5 m off a reflector 0.65 m deep: a path of 2 * sqrt(0.25 + 0.4225) m, sample 184.
+    EXPECT_NEAR(184, arm_row, 2) << "10 traces off the apex the reflection arrives later";
+}

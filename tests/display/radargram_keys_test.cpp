@@ -220,3 +220,44 @@ TEST_F(RadargramKeys, vertical_scroll_and_zoom_stay_within_the_trace)
     EXPECT_FALSE(b->pressed);
     EXPECT_EQ(0, tbuf_was_pressed);
 }
+
+namespace {
+
+void push(Uint8 type, SDLKey sym)
+{
+    SDL_Event e{};
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = sym;
+    ASSERT_EQ(0, SDL_PushEvent(&e));
+}
+
+} // namespace
+
+TEST_F(RadargramKeys, keys_reach_the_radargram_through_the_input_step)
+{
+    keyb_wait();
+    fill_store(2000, numbered);
+    b->datatran(0, true, 0, mode, false);
+    b->hsb.selected = 1;
+    push(SDL_KEYDOWN, SDLK_RETURN);
+    EXPECT_EQ(39, press_but_and_slid());
+    EXPECT_TRUE(b->pressed) << "Enter on slot 39 activates the radargram";
+    push(SDL_KEYUP, SDLK_RETURN);
+    EXPECT_EQ(-1, press_but_and_slid());
+    EXPECT_TRUE(b->pressed);
+    push(SDL_KEYDOWN, SDLK_RIGHT);
+    EXPECT_EQ(101, press_but_and_slid());
+    EXPECT_EQ(50, b->first_trace);
+    EXPECT_EQ(39, curbut) << "the focus stays on the pressed radargram";
+
+    push(SDL_KEYDOWN, SDLK_UP);
+    EXPECT_EQ(-1, press_but_and_slid());
+    EXPECT_EQ(1, pp_mode);
+    EXPECT_EQ(50, b->first_trace);
+    push(SDL_KEYUP, SDLK_RETURN);
+    EXPECT_EQ(-1, press_but_and_slid());
+    EXPECT_EQ(150, b->first_trace) << "released Enter jumps by the browsed distance";
+    EXPECT_EQ(0, pp_mode);
+}
