@@ -19,6 +19,13 @@ int CEthernet::simu_ans_inject(unsigned char kind, unsigned short answered,
                                const unsigned short* words, unsigned short count,
                                unsigned char pad, unsigned char last, unsigned short frame)
 {
+    return emu_send(kind, answered, words, count, pad, last, frame, -1);
+}
+
+int CEthernet::emu_send(unsigned char kind, unsigned short answered, const unsigned short* words,
+                        unsigned short count, unsigned char pad, unsigned char last,
+                        unsigned short frame, int pk)
+{
     if (!handle)
         return -3;
     if (count > kEmuPayloadWords)
@@ -38,7 +45,7 @@ int CEthernet::simu_ans_inject(unsigned char kind, unsigned short answered,
     f[221] = last;
     put_be16(f + 222, frame);
     SDL_Delay(5);
-    int r = send_numbered(f, int(sizeof f), 14, false, nullptr);
+    int r = send_numbered(f, int(sizeof f), 14, false, nullptr, pk);
     if (r != 0) {
         puts("sendpacket error");
         return -2;
@@ -110,7 +117,9 @@ void CEthernet::emulate_command(const uint8_t* f, uint32_t len)
     case 150: u32(1); break;
     case 76: u32(44); u32(1); break;
     case 14: {
-        // One trace element: length, tag 102, zero position, then the ramp.
+        // One trace element: length, tag 102, zero position, then the ramp. All frames of
+        // the packet carry one packet number, as a receiver in raw mode requires.
+        const int pk = c_pk_num;
         const uint32_t ns = emu_samples;
         const uint32_t total = ns + 4;
         uint16_t fw[kEmuPayloadWords];
@@ -118,7 +127,7 @@ void CEthernet::emulate_command(const uint8_t* f, uint32_t len)
         int k = 0;
         auto flush = [&](bool last_frame) {
             unsigned char pad = uint8_t((kEmuPayloadWords - k) * 2);
-            simu_ans_inject(lf::kKindData, asked, fw, uint16_t(k), pad, last_frame ? 1 : 0, fn++);
+            emu_send(lf::kKindData, asked, fw, uint16_t(k), pad, last_frame ? 1 : 0, fn++, pk);
             k = 0;
         };
         for (uint32_t i = 0; i < total; i++) {
@@ -139,6 +148,10 @@ void CEthernet::emulate_command(const uint8_t* f, uint32_t len)
         }
         if (k)
             flush(true);
+        {
+            MutexLock g(send_mtx_);
+            c_pk_num = uint16_t(pk + 1);
+        }
         u16(0);
         break;
     }

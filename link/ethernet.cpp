@@ -263,19 +263,21 @@ void CEthernet::build_command(uint8_t* f, bool udp, uint16_t pk, uint16_t cmd, u
     put_be16(f + lf::kFrameNum, 1);
 }
 
-int CEthernet::send_numbered(uint8_t* f, int len, int number_at, bool udp, uint16_t* pk_out)
+int CEthernet::send_numbered(uint8_t* f, int len, int number_at, bool udp, uint16_t* pk_out,
+                             int fixed_pk)
 {
     MutexLock g(send_mtx_);
     if (!handle)
         return -3;
-    uint16_t pk = c_pk_num;
+    uint16_t pk = fixed_pk >= 0 ? uint16_t(fixed_pk) : c_pk_num;
     if (number_at >= 0) {
         put_be16(f + number_at, pk);
         if (udp)
             put_be16(f + lf::kUdpChecksum, Count_UDP_CS(f, len));
     }
     int r = handle->send(f, len);
-    c_pk_num = uint16_t(pk + 1); // advances whether or not the frame left
+    if (fixed_pk < 0)
+        c_pk_num = uint16_t(pk + 1); // advances whether or not the frame left
     if (pk_out)
         *pk_out = pk;
     return r == 0 ? 0 : -1;

@@ -263,7 +263,12 @@ private:
                        const uint32_t* args, const char* text, bool broadcast);
     // Sends one frame under the send lock, numbering it first when number_at >= 0 (the
     // packet number is written there, and in UDP mode the checksum is completed).
-    int send_numbered(uint8_t* f, int len, int number_at, bool udp, uint16_t* pk_out);
+    // pk >= 0 numbers the frame with pk instead (further frames of a packet already counted).
+    int send_numbered(uint8_t* f, int len, int number_at, bool udp, uint16_t* pk_out,
+                      int pk = -1);
+    int emu_send(unsigned char kind, unsigned short answered, const unsigned short* words,
+                 unsigned short count, unsigned char pad, unsigned char last,
+                 unsigned short frame, int pk);
     int send_command(uint16_t cmd, uint16_t sub, const uint32_t* args, const char* text,
                      bool broadcast, bool wait, bool delay);
     void learn_cu_address(const uint8_t* f, uint32_t len, bool udp);

@@ -1,5 +1,11 @@
 // libpcap under the link, as on the device: promiscuous capture with snapshot length 65535
 // and read time-out 0 (wait for frames), frames sent with pcap_sendpacket.
+//
+// The capture is opened as pcap_open_live(ifname, 65535, 1, 0) does, plus immediate mode:
+// with the memory-mapped TPACKET_V3 capture of current libpcap a time-out of 0 holds frames
+// back until a whole buffer block has filled, so an answer of 150 bytes would never arrive.
+// Immediate mode hands over every frame as it comes, which is what the time-out of 0 meant
+// with the packet capture of the device's libpcap.
 #include "link/transport.h"
 
 #include <cstdio>
@@ -47,9 +53,23 @@ public:
     int open(const char* ifname, char* errbuf) override
     {
         char eb[PCAP_ERRBUF_SIZE] = {0};
-        p_ = pcap_open_live(ifname, 65535, 1, 0, eb);
+        p_ = pcap_create(ifname, eb);
         if (!p_) {
             snprintf(errbuf, kLinkErrbufSize, "%s", eb);
+            return -1;
+        }
+        pcap_set_snaplen(p_, 65535);
+        pcap_set_promisc(p_, 1);
+        pcap_set_timeout(p_, 0);
+        pcap_set_immediate_mode(p_, 1);
+        int r = pcap_activate(p_);
+        if (r < 0) { // warnings (r > 0) leave a working capture
+            if (r == PCAP_ERROR)
+                snprintf(errbuf, kLinkErrbufSize, "%s", pcap_geterr(p_));
+            else
+                snprintf(errbuf, kLinkErrbufSize, "%s: %s", ifname, pcap_statustostr(r));
+            pcap_close(p_);
+            p_ = nullptr;
             return -1;
         }
         return 0;
