@@ -28,9 +28,7 @@ void eep_textinfo()
         if (CSDLObject::is_language_text(t->font_type)) {
             CSDLObject::conv_strcat(t->text, value8, sizeof t->text);
         } else {
-            char buf[kTextBytes];
-            snprintf(buf, sizeof buf, "%s%s", t->text, value8);
-            t->SetText(buf);
+            str_append(t->text, sizeof t->text, value8); // a long name is cut at the field's end
         }
         if (t->visible)
             t->Draw();

@@ -4,11 +4,14 @@
 #include "app/shutdown.h"
 #include "app/termination.h"
 #include "app/utilities.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
+#include "gui/display_filters.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
+#include "gui/screen_state.h"
 #include "gui/screen_table.h"
 
 SDL_Event event;
@@ -139,15 +142,21 @@ bool slider_key(SDLKey sym, int* result)
     auto* sl = dynamic_cast<CSlider*>(slot_obj(curbut));
     if (!sl || !sl->pressed || (sym != SDLK_LEFT && sym != SDLK_RIGHT))
         return false;
-    if (sym == SDLK_LEFT && sl->value > sl->minimum)
-        sl->value -= 1;
-    if (sym == SDLK_RIGHT && sl->value < sl->maximum)
-        sl->value += 1;
-    radargram_slider_changed(curbut, int(sl->value));
+    float v = sl->value + (sym == SDLK_LEFT ? -1.0f : 1.0f);
+    sl->value = v < sl->minimum ? sl->minimum : v > sl->maximum ? sl->maximum : v;
+    radargram_slider_changed(curbut, sl->value);
     sl->DrawPosition();
     drawF = true;
     *result = sym == SDLK_LEFT ? 100 : 101;
     return true;
+}
+
+// A slider changed a display setting: the open profile's header files take it over.
+void rewrite_open_header()
+{
+    MutexLock lock(lock_dw);
+    if (rdr.rd.data_open())
+        rdr.rd.hd.h_write();
 }
 
 void low_battery_warning()
@@ -199,8 +208,10 @@ int press_but_and_slid()
                                 tbuf->datatran(0, false, 0, mode, jump_to_end);
                                 tbuf->Draw();
                             }
+                            rewrite_open_header(); // the profile keeps its display settings
                         }
-                    } else {
+                    } else if (!(curbut == 8 && data_is_migrated)) {
+                        // "Delete Mean Trace" stays as it is while migrated data are shown.
                         b->Press();
                         if (curbut == 9 && tbuf)
                             tbuf->reprocess = true;
@@ -220,6 +231,12 @@ int press_but_and_slid()
         if (CButton* b = button_at(curbut))
             b->setSelected();
         radargram_focus_moved(old, curbut);
+    }
+    if (MeasureMode) {
+        // While measuring, keys are not queued up: the screen must keep pace with the traces.
+        SDL_Event e;
+        while (gui_poll_event(&e)) {
+        }
     }
     low_battery_warning();
     return result;

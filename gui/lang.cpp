@@ -111,7 +111,7 @@ void copy_string(int lang, char* dst, size_t cap, const char* src)
         }
         dst[n] = dst[n + 1] = 0;
     } else {
-        snprintf(dst, cap, "%s", src);
+        str_copy(dst, cap, src); // the 200-byte copies take what fits
     }
 }
 
@@ -161,8 +161,7 @@ void CLang::create_M(int l)
             }
             mS.pal_name[k][n] = mS.pal_name[k][n + 1] = 0;
         } else {
-            size_t n = strlen(mS.pal_name[k]);
-            snprintf(mS.pal_name[k] + n, sizeof mS.pal_name[k] - n, "%s", suffix);
+            str_append(mS.pal_name[k], sizeof mS.pal_name[k], suffix);
         }
     }
     copy_string(l, s33, sizeof s33, s[33]);

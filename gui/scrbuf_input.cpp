@@ -6,6 +6,7 @@
 #include "cu/eep.h"
 #include "dsp/rounding.h"
 #include "files/profile_record.h"
+#include "gui/display_filters.h"
 #include "gui/input.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_table.h"
@@ -22,16 +23,6 @@ bool can_focus()
 }
 
 bool has_hbar() { return mode != 3 && tbuf->hsb.visible; }
-
-CFilterRecord* current_filters()
-{
-    if (eep.ant_record)
-        return eep.ant_record->filter;
-    int i = xml_pars.current_antenna;
-    if (i < 0 || i >= xml_pars.antenna_count || i >= kMaxAntennas)
-        i = 0;
-    return xml_pars.antenna[i].filter;
-}
 
 } // namespace
 
@@ -193,19 +184,9 @@ bool radargram_enter_up()
     return false;
 }
 
-void radargram_slider_changed(int slot, int value)
+void radargram_slider_changed(int slot, float value)
 {
-    CFilterRecord* f = current_filters();
-    if (slot == 9) {
-        f[FLT_CONTRAST].int_par[0] = value * 2;
-    } else if (slot == 10) {
-        if (prm.gain_switch) {
-            const double speed = std::max(0.99, f[FLT_AUTO_GAIN].int_par[6] / 1.99);
-            f[FLT_AUTO_GAIN].int_par[3] = int((40 - value) * speed);
-        } else {
-            f[FLT_TIME_GAIN].int_par[3] = mrnd(value * 2 * 255 / 80.0);
-        }
-    }
+    slider_to_filters(slot, value);
     if (tbuf)
         tbuf->reprocess = true;
 }

@@ -29,7 +29,8 @@ bool radargram_enter_up(); // true when it ended quick browsing (result -1)
 void radargram_focus_moved(int old, int cur);
 // A display slider (slot 9 contrast, 10 time gain) now stands at `value`: the filter of the
 // current antenna follows and the radargram is marked for re-processing.
-void radargram_slider_changed(int slot, int value);
+// (The filter values are those of gui/display_filters.h.)
+void radargram_slider_changed(int slot, float value);
 // After a message box: the radargram (when not drawn with the row) and its scroll bars;
 // the hyperbola overlay is left out in modes 7, 8 and 12.
 void radargram_after_message_box(int old_mode);

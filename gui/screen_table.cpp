@@ -1,6 +1,7 @@
 #include "gui/screen_table.h"
 
-#include "app/pending.h"
+#include "gui/button.h"
+#include "gui/display_filters.h"
 #include "gui/indicators.h"
 #include "gui/rows.h"
 
@@ -139,9 +140,15 @@ void CMS::Draw()
 
 void CMS::Init_3_filters()
 {
-    // The contrast and time-gain values live in the filter settings of the XML parameter
-    // file; the sliders are set from them once that file's objects exist.
-    pending_skip("display filters of the radargram screens (Init_3_filters)");
+    // The radargram screens may share their sliders; each is set once per row anyway.
+    float contrast = contrast_slider_value();
+    float gain = time_gain_slider_value();
+    for (int row : {1, 2, 3}) {
+        if (auto* s = at<CSlider>(row, kSlotContrast))
+            s->value = contrast;
+        if (auto* s = at<CSlider>(row, kSlotTimeGain))
+            s->value = gain;
+    }
 }
 
 void build_all_rows(CMS& t)

@@ -32,6 +32,24 @@ Uint32 map_rgb(Uint8 r, Uint8 g, Uint8 b)
 
 Uint32 bkg_pixel() { return map_rgb(kBkgR, kBkgG, kBkgB); }
 
+size_t str_copy(char* dst, size_t cap, const char* src)
+{
+    if (cap == 0)
+        return 0;
+    size_t n = src ? strnlen(src, cap - 1) : 0;
+    memmove(dst, src ? src : "", n);
+    dst[n] = 0;
+    return n;
+}
+
+size_t str_append(char* dst, size_t cap, const char* src)
+{
+    if (cap == 0)
+        return 0;
+    size_t have = strnlen(dst, cap - 1);
+    return have + str_copy(dst + have, cap - have, src);
+}
+
 int text_language() { return prm.language; }
 
 bool chinese_text() { return prm.language == 8 && CSDLObject::kina_font != nullptr; }
@@ -68,7 +86,7 @@ void CSDLObject::uni_strcpy(char* dst, const char* src, size_t cap)
         memmove(dst, src, 2 * n);
         dst[2 * n] = dst[2 * n + 1] = 0;
     } else {
-        snprintf(dst, cap, "%s", src);
+        str_copy(dst, cap, src);
     }
 }
 
@@ -88,7 +106,7 @@ void CSDLObject::conv_strcpy(char* dst, const char* src, size_t cap)
         }
         dst[2 * n] = dst[2 * n + 1] = 0;
     } else {
-        snprintf(dst, cap, "%s", src);
+        str_copy(dst, cap, src);
     }
 }
 
@@ -100,10 +118,7 @@ void CSDLObject::uni_strcat(char* dst, const char* src, size_t cap)
             return;
         uni_strcpy(dst + 2 * have, src, cap - 2 * have);
     } else {
-        size_t have = strnlen(dst, cap);
-        if (have + 1 > cap)
-            return;
-        snprintf(dst + have, cap - have, "%s", src);
+        str_append(dst, cap, src);
     }
 }
 

@@ -122,8 +122,8 @@ public:
     static constexpr int vmax[5] = {2333, 12, 31, 23, 59};
     int mdays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int seconds = 0;
-    char date_text[16] = {};
-    char time_text[16] = {};
+    char date_text[40] = {}; // room for any int in each field of the formats
+    char time_text[40] = {};
     Uint8 bg_r, bg_g, bg_b;
 
     CSDLText_DT(int x, int y, const char* text, int fontSize, Uint8 bgR, Uint8 bgG, Uint8 bgB,

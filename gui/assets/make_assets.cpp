@@ -186,10 +186,10 @@ int main(int argc, char** argv)
     }
     ok &= write_bmp(arrow(24, 0, true, false), out + "arr_ver_up.bmp");
     ok &= write_bmp(arrow(24, 1, true, true), out + "arr_ver_dn.bmp");
-    ok &= write_bmp(arrow(17, 2, false, false), out + "scroll_left.bmp");
-    ok &= write_bmp(arrow(17, 3, false, false), out + "scroll_right.bmp");
-    ok &= write_bmp(arrow(17, 0, false, false), out + "scroll_vup.bmp");
-    ok &= write_bmp(arrow(17, 1, false, false), out + "scroll_vdn.bmp");
+    ok &= write_bmp(arrow(15, 2, false, false), out + "scroll_left.bmp");
+    ok &= write_bmp(arrow(15, 3, false, false), out + "scroll_right.bmp");
+    ok &= write_bmp(arrow(15, 0, false, false), out + "scroll_vup.bmp");
+    ok &= write_bmp(arrow(15, 1, false, false), out + "scroll_vdn.bmp");
     if (!ok) {
         fprintf(stderr, "make_assets: cannot write into %s\n", argv[1]);
         return 1;
