@@ -97,6 +97,7 @@ TEST(WaitAnswer, ErrorReportWithoutAnAnswerEndsInNoAnswer)
     };
     EXPECT_EQ(733, rig.link->cmd_inject(5, 0));
     // The report stays for the acquisition's error screen.
+    ASSERT_TRUE(rig.wire.wait_idle());
     EXPECT_EQ(1, rig.link->read_err());
     EXPECT_EQ(0x42, rig.link->cur_error.code);
 }

@@ -36,7 +36,7 @@ std::string exercise_emulated_cu(CEthernet& mon, RecordingSink& sink)
     eep.auto_stacks = 0;
     eep.auto_stack_value = 0;
     eep.trig_code = 0;
-    mon.answer_timeout = 500;
+    mon.answer_timeout = 1000;
     int r = mon.SendBroadcast();
     if (r != 0)
         return "discovery: " + std::to_string(r);
@@ -104,12 +104,14 @@ TEST(CuEmulator, UnknownCommandsAndForeignFramesGetNoAnswer)
     cu->eth_Init();
     cu->receive_run = 0;
     cu->emulator_run = 1;
-    mon.link->answer_timeout = 20;
     // Before discovery the monitor's commands go to the broadcast address: not for this CU.
+    mon.link->answer_timeout = 20;
     EXPECT_EQ(733, mon.link->cmd_inject(77, 0));
+    mon.link->answer_timeout = 1000;
     ASSERT_EQ(0, mon.link->SendBroadcast());
     EXPECT_EQ(0, mon.link->cmd_inject(77, 0));
     EXPECT_EQ(385, CEthernet::GetSwapShort(mon.link->cur_answer.payload, 0));
+    mon.link->answer_timeout = 20;
     EXPECT_EQ(733, mon.link->cmd_inject(9999, 0));
     cu->kill_thread();
     cu_wire.on_send = nullptr;
@@ -209,6 +211,7 @@ TEST(UnixLink, ExchangesFramesWithASimulatorAndReadsTheSandboxMacs)
         {
             UnixPeer cu(path);
             ASSERT_TRUE(cu.bound());
+            l->answer_timeout = 1000;
             EXPECT_EQ(0, l->SendBroadcast());
             EXPECT_EQ(0, memcmp(l->out_frame.dst, kCuMac, 6));
             EXPECT_EQ(0, l->cmd_inject(61, 0, 1));
