@@ -16,6 +16,7 @@ constexpr uint16_t kTestWords[7] = {0x0000, 0x7F00, 0x80FF, 0xD533, 0x8000, 0x7F
 constexpr size_t kMinDataPayload = 46;          // keeps every frame above 64 bytes
 constexpr size_t kMaxUpload = 4u << 20;
 constexpr size_t kMaxResend = 2000;
+constexpr uint32_t kMaxTraces = 2000000;        // per measurement, as the monitor numbers them
 
 uint16_t swap16(uint16_t v) { return uint16_t((v >> 8) | (v << 8)); }
 
@@ -570,6 +571,12 @@ const Trace& Device::card_trace(uint32_t index)
 
 void Device::produce(char source, int32_t trigger, double now)
 {
+    if (acq_.seq >= kMaxTraces) {   // the card and the trace numbering are full
+        if (acq_.seq == kMaxTraces && !acq_.full) std::printf("cusim: card full, no more traces\n");
+        acq_.full = true;
+        ++acq_.missed;
+        return;
+    }
     TraceMeta m = make_meta(source, trigger);
     m.seq = ++acq_.seq;
     m.number = acq_.block_mode ? m.seq : 0;
@@ -640,7 +647,8 @@ void Device::send_block(uint32_t block_no, bool live, uint32_t seq)
     }
     Route r = route_;
     r.udp = true;
-    const size_t len = payload_offset(true) + kBlockPayload + 4;
+    // A block frame ends with the 512-byte payload and a 3-byte trailer (flag, frame number).
+    const size_t len = payload_offset(true) + kBlockPayload + 3;
     Bytes f(len);
     write_cu_head(f.data(), len, r, packet_++, kDataBlock, 0, 0);
     uint8_t* p = &f[payload_offset(true)];
@@ -650,7 +658,8 @@ void Device::send_block(uint32_t block_no, bool live, uint32_t seq)
     put_be16(p + 12, uint16_t(kBlockData - size));
     put_be16(p + 14, ref.part);
     std::memcpy(p + kBlockHead, data, size);
-    write_trailer(f.data(), len, 0, 1, 1);
+    f[len - 3] = 1;
+    put_be16(&f[len - 2], 1);
     finish_frame(f.data(), len, r);
     ++stats_.blocks;
     emit(f, live, seq, ref.part);

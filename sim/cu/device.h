@@ -188,7 +188,7 @@ private:
     int64_t time_offset_ = 0;
 
     struct Acquisition {
-        bool running = false, block_mode = false;
+        bool running = false, block_mode = false, full = false;
         uint32_t measurement = 0, seq = 0;
         double last = 0, next_time_trigger = 0, next_gps = 0, next_gps_v = 0, tokens = 0, started = 0;
         uint64_t missed = 0;

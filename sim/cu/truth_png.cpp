@@ -16,6 +16,33 @@
 
 using namespace cusim;
 
+namespace {
+
+// Grey-scale 8-bit PNG; nothing here changes after setjmp, so the jump leaves no stale locals.
+bool write_png(const std::string& path, const std::vector<uint8_t>& img, size_t w, size_t h)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) { std::fprintf(stderr, "cusim-png: cannot create %s\n", path.c_str()); return false; }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        std::fprintf(stderr, "cusim-png: PNG write error\n");
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (size_t y = 0; y < h; ++y) png_write_row(png, &img[y * w]);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     if (argc < 3) {
@@ -75,24 +102,7 @@ int main(int argc, char** argv)
         for (size_t y = 0; y < h; ++y)
             img[y * w + x] = uint8_t(std::clamp(128.0 + cols[x][y] * scale, 0.0, 255.0));
 
-    FILE* f = std::fopen(out.c_str(), "wb");
-    if (!f) { std::fprintf(stderr, "cusim-png: cannot create %s\n", out.c_str()); return 1; }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        std::fprintf(stderr, "cusim-png: PNG write error\n");
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return 1;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (size_t y = 0; y < h; ++y) png_write_row(png, &img[y * w]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
+    if (!write_png(out, img, w, h)) return 1;
     std::printf("cusim-png: %zu x %zu radargram of measurement %ld written to %s\n", w, h, measurement, out.c_str());
     return 0;
 }

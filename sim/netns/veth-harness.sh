@@ -2,7 +2,7 @@
 # veth-harness.sh BUILD_DIR [--truth FILE] [--cusim "OPTIONS"] [--] [COMMAND ARGS...]
 #
 # The CU link over a real wire: two network namespaces joined by a veth pair. In the monitor's
-# namespace the pair's end is named eth0 (as on the device); in the CU's namespace its end is
+# namespace the pair's end is named eth0 (as on the device; an unconnected wlan0 stands beside it); in the CU's namespace its end is
 # cu0, where cusim runs with libpcap (--link pcap:cu0). COMMAND then runs in the monitor's
 # namespace with GPRMON_LINK=pcap:eth0, so the monitor uses libpcap on eth0 as on the device.
 # Without a COMMAND it runs sim/launch.sh BUILD_DIR (gprmon in a fresh sandbox; the Unix-link
@@ -35,11 +35,13 @@ log=/tmp/cusim-veth-$tag.log
 cu_mac=02:c5:00:00:00:01
 cusim_pid=""
 
+status=1
 cleanup() {
     if [ -n "$cusim_pid" ]; then
         kill "$cusim_pid" 2>/dev/null || true
         wait "$cusim_pid" 2>/dev/null || true
     fi
+    [ "$status" != 0 ] || rm -f "$log"   # kept for a look after a failure
     ip netns del "$mon" 2>/dev/null || true
     ip netns del "$cu" 2>/dev/null || true
 }
@@ -53,6 +55,11 @@ ip link set "vc$tag" netns "$cu"
 ip -n "$mon" link set "vm$tag" name eth0
 ip -n "$cu" link set "vc$tag" name cu0
 ip -n "$mon" link set eth0 address 02:00:5e:10:00:01
+# The device also has a wireless interface; an unconnected one stands for it.
+if ip -n "$mon" link add wlan0 type dummy 2>/dev/null ||
+   ip -n "$mon" link add wlan0 type veth peer name wlan0peer 2>/dev/null; then
+    ip -n "$mon" link set wlan0 address 02:00:5e:10:00:02
+fi
 ip -n "$cu" link set cu0 address "$cu_mac"
 for ns in "$mon" "$cu"; do ip -n "$ns" link set lo up; done
 ip -n "$mon" link set eth0 up

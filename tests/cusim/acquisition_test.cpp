@@ -84,7 +84,7 @@ TEST(CusimBlocks, TracesAreNumberedBlocksOfTheMonitorsSizeEqualToTheTruth)
     ASSERT_EQ(frames.size(), 20 * B);
     Blocks blocks;
     for (size_t i = 0; i < frames.size(); ++i) {
-        EXPECT_EQ(frames[i].size(), 576u) << "512-byte payload: captured length - 64";
+        EXPECT_EQ(frames[i].size(), 575u) << "512-byte payload and a 3-byte trailer";
         const Reply r = decode(frames[i]);
         ASSERT_TRUE(r.checksum_ok);
         EXPECT_EQ(r.kind, 2);

@@ -114,8 +114,10 @@ Reply decode(const Bytes& f)
     r.kind = f[b + 2];
     r.channel = f[b + 3];
     r.answered = be16(&f[b + 4]);
-    r.payload.assign(f.begin() + long(b + 6), f.end() - 4);
-    r.pad = f[f.size() - 4];
+    // A measurement block: 512-byte payload and a 3-byte trailer, no pad byte before it.
+    const bool block = r.udp && r.kind == 2 && f.size() == 60 + 512 + 3;
+    r.payload.assign(f.begin() + long(b + 6), f.end() - (block ? 3 : 4));
+    r.pad = block ? 0 : f[f.size() - 4];
     r.last = f[f.size() - 3];
     r.frame_no = be16(&f[f.size() - 2]);
     r.ok = true;

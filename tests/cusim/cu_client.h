@@ -42,7 +42,7 @@ struct Reply {
     bool udp = false;
     uint8_t kind = 0, channel = 0;
     uint16_t protocol = 0, packet = 0, answered = 0;
-    Bytes payload;                 // captured length - 24 (raw) / - 64 (UDP)
+    Bytes payload;                 // captured length - 24 (raw) / - 64 (UDP); 512 for a block
     uint8_t pad = 0, last = 0;
     uint16_t frame_no = 0;
     bool checksum_ok = true;       // UDP framing: UDP and IPv4 header checksums
@@ -50,6 +50,7 @@ struct Reply {
     uint32_t u32(size_t at) const { return at + 4 <= payload.size() ? be32(&payload[at]) : 0xDEADBEEF; }
     uint16_t u16(size_t at) const { return at + 2 <= payload.size() ? be16(&payload[at]) : 0xDEAD; }
 };
+// A UDP data frame of 575 bytes is a measurement block (the client measures in block mode).
 Reply decode(const Bytes& frame);
 
 // A trace decoded from its elements.

@@ -195,29 +195,11 @@ TEST(CusimVeth, MeasurementOverLibpcapOnBothEnds)
     }
     if (getuid() != 0) GTEST_SKIP() << "needs root to create network namespaces and a veth pair";
     if (std::system("ip netns list >/dev/null 2>&1") != 0) GTEST_SKIP() << "the ip tool cannot manage namespaces here";
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
-    self[n] = 0;
-    const std::string truth = "/tmp/cusim-veth-truth-" + std::to_string(getpid());
-    const std::string cmd = std::string("CUSIM_VETH_INSIDE=1 ") + GPRMON_SOURCE_DIR + "/sim/netns/veth-harness.sh " +
-                            GPRMON_BINARY_DIR + " --truth " + truth +
-                            " --cusim '--speed 10 --max-rate 5000 --gps-rate 0 --fault loss=0.03 --seed 5' -- " + self +
-                            " --gtest_filter=CusimVeth.MeasurementOverLibpcapOnBothEnds >/tmp/cusim-veth-" +
-                            std::to_string(getpid()) + ".out 2>&1";
-    const int status = std::system(cmd.c_str());
-    const std::string out = "/tmp/cusim-veth-" + std::to_string(getpid()) + ".out";
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "the harness could not run here";
-    std::string text;
-    if (FILE* f = std::fopen(out.c_str(), "r")) {
-        char buf[4096];
-        size_t k;
-        while ((k = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, k);
-        std::fclose(f);
-    }
-    EXPECT_EQ(status, 0) << text;
-    std::remove(out.c_str());
-    std::remove(truth.c_str());
+    std::string out;
+    const int status = run_in_veth_harness("CusimVeth.MeasurementOverLibpcapOnBothEnds",
+                                           "--speed 10 --max-rate 5000 --gps-rate 0 --fault loss=0.03 --seed 5", out);
+    if (status == 77) GTEST_SKIP() << "the harness could not run here";
+    EXPECT_EQ(status, 0) << out;
 }
 
 }  // namespace

@@ -4,9 +4,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -139,10 +142,36 @@ bool wait_for_file(const std::string& path, int timeout_ms)
     return false;
 }
 
+int run_in_veth_harness(const std::string& filter, const std::string& cusim_options, std::string& out)
+{
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return -1;
+    self[n] = 0;
+    const std::string tag = std::to_string(getpid());
+    const std::string truth = "/tmp/cusim-veth-truth-" + tag, log = "/tmp/cusim-veth-" + tag + ".out";
+    const std::string cmd = std::string("CUSIM_VETH_INSIDE=1 ") + GPRMON_SOURCE_DIR + "/sim/netns/veth-harness.sh " +
+                            GPRMON_BINARY_DIR + " --truth " + truth + " --cusim '" + cusim_options + "' -- " + self +
+                            " --gtest_filter=" + filter + " >" + log + " 2>&1";
+    const int status = std::system(cmd.c_str());
+    out.clear();
+    if (FILE* f = std::fopen(log.c_str(), "r")) {
+        char buf[4096];
+        size_t k;
+        while ((k = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, k);
+        std::fclose(f);
+    }
+    std::remove(log.c_str());
+    std::remove(truth.c_str());
+    if (out.size() > 20000) out = out.substr(out.size() - 20000);   // the end tells what failed
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 CusimProcess::CusimProcess(const std::vector<std::string>& args)
 {
     pid_ = fork();
     if (pid_ == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);   // never outlive a test that died
         std::vector<char*> argv;
         std::string bin = cusim_binary();
         argv.push_back(bin.data());

@@ -34,6 +34,11 @@ private:
 };
 
 std::string cusim_binary();
+// Runs this test program again inside the veth harness (sim/netns/veth-harness.sh), limited to
+// the test `filter`, with CUSIM_VETH_INSIDE=1; cusim runs on the far end with `cusim_options`.
+// Returns the exit status (77: the harness cannot run here) and the output in out.
+int run_in_veth_harness(const std::string& filter, const std::string& cusim_options, std::string& out);
+
 // Waits until path exists (a socket being bound); false after timeout_ms.
 bool wait_for_file(const std::string& path, int timeout_ms);
 
