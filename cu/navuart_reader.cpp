@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <unistd.h>
 
 CNavuart gps;
@@ -30,6 +31,12 @@ constexpr int kUsbChunk = 512;
 constexpr int kUsbMaxChunks = 64;
 constexpr int kSilentPollsBeforeReopen = 20;
 constexpr size_t kMaxFieldsLength = 250;
+
+// The settings screen reopens the receiver on the GUI thread while the timer thread reads
+// it: the descriptor is only opened, closed, read or requested under this lock, so a read
+// never reaches a descriptor that was closed and reused meanwhile. Recursive because
+// gps_Open closes the unit and sends commands itself. Taken after lock_dw, never before.
+std::recursive_mutex unit_mutex;
 
 void set_shown_text_blank()
 {
@@ -114,6 +121,7 @@ void CNavuart::open_usb()
 
 bool CNavuart::gps_Open()
 {
+    std::lock_guard<std::recursive_mutex> unit(unit_mutex);
     {
         MutexLock g(lock3);
         set_shown_text_blank();
@@ -155,6 +163,7 @@ bool CNavuart::gps_Open()
 
 void CNavuart::gps_Unit_Close()
 {
+    std::lock_guard<std::recursive_mutex> unit(unit_mutex);
     gps_time_sec = 0;
     gps_time_ms = 0;
     {
@@ -169,6 +178,7 @@ void CNavuart::gps_Unit_Close()
 int CNavuart::IoControl(unsigned int request, void* in, unsigned int in_len, void* out,
                         unsigned int out_len, unsigned int* ret)
 {
+    std::lock_guard<std::recursive_mutex> unit(unit_mutex);
     return dev_io_control(fd, request, in, in_len, out, out_len, ret);
 }
 
@@ -188,6 +198,7 @@ void CNavuart::read_usb(char* out)
         MutexLock g(lock_dw);
         gps_Open();
     }
+    std::lock_guard<std::recursive_mutex> unit(unit_mutex);
     bool got = false;
     for (int i = 0; i < kUsbMaxChunks && fd >= 0; i++) {
         ssize_t n = read(fd, gps_buf, kUsbChunk);

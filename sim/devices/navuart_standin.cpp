@@ -71,19 +71,9 @@ int main(int argc, char** argv)
     Driver drv;
     drv.log = root + "/sim/navuart.log";
 
-    struct sockaddr_un addr = {};
-    addr.sun_family = AF_UNIX;
-    if (sock.size() >= sizeof addr.sun_path) {
-        fprintf(stderr, "gprmon-navuart: socket path too long: %s\n", sock.c_str());
+    int lfd = standin::listen_seqpacket(sock);
+    if (lfd < 0)
         return 1;
-    }
-    memcpy(addr.sun_path, sock.c_str(), sock.size() + 1);
-    int lfd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    unlink(sock.c_str());
-    if (lfd < 0 || bind(lfd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(lfd, 4) != 0) {
-        fprintf(stderr, "gprmon-navuart: cannot listen on %s: %s\n", sock.c_str(), strerror(errno));
-        return 1;
-    }
 
     std::vector<pollfd> fds{{lfd, POLLIN, 0}};
     unsigned tick = 0;

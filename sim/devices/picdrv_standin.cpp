@@ -84,20 +84,9 @@ int main(int argc, char** argv)
     mkdir(p.dir.c_str(), 0755);
     standin::install_stop_handlers();
 
-    struct sockaddr_un addr = {};
-    addr.sun_family = AF_UNIX;
-    if (p.socket.size() >= sizeof addr.sun_path) {
-        fprintf(stderr, "gprmon-picdrv: socket path too long: %s\n", p.socket.c_str());
+    int lfd = standin::listen_seqpacket(p.socket);
+    if (lfd < 0)
         return 1;
-    }
-    memcpy(addr.sun_path, p.socket.c_str(), p.socket.size() + 1);
-    int lfd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    unlink(p.socket.c_str());
-    if (lfd < 0 || bind(lfd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(lfd, 8) != 0) {
-        fprintf(stderr, "gprmon-picdrv: cannot listen on %s: %s\n", p.socket.c_str(), strerror(errno));
-        return 1;
-    }
 
     std::vector<pollfd> fds{{lfd, POLLIN, 0}};
     while (!standin::stop_requested) {

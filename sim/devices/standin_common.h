@@ -1,10 +1,15 @@
 // Small helpers shared by the device stand-ins: sandbox paths, log lines, signal-driven end.
 #pragma once
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace standin {
 
@@ -53,6 +58,30 @@ inline void write_text(const std::string& path, const std::string& text)
         fclose(f);
         rename(tmp.c_str(), path.c_str());
     }
+}
+
+// A listening Unix sequenced-packet socket at `path`. It is bound under a temporary name and
+// renamed into place once it listens, so a client that sees the path can connect at once.
+inline int listen_seqpacket(const std::string& path)
+{
+    std::string tmp = path + ".new";
+    struct sockaddr_un addr = {};
+    addr.sun_family = AF_UNIX;
+    if (tmp.size() >= sizeof addr.sun_path) {
+        fprintf(stderr, "socket path too long: %s\n", path.c_str());
+        return -1;
+    }
+    memcpy(addr.sun_path, tmp.c_str(), tmp.size() + 1);
+    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    unlink(tmp.c_str());
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 8) != 0 ||
+        rename(tmp.c_str(), path.c_str()) != 0) {
+        fprintf(stderr, "cannot listen on %s: %s\n", path.c_str(), strerror(errno));
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 } // namespace standin
