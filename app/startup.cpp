@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "acquisition/pipeline.h"
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/screens.h"
@@ -137,7 +138,9 @@ int startup()
     rdr.rd.hd.hd_init();
     pending_skip("grid project header (hd_init)");
 
-    // 11. CU link and access point.
+    // 11. CU link and access point. The acquisition side is handed to the link first: the
+    // receiving thread asks it whether a measurement runs from the first frame on.
+    acq_install();
     eth.eth_first_Init();
     create_hostapd();
     SDL_Delay(100);

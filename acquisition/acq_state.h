@@ -1,0 +1,65 @@
+// Process-wide state of the acquisition engine: the measurement flags, the trigger step and
+// positions, the counters of a stop, the error flags and the single trace of TraceTrigg.
+//
+// Flags that several threads read without a lock are atomics, so each read sees a whole
+// value; their meaning is that of plain flags (nothing waits on them but MStop's polls).
+#pragma once
+
+#include "gui/screen_state.h" // MeasureMode and ag_autostart, shared with the screens
+
+#include <atomic>
+#include <cstdint>
+
+constexpr int kAcqMaxSamples = 2048;   // longest trace the engine handles
+constexpr int kMaxCuTraces = 1000000;  // the CU numbers at most this many traces
+constexpr int kBlockDataBytes = 496;   // data bytes of one measurement block
+
+// ---- Measurement state ----
+extern std::atomic<bool> inMeasurement;     // Collect is inside its measurement branch
+extern std::atomic<bool> after_measurement; // MStop runs
+extern std::atomic<bool> cont_meas;         // the next MStart continues the current profile
+extern std::atomic<bool> first_trace;       // the next trace is the first of this run
+extern int triggCond;                       // pulses or ms per trace, at least 1
+extern int prevL;                           // trigger position of the last trace
+extern double prevWP;                       // distance of the last trace
+extern std::atomic<int> curWhPosition;      // wheel position reported by the CU (pulses)
+extern std::atomic<int> curTmPosition;      // time position (ms), earlier runs included
+extern int prev_meas_time;                  // time reached by the earlier runs of the profile
+extern std::atomic<int> last_trace_on_screen; // number of the newest trace drawn
+extern std::atomic<bool> canShow;           // new traces queued (lock1)
+extern std::atomic<bool> canPShow;          // new wheel / time position (lock1_2)
+extern bool noise_test_mode;                // the service noise test measures
+
+// ---- Counters of the last stop ----
+extern int tot_traces;           // the CU's last trace (at most 1000000)
+extern int tot_missed_traces;    // traces never received
+extern int tot_missed_traces_CU; // the CU's own count, -1 unknown
+extern uint32_t stop_last_block; // the CU's last block at the last stop
+
+// ---- Errors ----
+extern std::atomic<bool> mea_errors; // an error froze the processing of descriptors
+extern std::atomic<bool> thError, thError2, thError4, thError5, wrError, memError;
+extern std::atomic<int> thError3;    // status word of the failed descriptor, -2, or 0
+extern std::atomic<int> TraceError;  // code of a failed single-trace trigger (>= 200)
+
+// ---- Single trace (TraceTrigg, lock_t2) ----
+extern int32_t ttrace[kAcqMaxSamples];
+
+// ---- Hardware tests (screen 27) ----
+extern std::atomic<int> hw_tests_are_started; // 1: Collect runs the test sequence
+extern std::atomic<int> cancel_hw_tests;      // 1: end the sequence early
+
+// Clears every error flag (not mea_errors).
+void clear_error_flags();
+// Any of the error flags is set.
+bool any_error_flag();
+
+// The acquisition runs from the link's point of view: descriptors are queued and consumed.
+// Set with MeasureMode by MStart; cleared by MStop only after the CU's last traces arrived
+// and were consumed, so that a stop does not drop the traces still on their way.
+extern std::atomic<bool> acq_running;
+// A measurement has ended since the last start (blocks the CU resends are tabled if lost).
+extern std::atomic<bool> acq_finished;
+
+// Blocks of one trace in block mode: ((samples + start samples) * 4 + 30) / 496 + 1.
+int blocks_per_trace_now();
