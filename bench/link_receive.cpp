@@ -64,7 +64,7 @@ public:
 std::vector<uint8_t> cu_frame(bool udp, uint8_t kind, uint16_t pk, const std::vector<uint8_t>& payload,
                               bool block, uint8_t pad, uint8_t last, uint16_t frame_num)
 {
-    size_t hdr = udp ? 60 : 20, trailer = 4;
+    size_t hdr = udp ? 60 : 20, trailer = block ? 3 : 4;
     std::vector<uint8_t> f(hdr + payload.size() + trailer, 0);
     memcpy(f.data(), kOwn, 6);
     memcpy(f.data() + 6, kCu, 6);

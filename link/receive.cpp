@@ -239,10 +239,10 @@ void CEthernet::receive_frame(const uint8_t* f, uint32_t caplen, uint32_t wirele
     uint16_t answered = be16(f + b + lf::kSubCode);
     const uint8_t* payload = f + hdr;
 
-    // Measurement blocks of block mode carry a 512-byte payload with their own pad count; of
-    // the trailer only the last-frame flag and the frame number count.
+    // Measurement blocks of block mode carry a 512-byte payload with their own pad count and
+    // a 3-byte trailer (last-frame flag, frame number) right after it.
     bool is_block = block_mode && (kind == lf::kKindData || kind == lf::kKindData4);
-    int32_t plen = int32_t(caplen) - hdr - 4;
+    int32_t plen = int32_t(caplen) - hdr - (is_block ? 3 : 4);
     if (is_block) {
         if (plen != kBlockPayload) {
             puts("Frame length of a block is not correct!");

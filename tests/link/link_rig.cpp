@@ -44,7 +44,7 @@ static void be32w(Bytes& b, size_t at, uint32_t v)
 Bytes CuFrame::build() const
 {
     size_t hdr = udp ? 60 : 20;
-    size_t trailer = 4;
+    size_t trailer = block ? 3 : 4;
     Bytes f(hdr + payload.size() + trailer, 0);
     memcpy(f.data(), dst, 6);
     memcpy(f.data() + 6, src, 6);
