@@ -46,9 +46,7 @@ int pending_gps_synctime()
     return 0;
 }
 
-int pending_cu_parameters(long* adc_freq, long* clock_freq)
+void pending_acquisition_error5()
 {
-    pending_skip("CU command layer (ReadParameters)");
-    *adc_freq = *clock_freq = -1;
-    return -1;
+    pending_skip("acquisition error flags (thError5)");
 }

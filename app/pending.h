@@ -28,6 +28,5 @@ int pending_battery_level();
 int pending_gps_qi();
 int pending_gps_synctime();
 
-// CU command layer: ReadParameters, Get_ADC_Freq and Get_CU_Clock_Freq for the antenna
-// parameter block (result -1 and both frequencies -1 until it exists).
-int pending_cu_parameters(long* adc_freq, long* clock_freq);
+// Acquisition error flags: thError5 (an element of the CU's data overran its packet).
+void pending_acquisition_error5();

@@ -9,6 +9,7 @@
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
+#include "cu/driver.h"
 #include "cu/navuart_reader.h"
 #include "cu/parport.h"
 #include "cu/picdrv.h"
@@ -73,7 +74,7 @@ int power_off_sequence(EndKind kind)
     eth.kill_thread(); // the capture stays open for the switch-off command
 
     if (kind == EndKind::PowerOff)
-        pending_skip("CU switch-off (Switch_Off_CU)");
+        gpr.Switch_Off_CU();
     gps.gps_Unit_Close();
 
     unmount_and_mark();

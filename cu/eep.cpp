@@ -4,7 +4,7 @@
 
 #include "app/globals.h"
 #include "config/xml_pars.h"
-#include "app/pending.h"
+#include "cu/driver.h"
 #include "config/parameters.h"
 #include "gui/lang.h"
 #include "gui/sdl_object.h"
@@ -111,7 +111,7 @@ int CEEP::pload_l_a()
     cu_defaults(*this);
 
     int result = 1; // the CU was not read
-    long adc = -1, clock = -1;
+    int64_t adc = -1, clock = -1;
     bool cu_on;
     {
         MutexLock g(lock_cuOn);
@@ -119,7 +119,20 @@ int CEEP::pload_l_a()
     }
     if (cu_on) {
         MutexLock g(lock_dw);
-        result = pending_cu_parameters(&adc, &clock);
+        result = gpr.ReadParameters();
+        adc = gpr.Get_ADC_Freq();
+        clock = gpr.Get_CU_Clock_Freq();
+        if (cu_samples <= 99) {
+            cu_samples = 1000;
+            runs = 50;
+            gpr.SetNumRuns(runs);
+            if (prm.udp_mode) {
+                gpr.USA_SetSamples(static_cast<unsigned short>(cu_samples));
+                gpr.SetSamples(samples);
+            } else {
+                gpr.SetSamples(static_cast<unsigned short>(cu_samples));
+            }
+        }
     }
     // A frequency of 0 would turn every time and sample interval into a division by zero.
     adc_freq = adc > 0 ? static_cast<uint32_t>(adc) : 160000;

@@ -1,9 +1,7 @@
 // The CU commands and acquisition state that the antenna-GPS path of the GPS reader needs.
 //
 // These are thin forwarders to the CU command layer (CDriver, global `gpr`) and to the
-// acquisition and link state. That layer is not built yet: until it lands, every command
-// here answers -3 (link closed) and the state reads "not measuring, block mode off". When
-// CDriver exists, each body becomes the one-line call named in its comment.
+// acquisition and link state.
 #pragma once
 
 // gpr.GPS_Connect(on, a, b)
@@ -13,7 +11,7 @@ int cu_Set_GPS_SBAS_Pars(unsigned char a, unsigned char b, unsigned char c, unsi
                          unsigned long e);
 // gpr.SetGPSRate(r)
 int cu_SetGPSRate(unsigned long r);
-// gpr.GetGPSString(out): appends the CU's GPS text to `out` (4000-byte buffer).
+// gpr.GetGPSString(out): the CU's GPS text into `out` (4000-byte buffer).
 int cu_GetGPSString(char* out);
 
 // A measurement runs (MeasureMode of the acquisition engine).
