@@ -244,8 +244,9 @@ void CHRuler::Draw()
 {
     if (!visible)
         return;
-    paint(rect.w, rect.h, false);
-    display_surface(surf, rect.x, rect.y);
+    const int length = rect.w < surf->w ? rect.w : surf->w; // the radargram may narrow it
+    paint(length, rect.h, false);
+    display_surface(surf, rect.x, rect.y, length);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "dsp/rounding.h"
 #include "files/markers.h"
 #include "files/radar_data.h"
+#include "gui/screen_state.h"
 #include "gui/trace_store.h"
 
 #include <algorithm>
@@ -29,30 +30,6 @@ void fill(SDL_Surface* s, int x, int y, int w, int h, Uint32 c)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------
-// Scroll bars
-
-void CScrBar::Draw() const
-{
-    if (!visible || !screen || rect.w == 0 || rect.h == 0)
-        return;
-    SDL_Rect r = rect;
-    SDL_FillRect(screen, &r, map_rgb(160, 160, 160));
-    const int track = vertical ? rect.h : rect.w;
-    const int span = maximum - minimum > 0 ? maximum - minimum : 1;
-    const double scale = (track + 0.0001) / span;
-    int a = int((start - minimum) * scale), len = int(length * scale);
-    a = std::clamp(a, 0, track);
-    len = std::clamp(len, 2, track - a > 2 ? track - a : 2);
-    Uint32 thumb = map_rgb(80, 80, 80);
-    if (selected)
-        thumb = active ? map_rgb(0, 0, 255) : map_rgb(255, 255, 0);
-    SDL_Rect t = vertical ? SDL_Rect{rect.x, Sint16(rect.y + a), rect.w, Uint16(len)}
-                          : SDL_Rect{Sint16(rect.x + a), rect.y, Uint16(len), rect.h};
-    SDL_FillRect(screen, &t, thumb);
-    update_area(rect.x, rect.y, rect.w, rect.h);
-}
 
 // ---------------------------------------------------------------------------------------
 // Construction
@@ -93,9 +70,8 @@ void CScrBuf::init(int x, int y, bool secondRuler)
     if (secondRuler)
         vr2 = new CVRuler(rect.x + rect.w, rect.y, kRulerSize, rect.h, 0, 0, 12, rect.h - 1,
                           false, "[ns]", true);
-    hsb.vertical = false;
-    vsb.vertical = true;
-    vsb.rect = SDL_Rect{Sint16(rect.x + rect.w - 17), rect.y, 17, rect.h};
+    hsb = new CHScrollBar(rect.x, rect.y + rect.h, rect.w - 17);
+    vsb = new CVScrollBar(rect.x + rect.w - 17, rect.y, rect.h);
     recinit(rect, 3);
     setcolors(0);
     par_Init();
@@ -109,6 +85,8 @@ CScrBuf::~CScrBuf()
     delete vr;
     delete vr2;
     delete hr;
+    delete hsb;
+    delete vsb;
     if (image)
         SDL_FreeSurface(image);
     if (bkg)
@@ -129,7 +107,8 @@ void CScrBuf::par_Init()
     }
     if (width < 1)
         width = 1;
-    hsb.rect = SDL_Rect{rect.x, Sint16(rect.y + rect.h), Uint16(width), 17};
+    if (hsb)
+        hsb->rect.w = Uint16(width);
     if (hr) {
         hr->rect.w = Uint16(width); // the ruler follows the image width it labels
         hr->last = hr->offset + width - 1;
@@ -142,12 +121,9 @@ void CScrBuf::sbars_init()
     first_sample = 0;
     if (hr)
         hr->position = 0;
-    for (CScrBar* b : {&hsb, &vsb}) {
-        b->minimum = 0;
-        b->maximum = 100;
-        b->length = 100;
-        b->start = 0;
-    }
+    for (CScrollBar* b : {static_cast<CScrollBar*>(hsb), static_cast<CScrollBar*>(vsb)})
+        if (b)
+            b->Set(0, 100, 100, 0);
     puts("sbars_init");
 }
 
@@ -213,9 +189,8 @@ void CScrBuf::resampdef()
     if (!(compression > 0))
         compression = 1.0;
     const double c = compression;
-    vsb.length = h;
-    vsb.start = int(first_sample / c);
-    vsb.maximum = std::max(int(S / c), h);
+    if (vsb)
+        vsb->Set(0, std::max(int(S / c), h), h, int(first_sample / c));
 
     const int top = S > 0 ? S - 1 : 0;
     const int rows = data_rows();
@@ -288,26 +263,27 @@ void CScrBuf::setEERulers()
 bool CScrBuf::update_gain(const CFilterPars& p)
 {
     if (!p.auto_gain) {
-        ag_progress_ = 0;
         if (!reprocess)
             return false;
         TimeGain(gain, p, 0.2f, 0.2f);
         reprocess = false;
         return true;
     }
+    // ag_autostart: 0 compute again, 1 computed over fewer traces than wanted, 2 final.
     if (reprocess) {
-        ag_progress_ = 0;
+        ag_autostart = 0;
         reprocess = false;
     }
     const int in_memory = store_end() - store_first();
     const int want = std::max(1, p.ag_traces);
-    if (in_memory <= 0 || ag_progress_ == 2 || (ag_progress_ == 1 && in_memory < want))
+    const int progress = ag_autostart;
+    if (in_memory <= 0 || progress == 2 || (progress == 1 && in_memory < want))
         return false;
     // Once over what there is, once more over the last `want` traces when they are there.
     const int n = std::min(in_memory, want);
     const int end = rdr.prof.end;
     AutoGain(rdr.prof.slot(0), CProfile::prof_ind(end - n), end, gain, p);
-    ag_progress_ = in_memory >= want ? 2 : 1;
+    ag_autostart = in_memory >= want ? 2 : 1;
     return true;
 }
 
@@ -402,7 +378,8 @@ int CScrBuf::datatran(int traceShift, bool fromFile, int sampleShift, int md, bo
     const double c = compression;
     const int max_first = std::max(0, int(S - rect.h * c));
     first_sample = std::clamp(first_sample + sampleShift, 0, max_first);
-    vsb.start = int(first_sample / c);
+    if (vsb)
+        vsb->thumb_start = int(first_sample / c);
     const int voff = mrnd((first_sample - eep.tz_sample) / c);
     if (vr)
         vr->SetOffset(voff);
@@ -448,9 +425,8 @@ int CScrBuf::datatran(int traceShift, bool fromFile, int sampleShift, int md, bo
         first_trace = std::max(0, pos - W + 1);
         shown = 1;
         empty_area = SDL_Rect{rect.x, rect.y, Uint16(W), rect.h};
-        hsb.length = 1;
-        hsb.start = first_trace;
-        hsb.maximum = D;
+        if (hsb)
+            hsb->Set(0, D, 1, first_trace);
         return 0;
     }
     if (!measuring_screen && hr)
@@ -500,9 +476,8 @@ int CScrBuf::datatran(int traceShift, bool fromFile, int sampleShift, int md, bo
 
     shown = newShown;
     empty_area = SDL_Rect{Sint16(rect.x + shown), rect.y, Uint16(W - shown), rect.h};
-    hsb.length = shown;
-    hsb.start = F;
-    hsb.maximum = D;
+    if (hsb)
+        hsb->Set(0, D, shown, F);
     return rendered;
 }
 
@@ -529,12 +504,13 @@ void CScrBuf::Draw()
             display_surface(bkg, rect.x, rect.y);
         else
             fill_rect(&rect, map_rgb(0, 0, 0));
-        vsb.Draw();
+        if (vsb && vsb->visible)
+            vsb->DrawArrows();
         cursor_index = -1;
         last_hcur_x0 = last_hcur_x1 = last_hcur_row = -1;
         return;
     }
-    if (vsb.visible) {
+    if (vsb && vsb->visible) {
         if (vr)
             vr->Draw();
         if (vr2)
@@ -570,31 +546,34 @@ void CScrBuf::Draw()
 
 void CScrBuf::sDraw()
 {
-    hsb.active = hsb.selected && pressed;
-    vsb.active = vsb.selected && pressed;
-    hsb.Draw();
-    vsb.Draw();
+    for (CScrollBar* b : {static_cast<CScrollBar*>(hsb), static_cast<CScrollBar*>(vsb)})
+        if (b) {
+            b->active = b->selected && pressed;
+            b->Draw();
+        }
 }
 
 void CScrBuf::setUsual()
 {
     selected = 0;
-    hsb.selected = 0;
-    vsb.selected = 0;
+    if (hsb)
+        hsb->selected = 0;
+    if (vsb)
+        vsb->selected = 0;
     sDraw();
 }
 
 void CScrBuf::Press()
 {
     pressed = true;
-    if (hsb.selected || vsb.selected)
+    if (bar_selected())
         sDraw();
 }
 
 void CScrBuf::Release()
 {
     pressed = false;
-    if (hsb.selected || vsb.selected)
+    if (bar_selected())
         sDraw();
 }
 

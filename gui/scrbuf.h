@@ -12,21 +12,13 @@
 #include "dsp/display_gain.h"
 #include "gui/palette.h"
 #include "gui/rulers.h"
+#include "gui/scroll_bar.h"
 #include "gui/sdl_object.h"
 #include "gui/trace_view.h"
 
 #include <cstdint>
 
 class CMarkers;
-
-// State of one of the radargram's two scroll bars (thumb in units of traces or rows).
-struct CScrBar {
-    SDL_Rect rect{0, 0, 0, 0};
-    int minimum = 0, maximum = 100, length = 100, start = 0;
-    uint8_t selected = 0, active = 0, visible = 1;
-    bool vertical = false;
-    void Draw() const;
-};
 
 class CScrBuf : public CSDLObject, public Selectable {
 public:
@@ -41,7 +33,8 @@ public:
     CVRuler* vr = nullptr;        // depth, left of the image
     CVRuler* vr2 = nullptr;       // time, right of the image (with the second-ruler flag)
     CHRuler* hr = nullptr;        // distance or time, above the image
-    CScrBar hsb, vsb;
+    CHScrollBar* hsb = nullptr;   // under the image: traces (thumb = shown, start = first)
+    CVScrollBar* vsb = nullptr;   // right edge: rows (thumb = height, start = first row)
     CMarkers* markers = nullptr;  // the open profile's markers, or none
 
     int32_t shown = 0;            // image columns holding data
@@ -92,7 +85,8 @@ public:
 
     // Palette index of image pixel (column, row) (for tests and the cursor repaint).
     Uint8 pixel(int column, int row) const;
-    int data_rows() const;        // image rows that hold samples
+    int data_rows() const;
+    bool bar_selected() const { return (hsb && hsb->selected) || (vsb && vsb->selected); }        // image rows that hold samples
     int samples() const;          // samples per trace in use
 
 private:
@@ -112,7 +106,6 @@ private:
     float bkgd_[kMaxSamples];
     CDelMean mean_;
     int rows_used_ = 0;           // rows that get pixels (data rows, then zeros to the height)
-    int ag_progress_ = 0;         // automatic gain: 0 to compute, 1 partial, 2 final
     int prev_count_ = 0;          // traces at the last datatran
     bool rows_dirty_ = true;      // the row map changed since the last render
 };

@@ -19,10 +19,12 @@ namespace {
 
 bool can_focus()
 {
-    return tbuf && (mode == 1 || mode == 2 || mode == 3 || mode == 31) && tbuf->shown > 0;
+    return tbuf && (mode == 1 || mode == 2 || mode == 3 || mode == 31) && tbuf->shown > 0 &&
+           tbuf->hsb && tbuf->vsb;
 }
 
-bool has_hbar() { return mode != 3 && tbuf->hsb.visible; }
+bool has_hbar() { return mode != 3 && tbuf->hsb && tbuf->hsb->visible; }
+bool has_vbar() { return tbuf->vsb && tbuf->vsb->visible; }
 
 } // namespace
 
@@ -33,17 +35,17 @@ int radargram_focus_forward(int current)
     CScrBuf* t = tbuf;
     if (current <= 38) {
         if (has_hbar())
-            t->hsb.selected = 1;
+            t->hsb->selected = 1;
         else
-            t->vsb.selected = 1;
+            t->vsb->selected = 1;
         return kSlotRadargram;
     }
-    t->hsb.selected = 0;
-    if (!t->vsb.selected) {
-        t->vsb.selected = 1;
+    t->hsb->selected = 0;
+    if (!t->vsb->selected) {
+        t->vsb->selected = 1;
         return kSlotRadargram;
     }
-    t->vsb.selected = 0;
+    t->vsb->selected = 0;
     return -1;
 }
 
@@ -52,12 +54,12 @@ int radargram_focus_backward_from_radargram()
     if (!can_focus())
         return -1;
     CScrBuf* t = tbuf;
-    t->vsb.selected = 0;
-    if (has_hbar() && !t->hsb.selected) {
-        t->hsb.selected = 1;
+    t->vsb->selected = 0;
+    if (has_hbar() && !t->hsb->selected) {
+        t->hsb->selected = 1;
         return kSlotRadargram;
     }
-    t->hsb.selected = 0;
+    t->hsb->selected = 0;
     return -1;
 }
 
@@ -65,10 +67,10 @@ int radargram_focus_backward_past_first()
 {
     if (!can_focus())
         return -1;
-    if (tbuf->vsb.visible)
-        tbuf->vsb.selected = 1;
+    if (has_vbar())
+        tbuf->vsb->selected = 1;
     else if (has_hbar())
-        tbuf->hsb.selected = 1;
+        tbuf->hsb->selected = 1;
     else
         return -1;
     return kSlotRadargram;
@@ -88,11 +90,12 @@ void radargram_focus_moved(int old, int cur)
 
 bool radargram_left_right(SDLKey sym, int* result)
 {
-    if (!tbuf || curbut != kSlotRadargram || !tbuf->pressed)
+    if (!tbuf || curbut != kSlotRadargram || !tbuf->pressed ||
+        (sym != SDLK_LEFT && sym != SDLK_RIGHT))
         return false;
     CScrBuf* t = tbuf;
     const bool left = sym == SDLK_LEFT;
-    if (t->vsb.visible && t->vsb.selected) {
+    if (has_vbar() && t->vsb->selected) {
         eep.screen_opt2 = 1; // keypad zoom: the compression is kept from now on
         int d = left ? 33 : -33;
         if (keyb_wait() > 3)
@@ -113,7 +116,7 @@ bool radargram_up_down(SDLKey sym)
         return false;
     CScrBuf* t = tbuf;
     const bool up = sym == SDLK_UP;
-    if (has_hbar() && t->hsb.selected) {
+    if (has_hbar() && t->hsb->selected) {
         if (!pp_mode) {
             pp_mode = 1;
             prof_posi = 0;
@@ -124,11 +127,11 @@ bool radargram_up_down(SDLKey sym)
         const int last_first = std::max(0, shown_traces - t->width);
         const int target = std::clamp(t->first_trace + prof_posi, 0, last_first);
         prof_posi = target - t->first_trace;
-        t->hsb.start = target; // only the thumb moves until Enter is released
-        t->hsb.Draw();
+        t->hsb->thumb_start = target; // only the thumb moves until Enter is released
+        t->hsb->FastDraw();
         return true;
     }
-    if (t->pressed && t->vsb.visible && t->vsb.selected && mode != 31) {
+    if (t->pressed && has_vbar() && t->vsb->selected && mode != 31) {
         eep.screen_opt2 = 1;
         const double most = std::max(0.5, double(t->samples()) / std::max(1, int(t->rect.h)));
         double c = t->compression + (up ? 0.25 : -0.25);
@@ -155,8 +158,8 @@ void radargram_enter_down()
         tbuf_was_pressed++;
     if (!tbuf->pressed)
         tbuf->Press();
-    else
-        tbuf->vsb.Draw();
+    else if (tbuf->vsb)
+        tbuf->vsb->FastDraw(); // with the zoom arrows while Enter is held
 }
 
 bool radargram_enter_up()
@@ -177,8 +180,8 @@ bool radargram_enter_up()
     if (tbuf_was_pressed > 1 && tbuf->pressed) {
         tbuf_was_pressed = 0;
         tbuf->Release();
-    } else {
-        tbuf->vsb.Draw();
+    } else if (tbuf->vsb) {
+        tbuf->vsb->FastDraw();
     }
     return false;
 }

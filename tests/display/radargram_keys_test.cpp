@@ -73,27 +73,27 @@ TEST_F(RadargramKeys, scroll_bars_join_the_focus_order_only_with_traces)
     fill_store(100, numbered);
     b->datatran(0, false, 0, mode, false);
     ASSERT_EQ(39, fnextb(5, 1));
-    EXPECT_TRUE(b->hsb.selected);
+    EXPECT_TRUE(b->hsb->selected);
     ASSERT_EQ(39, fnextb(39, 1));
-    EXPECT_FALSE(b->hsb.selected);
-    EXPECT_TRUE(b->vsb.selected);
+    EXPECT_FALSE(b->hsb->selected);
+    EXPECT_TRUE(b->vsb->selected);
     EXPECT_EQ(3, fnextb(39, 1)) << "past both bars the search wraps";
-    EXPECT_FALSE(b->vsb.selected);
+    EXPECT_FALSE(b->vsb->selected);
 
     ASSERT_EQ(39, fnextb(3, -1)) << "backward past slot 2: the vertical bar";
-    EXPECT_TRUE(b->vsb.selected);
+    EXPECT_TRUE(b->vsb->selected);
     ASSERT_EQ(39, fnextb(39, -1));
-    EXPECT_TRUE(b->hsb.selected);
-    EXPECT_FALSE(b->vsb.selected);
+    EXPECT_TRUE(b->hsb->selected);
+    EXPECT_FALSE(b->vsb->selected);
     EXPECT_EQ(5, fnextb(39, -1)) << "then below slot 19";
-    EXPECT_FALSE(b->hsb.selected);
+    EXPECT_FALSE(b->hsb->selected);
 
     mode = 3; // the measurement screen: the horizontal bar never takes the focus
     ASSERT_EQ(39, fnextb(5, 1));
-    EXPECT_FALSE(b->hsb.selected);
-    EXPECT_TRUE(b->vsb.selected);
+    EXPECT_FALSE(b->hsb->selected);
+    EXPECT_TRUE(b->vsb->selected);
     EXPECT_EQ(5, fnextb(39, -1));
-    EXPECT_FALSE(b->hsb.selected);
+    EXPECT_FALSE(b->hsb->selected);
     mode = 4; // a screen without a radargram in its focus order
     EXPECT_EQ(3, fnextb(5, 1));
 }
@@ -104,7 +104,7 @@ TEST_F(RadargramKeys, browsing_stops_at_both_ends_of_the_profile)
     b->datatran(0, true, 0, mode, false);
     ASSERT_EQ(0, b->first_trace);
     b->pressed = true;
-    b->hsb.selected = 1;
+    b->hsb->selected = 1;
     int res = 0;
     ASSERT_TRUE(radargram_left_right(SDLK_LEFT, &res));
     EXPECT_EQ(100, res);
@@ -113,7 +113,7 @@ TEST_F(RadargramKeys, browsing_stops_at_both_ends_of_the_profile)
     EXPECT_EQ(101, res);
     EXPECT_EQ(50, b->first_trace);
     EXPECT_EQ(50, shows(0));
-    EXPECT_EQ(50, b->hsb.start);
+    EXPECT_EQ(50, b->hsb->thumb_start);
 
     // Quick browsing: only the thumb moves until Enter is released, in steps of 1/20 of the
     // profile, and the target stays within the profile.
@@ -122,7 +122,7 @@ TEST_F(RadargramKeys, browsing_stops_at_both_ends_of_the_profile)
         ASSERT_TRUE(radargram_up_down(SDLK_UP));
     EXPECT_EQ(1, pp_mode);
     EXPECT_TRUE(b->pressed) << "the pressed look while browsing";
-    EXPECT_EQ(2000 - 809, b->hsb.start);
+    EXPECT_EQ(2000 - 809, b->hsb->thumb_start);
     EXPECT_EQ(50, b->first_trace);
     EXPECT_TRUE(radargram_enter_up());
     EXPECT_EQ(0, pp_mode);
@@ -187,7 +187,7 @@ TEST_F(RadargramKeys, vertical_scroll_and_zoom_stay_within_the_trace)
     b->resampdef();
     b->datatran(0, false, 0, mode, false);
     b->pressed = true;
-    b->vsb.selected = 1;
+    b->vsb->selected = 1;
     int res = 0;
     ASSERT_TRUE(radargram_left_right(SDLK_LEFT, &res));
     EXPECT_EQ(1, eep.screen_opt2) << "the keypad zoom mode";
@@ -203,8 +203,8 @@ TEST_F(RadargramKeys, vertical_scroll_and_zoom_stay_within_the_trace)
     for (int i = 0; i < 20; i++)
         ASSERT_TRUE(radargram_up_down(SDLK_DOWN));
     EXPECT_DOUBLE_EQ(0.5, b->compression);
-    EXPECT_EQ(1024 + 0, b->vsb.length + 344) << "thumb = the view's 680 rows";
-    EXPECT_EQ(4096, b->vsb.maximum);
+    EXPECT_EQ(1024 + 0, b->vsb->thumb_length + 344) << "thumb = the view's 680 rows";
+    EXPECT_EQ(4096, b->vsb->maximum);
     radargram_up_down(SDLK_UP);
     EXPECT_DOUBLE_EQ(0.75, b->compression);
 
@@ -219,4 +219,45 @@ TEST_F(RadargramKeys, vertical_scroll_and_zoom_stay_within_the_trace)
     radargram_enter_up();
     EXPECT_FALSE(b->pressed);
     EXPECT_EQ(0, tbuf_was_pressed);
+}
+
+namespace {
+
+void push(Uint8 type, SDLKey sym)
+{
+    SDL_Event e{};
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = sym;
+    ASSERT_EQ(0, SDL_PushEvent(&e));
+}
+
+} // namespace
+
+TEST_F(RadargramKeys, keys_reach_the_radargram_through_the_input_step)
+{
+    keyb_wait();
+    fill_store(2000, numbered);
+    b->datatran(0, true, 0, mode, false);
+    b->hsb->selected = 1;
+    push(SDL_KEYDOWN, SDLK_RETURN);
+    EXPECT_EQ(39, press_but_and_slid());
+    EXPECT_TRUE(b->pressed) << "Enter on slot 39 activates the radargram";
+    push(SDL_KEYUP, SDLK_RETURN);
+    EXPECT_EQ(-1, press_but_and_slid());
+    EXPECT_TRUE(b->pressed);
+    push(SDL_KEYDOWN, SDLK_RIGHT);
+    EXPECT_EQ(101, press_but_and_slid());
+    EXPECT_EQ(50, b->first_trace);
+    EXPECT_EQ(39, curbut) << "the focus stays on the pressed radargram";
+
+    push(SDL_KEYDOWN, SDLK_UP);
+    EXPECT_EQ(-1, press_but_and_slid());
+    EXPECT_EQ(1, pp_mode);
+    EXPECT_EQ(50, b->first_trace);
+    push(SDL_KEYUP, SDLK_RETURN);
+    EXPECT_EQ(-1, press_but_and_slid());
+    EXPECT_EQ(150, b->first_trace) << "released Enter jumps by the browsed distance";
+    EXPECT_EQ(0, pp_mode);
 }

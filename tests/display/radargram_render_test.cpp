@@ -5,7 +5,9 @@
 
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "config/parameters.h"
 #include "files/profile_record.h"
+#include "gui/screen_state.h"
 
 #include <gtest/gtest.h>
 
@@ -104,9 +106,9 @@ TEST(RadargramRender, vertical_window_and_scroll_bars_follow_the_zoom)
     b->resampdef();
     b->datatran(0, false, 33, 2, false);
     EXPECT_EQ(33, b->first_sample);
-    EXPECT_EQ(33, b->vsb.start);
-    EXPECT_EQ(680, b->vsb.length);
-    EXPECT_EQ(2048, b->vsb.maximum);
+    EXPECT_EQ(33, b->vsb->thumb_start);
+    EXPECT_EQ(680, b->vsb->thumb_length);
+    EXPECT_EQ(2048, b->vsb->maximum);
     b->datatran(0, false, 5000, 2, false);
     EXPECT_EQ(2048 - 680, b->first_sample) << "the last row of the view is the last sample";
     b->datatran(0, false, -5000, 2, false);
@@ -116,9 +118,9 @@ TEST(RadargramRender, vertical_window_and_scroll_bars_follow_the_zoom)
     EXPECT_EQ(50, b->shown);
     EXPECT_EQ(b->rect.x + 50, b->empty_area.x);
     EXPECT_EQ(809 - 50, b->empty_area.w);
-    EXPECT_EQ(50, b->hsb.length);
-    EXPECT_EQ(50, b->hsb.maximum);
-    EXPECT_EQ(0, b->hsb.start);
+    EXPECT_EQ(50, b->hsb->thumb_length);
+    EXPECT_EQ(50, b->hsb->maximum);
+    EXPECT_EQ(0, b->hsb->thumb_start);
 
     // A whole-trace view never scrolls: the window is the trace.
     eep.screen_opt2 = 2;
@@ -259,4 +261,38 @@ TEST(RadargramRender, empty_store_and_measurement_ahead_of_the_traces)
     EXPECT_EQ(2100 - 809 + 1, b->first_trace);
     EXPECT_EQ(1, b->shown);
     EXPECT_EQ(809, b->empty_area.w);
+}
+
+TEST(RadargramRender, automatic_gain_is_computed_early_and_once_more_when_enough_traces_are_in)
+{
+    DisplayState st;
+    prm.gain_switch = 1;
+    test_filters()[FLT_AUTO_GAIN].int_par[0] = 50; // traces to sum
+    ag_autostart = 0;
+    auto weak = [](int, int s) { return float(2e4 * std::sin(s * 0.3)); };
+    auto strong = [](int t, int s) { return float((t < 20 ? 2e4 : 4e5) * std::sin(s * 0.3)); };
+    fill_store(20, weak);
+    auto b = make_radargram();
+    b->datatran(20, false, 0, 2, false);
+    EXPECT_EQ(1, ag_autostart.load()) << "a first curve over the 20 traces there are";
+    const std::vector<float> early(b->gain, b->gain + 512);
+
+    fill_store(30, strong);
+    b->datatran(10, false, 0, 2, false);
+    EXPECT_EQ(1, ag_autostart.load());
+    EXPECT_EQ(early, std::vector<float>(b->gain, b->gain + 512)) << "not before 50 traces";
+
+    fill_store(80, strong);
+    b->datatran(50, false, 0, 2, false);
+    EXPECT_EQ(2, ag_autostart.load()) << "the final curve over the last 50";
+    const std::vector<float> final_curve(b->gain, b->gain + 512);
+    EXPECT_NE(early, final_curve);
+
+    fill_store(120, weak);
+    b->datatran(40, false, 0, 2, false);
+    EXPECT_EQ(final_curve, std::vector<float>(b->gain, b->gain + 512)) << "kept from then on";
+    ag_autostart = 0; // a display setting changed
+    b->datatran(0, false, 0, 2, false);
+    EXPECT_NE(final_curve, std::vector<float>(b->gain, b->gain + 512));
+    ag_autostart = 0;
 }

@@ -1,0 +1,147 @@
+// Drawing the radargram on the screen: the image through the palette at the view's first
+// row, the black area right of the data, the rulers, the cursor and the markers. With
+// GPRMON_DOC_SHOTS naming a folder the screen is also saved there as radargram.jpg.
+#include "display_fixture.h"
+
+#include "cu/eep.h"
+#include "files/markers.h"
+#include "files/screenshot.h"
+#include "gui/key_script.h"
+#include "gui/screen_table.h"
+#include "support/sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb screen_px(int x, int y)
+{
+    SDL_Surface* s = SDL_GetVideoSurface();
+    Uint8 r, g, b;
+    SDL_GetRGB(((Uint16*)((Uint8*)s->pixels + y * s->pitch))[x], s->format, &r, &g, &b);
+    return {r, g, b};
+}
+
+// 16-bit screens keep 5 or 6 bits per channel.
+bool near(Rgb a, Rgb b) { return std::abs(a.r - b.r) <= 8 && std::abs(a.g - b.g) <= 8 && std::abs(a.b - b.b) <= 8; }
+
+float layers(int t, int s)
+{
+    const double apex = 20 + std::sqrt(130.0 * 130.0 + (t - 300) * (t - 300) * 0.5);
+    double v = 2e6 * std::sin(s * 0.4) * std::exp(-std::pow((s - 40) / 6.0, 2));
+    v += 3e6 * std::sin(s * 0.5) * std::exp(-std::pow((s - apex) / 4.0, 2));
+    v += 1e6 * std::sin(s * 0.3) * std::exp(-std::pow((s - 260 - 20 * std::sin(t / 90.0)) / 8.0, 2));
+    return float(v + ((t * 7 + s * 13) % 17 - 8) * 2e4);
+}
+
+} // namespace
+
+TEST(RadargramDraw, image_rulers_cursor_and_markers_reach_the_screen)
+{
+    Sandbox sb;
+    DisplayState st;
+    ASSERT_NE(nullptr, SDL_GetVideoSurface());
+    fill_screen(53, 38, 38);
+    eep.display_opt = 1; // with the trace view
+    eep.screen_opt2 = 1;
+    fill_store(600, layers);
+    auto b = make_radargram(true);
+    b->par_Init();
+    ASSERT_EQ(826 - 117, b->width);
+    b->compression = 0.75;
+    b->resampdef();
+    b->setcolors(1);
+    b->datatran(600, false, 30, 2, false);
+    b->setEERulers();
+    CMarkers m;
+    m.list.emplace_back(new CMarker{300, 150, 12, "S1", 1});
+    m.list.emplace_back(new CMarker{450, 100, -1, "", 0});
+    b->markers = &m;
+    b->hr->SetPos(b->first_trace + 200);
+    b->Draw();
+
+    const int x0 = b->rect.x, y0 = b->rect.y;
+    // Image pixels come through the palette, starting at the view's first row.
+    const int top = int(b->first_sample / b->compression);
+    for (int col : {10, 100, 250, 590})
+        for (int row : {5, 120, 400}) {
+            const SDL_Color c = b->pal.colors[b->pixel(col, top + row)];
+            ASSERT_TRUE(near(screen_px(x0 + col, y0 + row), Rgb{c.r, c.g, c.b})) << col << "," << row;
+        }
+    // The cursor: a black column and a white one beside it.
+    EXPECT_TRUE(near(screen_px(x0 + 200, y0 + 300), Rgb{0, 0, 0}));
+    EXPECT_TRUE(near(screen_px(x0 + 201, y0 + 300), Rgb{255, 255, 255}));
+    // The surface marker: a filled circle in (160, 176, 255) at its trace and sample.
+    const int mx = x0 + 300 - b->first_trace, my = y0 + int((150 - b->first_sample) / b->compression);
+    EXPECT_TRUE(near(screen_px(mx, my), Rgb{160, 176, 255}));
+    // The rulers are white strips with black marks.
+    EXPECT_TRUE(near(screen_px(x0 + 3, y0 - 15), Rgb{255, 255, 255}) ||
+                near(screen_px(x0 + 3, y0 - 15), Rgb{0, 0, 0}));
+    EXPECT_TRUE(near(screen_px(x0 - 25, y0 + 333), Rgb{255, 255, 255}) ||
+                near(screen_px(x0 - 25, y0 + 333), Rgb{0, 0, 0}));
+
+    if (const char* dir = getenv("GPRMON_DOC_SHOTS")) {
+        SDL_Rect all{0, 0, 1024, 768};
+        const std::string path = std::string(dir) + "/radargram.jpg";
+        EXPECT_EQ(0, SaveScreenToJPEG(SDL_GetVideoSurface(), &all, 90, path.c_str(), false));
+        save_screen_png((std::string(dir) + "/radargram.png").c_str());
+    }
+
+    // Fewer traces than columns: the rest of the window is black.
+    fill_store(100, layers);
+    b->datatran(0, false, 0, 2, false);
+    b->hr->SetPos(-1);
+    b->Draw();
+    EXPECT_TRUE(near(screen_px(x0 + 300, y0 + 300), Rgb{0, 0, 0}));
+    EXPECT_FALSE(near(screen_px(x0 + 50, y0 + 300), Rgb{53, 38, 38}));
+    b->markers = nullptr;
+}
+
+TEST(RadargramDraw, cursor_moves_without_leaving_a_trail_and_the_template_meets_it_at_its_row)
+{
+    Sandbox sb;
+    DisplayState st;
+    fill_screen(53, 38, 38);
+    eep.ant_separation = 0.0f;
+    fill_store(500, layers);
+    auto b = make_radargram();
+    b->datatran(500, false, 0, 2, false);
+    b->hr->SetPos(b->first_trace + 100);
+    b->Draw();
+    const int x0 = b->rect.x, y0 = b->rect.y;
+    EXPECT_EQ(100, b->cursor_index);
+    ASSERT_TRUE(near(screen_px(x0 + 100, y0 + 200), Rgb{0, 0, 0}));
+
+    // The cursor moves on: its old columns show the image again.
+    b->hr->SetPos(b->first_trace + 300);
+    b->draw_curpos(true);
+    EXPECT_EQ(300, b->cursor_index);
+    for (int col : {100, 101}) {
+        const SDL_Color c = b->pal.colors[b->pixel(col, 200)];
+        EXPECT_TRUE(near(screen_px(x0 + col, y0 + 200), Rgb{c.r, c.g, c.b})) << col;
+    }
+    EXPECT_TRUE(near(screen_px(x0 + 300, y0 + 200), Rgb{0, 0, 0}));
+
+    // The hyperbola template: its apex (black, white two rows lower) is at the cursor's
+    // column and the horizontal cursor's row, its arms lower on both sides.
+    b->hcur_row = 150;
+    b->hyper_on = 1;
+    b->Draw();
+    EXPECT_TRUE(near(screen_px(x0 + 300, y0 + 150), Rgb{0, 0, 0}) ||
+                near(screen_px(x0 + 299, y0 + 150), Rgb{0, 0, 0}));
+    int arm_row = -1;
+    for (int row = 151; row < 600 && arm_row < 0; row++)
+        if (near(screen_px(x0 + 310, y0 + row), Rgb{0, 0, 0}) &&
+            near(screen_px(x0 + 310, y0 + row + 2), Rgb{255, 255, 255}))
+            arm_row = row;
+    // 0.5 m off a reflector 0.65 m deep: a path of 2 * sqrt(0.25 + 0.4225) m, sample 184.
+    EXPECT_NEAR(184, arm_row, 2) << "10 traces off the apex the reflection arrives later";
+}
