@@ -8,6 +8,8 @@
 #include "config/parameters.h"
 #include "files/profile_record.h"
 #include "gui/screen_state.h"
+#include "gui/scrbuf_mea_display.h"
+#include "files/radar_data.h"
 
 #include <gtest/gtest.h>
 
@@ -295,4 +297,41 @@ TEST(RadargramRender, automatic_gain_is_computed_early_and_once_more_when_enough
     b->datatran(0, false, 0, 2, false);
     EXPECT_NE(final_curve, std::vector<float>(b->gain, b->gain + 512));
     ag_autostart = 0;
+}
+
+TEST(RadargramRender, measurement_step_scrolls_new_columns_and_follows_a_restarted_store)
+{
+    DisplayState st;
+    fill_store(1000, scene);
+    auto b = make_radargram();
+    CScrBufMeaDisplay d(b.get());
+    EXPECT_EQ(809, d.width());
+    d.columns(1000, false);
+    EXPECT_EQ(1000 - 809, b->first_trace);
+    fill_store(1010, scene);
+    d.columns(10, false);
+    EXPECT_EQ(1010 - 809, b->first_trace);
+    d.columns(0, false); // nothing new: nothing to do
+
+    // The store restarted 5000 traces on (a jump of the trace numbers): the window follows.
+    rdr.prof.Empty();
+    rdr.prof.first_trace = 6000;
+    for (int k = 0; k < 20; k++) {
+        float* col = rdr.prof.slot(rdr.prof.end);
+        for (int s = 0; s < 512; s++)
+            col[s] = scene(k, s);
+        rdr.prof.end = CProfile::prof_ind(rdr.prof.end + 1);
+    }
+    shown_traces = 6020;
+    d.columns(0, true);
+    EXPECT_EQ(6020 - 809, b->first_trace);
+    EXPECT_EQ(index_of(kDirect), b->pixel(808, kDirectSample)) << "the newest trace is drawn";
+    EXPECT_EQ(0, b->pixel(100, kDirectSample)) << "traces not in memory stay black";
+
+    d.ruler(6025, true);
+    EXPECT_EQ(6025, b->hr->position);
+    EXPECT_EQ(1, b->hr->state);
+    d.alert = true;
+    EXPECT_TRUE(d.take_alert());
+    EXPECT_FALSE(d.take_alert());
 }
