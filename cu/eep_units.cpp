@@ -113,8 +113,11 @@ void CEEP::GetShUnitName(char* dst, int bracket, int code, int b, size_t cap) co
         return;
     if (bracket == 1)
         snprintf(dst, cap, "[%s]", text);
-    else
-        snprintf(dst, cap, "%s", text);
+    else {
+        size_t n = strnlen(text, cap - 1); // a unit name longer than dst is cut
+        memcpy(dst, text, n);
+        dst[n] = 0;
+    }
 }
 
 long double CEEP::GetSoilVel(int code) const

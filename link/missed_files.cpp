@@ -26,7 +26,8 @@ void CEthernet::mt_CreateFiles()
         uint32_t wi = mb_write;
         fwrite(&wi, 4, 1, f);
         char name[kNameSize] = {0};
-        strncpy(name, sink_->restore_name(), kNameSize - 1);
+        const char* restore = sink_->restore_name();
+        memcpy(name, restore, strnlen(restore, kNameSize - 1)); // the rest stays zero
         fwrite(name, 1, kNameSize, f);
         fwrite(mb_buf, sizeof(CMissedBlock), kMissedCount, f);
         fclose(f);

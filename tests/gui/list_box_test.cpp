@@ -107,6 +107,21 @@ TEST(ScrollBarDrawing, thumb_colour_follows_selection_and_activation)
     v.FastDraw();
     EXPECT_TRUE(near(pixel_at(cx, cy), v.thumb_active));
     EXPECT_EQ(ink_in(v.rect.x + v.rect.w + 1, v.rect.y, 20, v.rect.h), 0) << "nothing beside the bar";
+    // While Enter is held on the active bar, the zoom arrows stand above and below the
+    // thumb's centre.
+    auto light_pixels = [&](int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y <= y1; y++)
+            for (int x = v.rect.x; x < v.rect.x + v.rect.w; x++)
+                n += near(pixel_at(x, y), v.light, 4);
+        return n;
+    };
+    int before = light_pixels(cy - 17, cy - 9);
+    the_button_is_pressed = 1;
+    v.FastDraw();
+    the_button_is_pressed = 0;
+    EXPECT_GT(light_pixels(cy - 17, cy - 9), before + 4);
+    EXPECT_GT(light_pixels(cy + 9, cy + 17), 4);
 
     // Horizontal: the same along x.
     CHScrollBar h(100, 600, 500);
@@ -212,6 +227,24 @@ TEST(ListBox, first_column_and_bounded_rows)
     char shown[16];
     printable_copy(shown, sizeof shown, "a\nb\x02" "c\x7f\xe9");
     EXPECT_STREQ(shown, "a?b?c?\xe9");
+}
+
+TEST(ListBox, chinese_rows_are_16_bit_and_split_at_a_16_bit_separator)
+{
+    gui_reset(8);
+    CListBox l(0, 0, 300, 200, false, 1); // language text
+    // "AB#CD" as 16-bit units; 0x4E2D (a CJK letter) after the separator.
+    const unsigned char row[] = {'A', 0, 'B', 0, '#', 0, 0x2D, 0x4E, 'D', 0, 0, 0};
+    l.AddString(reinterpret_cast<const char*>(row));
+    char s[kListStrBytes];
+    l.GetStr(s, 0);
+    EXPECT_EQ(memcmp(s, "A\0B\0\0\0", 6), 0);
+    // A '#' byte inside a 16-bit unit is no separator.
+    const unsigned char tricky[] = {'#', 0x4E, 'Z', 0, 0, 0};
+    l.AddString(reinterpret_cast<const char*>(tricky));
+    l.GetStr(s, 1);
+    EXPECT_EQ(memcmp(s, tricky, 6), 0);
+    gui_reset(0);
 }
 
 TEST(ListBoxDrawing, current_row_marked_rows_and_the_scroll_bar)
