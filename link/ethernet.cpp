@@ -295,7 +295,8 @@ int CEthernet::send_command(uint16_t cmd, uint16_t sub, const uint32_t* args, co
         SDL_Delay(10);
     uint16_t pk = 0;
     int r = send_numbered(f, lf::kCommandLen, lf::cu_base(udp) + lf::kPacket, udp, &pk);
-    last_pk_ = pk;
+    if (wait) // written only inside an awaited exchange (under eth_mtx5)
+        last_pk_ = pk;
     if (r != 0)
         return r;
     return wait ? WaitAnswer(pk) : 0;

@@ -15,6 +15,8 @@
 //
 // Frame from the CU (raw offsets): 14 CU packet number | 16 kind | 17 channel |
 //   18 answered packet number | 20 payload | end-4 pad | end-3 last flag | end-2 frame number
+// A measurement block of block mode: 512-byte payload carrying its own pad count, then only
+// the 3-byte trailer (last flag, frame number).
 #pragma once
 
 #include <cstddef>

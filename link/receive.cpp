@@ -239,18 +239,17 @@ void CEthernet::receive_frame(const uint8_t* f, uint32_t caplen, uint32_t wirele
     uint16_t answered = be16(f + b + lf::kSubCode);
     const uint8_t* payload = f + hdr;
 
-    // Measurement blocks of block mode carry a 512-byte payload and a 3-byte trailer.
+    // Measurement blocks of block mode carry a 512-byte payload with their own pad count and
+    // a 3-byte trailer (last-frame flag, frame number) right after it.
     bool is_block = block_mode && (kind == lf::kKindData || kind == lf::kKindData4);
-    int32_t plen;
+    int32_t plen = int32_t(caplen) - hdr - (is_block ? 3 : 4);
     if (is_block) {
-        plen = int32_t(caplen) - hdr - 3;
         if (plen != kBlockPayload) {
             puts("Frame length of a block is not correct!");
             return;
         }
         refuse = be16(payload + 12);
     } else {
-        plen = int32_t(caplen) - hdr - 4;
         refuse = f[caplen - 4];
     }
     last_frame = f[caplen - 3];

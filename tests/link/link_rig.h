@@ -36,7 +36,7 @@ struct CuFrame {
     uint8_t pad = 0;
     uint8_t last = 1;
     uint16_t frame = 1;
-    bool block = false;       // 3-byte trailer of block-mode data blocks
+    bool block = false;       // block-mode data block: pad count in the payload, 3-byte trailer
     uint16_t protocol = 0x5555;
     const uint8_t* dst = kEth0Mac;
     const uint8_t* src = kCuMac;
