@@ -197,7 +197,7 @@ TEST(CusimVeth, MeasurementOverLibpcapOnBothEnds)
     if (std::system("ip netns list >/dev/null 2>&1") != 0) GTEST_SKIP() << "the ip tool cannot manage namespaces here";
     std::string out;
     const int status = run_in_veth_harness("CusimVeth.MeasurementOverLibpcapOnBothEnds",
-                                           "--speed 10 --max-rate 5000 --gps-rate 0 --fault loss=0.03 --seed 5", out);
+                                           "--speed 3 --max-rate 5000 --gps-rate 0 --fault loss=0.03 --seed 5", out);
     if (status == 77) GTEST_SKIP() << "the harness could not run here";
     EXPECT_EQ(status, 0) << out;
 }

@@ -182,7 +182,9 @@ TEST_F(MonitorLink, CommandsAreAnsweredWhereTheCommandLayerReadsThem)
 
 // The measurement of the issue, on whatever wire e uses: 1000 traces in block mode while 3 % of
 // the blocks are lost, then the restore with command 212.
-void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& truth_path)
+// On a real wire (lossless_wire false) frames may also be dropped by the capture when the
+// receiver falls behind; such traces count as lost too, and the resend must still bring them.
+void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& truth_path, bool lossless_wire = true)
 {
     ASSERT_EQ(e->SendBroadcast(), 0)
         << "no discovery answer; over libpcap on Linux a capture opened with a read time-out of 0 "
@@ -220,13 +222,20 @@ void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& tr
     std::string err;
     ASSERT_TRUE(cusim::read_truth(truth_path, truth, err)) << err;
     ASSERT_EQ(truth.size(), last_trace);
-    size_t damaged = 0;
+    size_t damaged = 0, wire_lost = 0;
     for (const auto& t : truth) {
-        if (t.flags & cusim::kFlagDamaged) { ++damaged; continue; }
         auto it = sink.by_number.find(int32_t(t.number));
-        ASSERT_NE(it, sink.by_number.end()) << "undamaged trace " << t.number << " missing";
-        EXPECT_TRUE(same(it->second, t)) << "trace " << t.number;
+        if (t.flags & cusim::kFlagDamaged) {
+            ++damaged;
+        } else if (it == sink.by_number.end()) {
+            ++wire_lost;
+            ASSERT_FALSE(lossless_wire) << "undamaged trace " << t.number << " missing";
+        }
+        if (it != sink.by_number.end()) {
+            EXPECT_TRUE(same(it->second, t)) << "trace " << t.number;
+        }
     }
+    if (wire_lost) std::printf("traces lost on the wire besides the injected faults: %zu\n", wire_lost);
     EXPECT_GT(damaged, 50u);
     EXPECT_GT(e->tot_missed_blocks, 0);
 
@@ -245,13 +254,21 @@ void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& tr
         const int32_t to = std::min<int32_t>(last + B, int32_t(last_block));
         for (int32_t from = std::max(1, first - B); from <= to; from += 38) {
             const int32_t count = std::min<int32_t>(38, to - from + 1);
-            e->hm_blocks_red = 0;
-            e->answer_timeout = 1000;
-            ASSERT_EQ(e->cmd_inject(212, 0, uint32_t(from), uint32_t(count)), 0);
-            e->answer_timeout = kDefaultAnswerTimeout;
-            EXPECT_EQ(uint16_t(CEthernet::GetSwapShort(e->cur_answer.payload, 0)), 0);
+            // A real wire may drop resent blocks too: ask again, as the restore does.
+            for (int attempt = 0; attempt < (lossless_wire ? 1 : 5); ++attempt) {
+                if (attempt) {
+                    e->init_buf();
+                    e->prev_good_block = from - 1;
+                }
+                e->hm_blocks_red = 0;
+                e->answer_timeout = 1000;
+                ASSERT_EQ(e->cmd_inject(212, 0, uint32_t(from), uint32_t(count)), 0);
+                e->answer_timeout = kDefaultAnswerTimeout;
+                EXPECT_EQ(uint16_t(CEthernet::GetSwapShort(e->cur_answer.payload, 0)), 0);
+                drain();
+                if (e->hm_blocks_red >= count) break;
+            }
             EXPECT_EQ(e->hm_blocks_red, count) << "every requested block arrived before the answer";
-            drain();
         }
     }
     size_t restored = 0;
@@ -261,7 +278,7 @@ void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& tr
         EXPECT_TRUE(same(it->second, t)) << "trace " << t.number;
         restored += sink.restored[int32_t(t.number)];
     }
-    EXPECT_EQ(restored, damaged);
+    EXPECT_EQ(restored, damaged + wire_lost);
 }
 
 TEST_F(MonitorLink, BlockMeasurementWithLossIsCompleteAfterTheResend)
@@ -285,7 +302,7 @@ TEST(MonitorLinkVeth, BlockMeasurementOverLibpcapOnBothEnds)
         e->set_sink(&sink);
         ASSERT_EQ(e->eth_first_Init(), 0) << "own MAC of eth0";
         ASSERT_EQ(e->eth_Init(), 0);
-        block_measurement(e.get(), sink, truth);
+        block_measurement(e.get(), sink, truth, false);
         e->eth_Close();
         e->set_transport(nullptr);
         return;
@@ -294,7 +311,7 @@ TEST(MonitorLinkVeth, BlockMeasurementOverLibpcapOnBothEnds)
     if (std::system("ip netns list >/dev/null 2>&1") != 0) GTEST_SKIP() << "the ip tool cannot manage namespaces here";
     std::string out;
     const int status = run_in_veth_harness("MonitorLinkVeth.BlockMeasurementOverLibpcapOnBothEnds",
-                                           "--speed 10 --max-rate 5000 --gps-rate 0 --fault loss=0.03 --seed 5", out);
+                                           "--speed 3 --max-rate 5000 --gps-rate 0 --fault loss=0.03 --seed 5", out);
     if (status == 77) GTEST_SKIP() << "the harness could not run here";
     EXPECT_EQ(status, 0) << out;
 }
