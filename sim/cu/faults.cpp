@@ -44,12 +44,12 @@ bool read_place(const std::string& s, std::string& value, bool& at_command, uint
 bool FaultConfig::add(const std::string& all, std::string& error)
 {
     std::stringstream list(all);
-    std::string spec;
-    while (std::getline(list, spec, ',')) {
-        if (spec.empty()) continue;
-        const size_t eq = spec.find('=');
-        const std::string key = spec.substr(0, eq);
-        const std::string val = eq == std::string::npos ? "" : spec.substr(eq + 1);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        if (item.empty()) continue;
+        const size_t eq = item.find('=');
+        const std::string key = item.substr(0, eq);
+        const std::string val = eq == std::string::npos ? "" : item.substr(eq + 1);
         bool ok = true;
         double v = 0;
         if (key == "loss") ok = read_rate(val, loss);
@@ -86,10 +86,10 @@ bool FaultConfig::add(const std::string& all, std::string& error)
             ok = read_place(val, secs, s.at_command, s.where) && read_number(secs, s.seconds) && s.seconds > 0;
             if (ok) silences.push_back(s);
         } else {
-            error = "unknown fault: " + spec;
+            error = "unknown fault: " + item;
             return false;
         }
-        if (!ok) { error = "cannot read fault: " + spec; return false; }
+        if (!ok) { error = "cannot read fault: " + item; return false; }
     }
     return true;
 }

@@ -35,7 +35,7 @@ struct FaultConfig {
     std::vector<Silence> silences;
 
     // Adds one --fault value; false with a message when it cannot be read.
-    bool add(const std::string& spec, std::string& error);
+    bool add(const std::string& item, std::string& error);
     bool any_random() const { return loss > 0 || burst_rate > 0 || dup > 0 || reorder > 0 || badsum > 0; }
 };
 
