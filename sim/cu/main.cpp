@@ -44,7 +44,7 @@ const char kUsage[] =
     "  --samples N --cu-samples N --clipped N --runs N --auto-stacks N   stored CU parameters\n"
     "  --off-time S          seconds the CU stays off after the switch-off command (default 3)\n"
     "  --error-packet-order le|be   byte order of the answered packet number in error reports\n"
-    "  --fault SPEC          inject a fault (repeatable); see sim/cu/README.md\n"
+    "  --fault LIST          inject a fault (repeatable); see sim/cu/README.md\n"
     "  --demo N              no link: write one measurement of N traces (2 cm apart) to --truth\n"
     "  --verbose, -v         log more (twice: every command)\n";
 

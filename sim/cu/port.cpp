@@ -155,19 +155,19 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Port> open_port(const std::string& spec, std::string& error)
+std::unique_ptr<Port> open_port(const std::string& link, std::string& error)
 {
-    if (spec.rfind("unix:", 0) == 0) {
+    if (link.rfind("unix:", 0) == 0) {
         auto p = std::make_unique<UnixPort>();
-        if (!p->open(spec.substr(5), error)) return nullptr;
+        if (!p->open(link.substr(5), error)) return nullptr;
         return p;
     }
-    if (spec.rfind("pcap:", 0) == 0) {
+    if (link.rfind("pcap:", 0) == 0) {
         auto p = std::make_unique<PcapPort>();
-        if (!p->open(spec.substr(5), error)) return nullptr;
+        if (!p->open(link.substr(5), error)) return nullptr;
         return p;
     }
-    error = "link must be unix:PATH or pcap:IFACE, not " + spec;
+    error = "link must be unix:PATH or pcap:IFACE, not " + link;
     return nullptr;
 }
 

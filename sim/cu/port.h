@@ -27,6 +27,6 @@ public:
 };
 
 // "unix:PATH" or "pcap:IFACE"; nullptr with a message when it cannot be opened.
-std::unique_ptr<Port> open_port(const std::string& spec, std::string& error);
+std::unique_ptr<Port> open_port(const std::string& link, std::string& error);
 
 }  // namespace cusim
