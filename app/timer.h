@@ -1,0 +1,38 @@
+// The 250 ms periodic timer and the state it keeps for the screens: battery level and
+// warnings, the wheel text of the position check screen, the drawing flags of the
+// measurement and test screens, and the GPS fix texts (with cu/gps_display.h).
+#pragma once
+
+#include "cu/gps_display.h"
+
+#include <SDL/SDL.h>
+#include <cstdint>
+
+// ---- Tick counters ----
+extern int tskip;          // 1..100, one step a tick
+extern int tskip_sec;      // 1..100, one step every fourth tick
+extern int old_tskip_sec;
+
+// ---- Battery ----
+extern int bat_state1;     // monitor battery, per mille of its usable range (1000 = full)
+extern int bat_state2;     // second battery indicator value (not written by the timer)
+extern bool monVolMes;     // the low-voltage warning has not been given in this run
+
+// ---- Screen flags ----
+extern bool m_Show;               // measurement screens: time to call doMea (lock_m_sh)
+extern bool canNShow;             // screens 3 and 8, odd ticks (lock1)
+extern bool can_Test_Data_Show;   // test screen, every second
+
+// ---- Wheel text of the position check screen (lock_wheel) ----
+constexpr int kWheelTextSize = 64;
+extern char wheel_str_01[kWheelTextSize];
+extern bool can_Wheel_Show;
+
+// ---- GPS fix (lock3); gps_str_01, gps_qi, can_GPS_Show are in cu/gps_display.h ----
+constexpr int kNmeaTextSize = 256;
+extern char gps_nmea_string[kNmeaTextSize]; // the last GGA sentence, "$GPGGA,..."
+extern int gps_synctime;  // mm * 60000 + ss * 1000 + fraction digits of the last fix
+extern int gps_zero;      // ticks since the last good fix
+
+// The timer callback: runs every duty of one tick and returns `interval`.
+Uint32 Timer_Funct1(Uint32 interval, void* param);
