@@ -1,0 +1,20 @@
+#include "app/timer.h"
+
+int tskip = 1;
+int tskip_sec = 1;
+int old_tskip_sec = 1;
+
+int bat_state1 = 1000;
+int bat_state2 = 1000;
+bool monVolMes = true;
+
+bool m_Show = false;
+bool canNShow = false;
+bool can_Test_Data_Show = false;
+
+char wheel_str_01[kWheelTextSize] = " ";
+bool can_Wheel_Show = false;
+
+char gps_nmea_string[kNmeaTextSize] = "";
+int gps_synctime = 0;
+int gps_zero = 0;
