@@ -46,7 +46,3 @@ int pending_gps_synctime()
     return 0;
 }
 
-void pending_acquisition_error5()
-{
-    pending_skip("acquisition error flags (thError5)");
-}

@@ -28,5 +28,3 @@ int pending_battery_level();
 int pending_gps_qi();
 int pending_gps_synctime();
 
-// Acquisition error flags: thError5 (an element of the CU's data overran its packet).
-void pending_acquisition_error5();

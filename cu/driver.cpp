@@ -2,7 +2,7 @@
 #include "cu/driver.h"
 
 #include "app/globals.h"
-#include "app/pending.h"
+#include "acquisition/acq_state.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
@@ -538,7 +538,7 @@ int CDriver::GetGPSString(char* out)
         if (next == 0)
             break;
         if (next < 0) {
-            pending_acquisition_error5();
+            thError5 = true; // the element after the GPS text cannot be passed
             break;
         }
     }

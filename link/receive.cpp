@@ -583,8 +583,12 @@ void CEthernet::block_after_measurement(int32_t b, uint8_t type, int32_t t, uint
     if (packet_valid)
         hm_blocks_red++;
     int32_t pgb = prev_good_block;
-    if (type != 2 || b <= pgb || tr_restored[tf])
+    if (b <= pgb)
         return;
+    // A block that arrived but is not needed (a trace already stored, or GPS data) still
+    // ends any gap before it and moves the sequence on: the margin blocks a restore asks for
+    // around a lost range must not be tabled as a new lost range.
+    const bool wanted = type == 2 && !tr_restored[tf];
     if (b > pgb + 1) {
         {
             MutexLock g(eth_mtx1);
@@ -595,6 +599,10 @@ void CEthernet::block_after_measurement(int32_t b, uint8_t type, int32_t t, uint
         part_count = 0;
         if (sink_->finished())
             record_missed(pgb + 1, b - 1, 0);
+    }
+    if (!wanted) {
+        prev_good_block = b;
+        return;
     }
     if (eth_buf_beg != m_buf_end || p == 1) {
         if (p == 1) {

@@ -383,6 +383,7 @@ void Device::start(const Command& c, Reply& r, double now)
     acq_.started = acq_.last = now;
     acq_.start_packet = c.packet;
     acq_.tokens = 1;
+    acq_.seq = cfg_.first_trace;
     acq_.last_trigger = wheel_count();
     acq_.next_time_trigger = clock() + trig_cond_ / 1000.0;
     acq_.next_gps = now + (cfg_.gps_rate > 0 ? 1.0 / cfg_.gps_rate : 0);
@@ -440,7 +441,9 @@ double Device::poll(double now)
 
     advance_cart(now);
     const double rate = max_rate();
-    acq_.tokens = std::min(2.0, acq_.tokens + (now - acq_.last) * rate);
+    // The sampler takes up to half a second of its rate at once: triggers that fell due while
+    // this process was descheduled or waited on a full link are not triggers a CU would miss.
+    acq_.tokens = std::min(std::max(2.0, 0.5 * rate), acq_.tokens + (now - acq_.last) * rate);
     acq_.last = now;
     auto fire = [&](char source, int32_t trigger) {
         if (acq_.tokens >= 1) {

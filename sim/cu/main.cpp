@@ -39,6 +39,9 @@ const char kUsage[] =
     "  --wheel-cal P         wheel pulses per metre (default 500)\n"
     "  --flat-out            send traces as fast as the link takes (benchmarks)\n"
     "  --max-rate N          traces per second the sampler manages (default: from its parameters)\n"
+    "  --send-patience MS    how long a send waits while the link is full before the frame is lost\n"
+    "                        (default 20, flat out 2000)\n"
+    "  --first-trace N       the CU's trace counter continues from N (traces N+1, N+2, ...)\n"
     "  --frame-payload N     payload bytes per raw-mode data frame (default 1400)\n"
     "  --gps-rate HZ         GPS fixes per second during a measurement (default 1, 0 = none)\n"
     "  --samples N --cu-samples N --clipped N --runs N --auto-stacks N   stored CU parameters\n"
@@ -110,6 +113,8 @@ int main(int argc, char** argv)
         } else if (o == "--wheel-cal") cfg.wheel_calibration = num(1, 1e6);
         else if (o == "--flat-out") cfg.flat_out = true;
         else if (o == "--max-rate") cfg.max_rate = num(0, 1e7);
+        else if (o == "--send-patience") cfg.send_patience_ms = int(num(0, 60000));
+        else if (o == "--first-trace") cfg.first_trace = uint32_t(num(0, 1999999));
         else if (o == "--frame-payload") cfg.frame_payload = size_t(num(64, 1440));
         else if (o == "--gps-rate") cfg.gps_rate = num(0, 50);
         else if (o == "--samples") cfg.params.file_samples = uint32_t(num(1, 8192));
@@ -146,7 +151,7 @@ int main(int argc, char** argv)
 
     auto port = open_port(link, error);
     if (!port) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
-    port->set_send_patience(cfg.flat_out ? 2000 : 20);
+    port->set_send_patience(cfg.send_patience_ms >= 0 ? cfg.send_patience_ms : cfg.flat_out ? 2000 : 20);
     Device dev(cfg, *port);
     if (!truth.empty() && !dev.open_truth(truth, error)) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
 

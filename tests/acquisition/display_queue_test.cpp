@@ -1,8 +1,10 @@
 // Moving the display queue into the radargram's trace store (doMea's trace handling).
 #include "acq_fixture.h"
 
+#include "acquisition/acquisition.h"
 #include "acquisition/do_mea.h"
 #include "acquisition/mea_buf.h"
+#include "app/globals.h"
 #include "files/profile_ring.h"
 
 namespace {
@@ -119,4 +121,19 @@ TEST(MeaBuf, Refuses2001stTraceCountingItAndClearResets)
     q.clear();
     EXPECT_EQ(0, q.count);
     EXPECT_TRUE(q.can_add());
+}
+
+TEST_F(AcqTest, StopWhileIdleOnlyClearsTheShowFlags)
+{
+    canShow = true;
+    canPShow = true;
+    mode = 5;
+    tot_traces = 7;
+    EXPECT_EQ(0, MStop(1));
+    EXPECT_FALSE(canShow);
+    EXPECT_FALSE(canPShow);
+    EXPECT_EQ(5, mode); // a real stop returns to screen 2
+    EXPECT_EQ(7, tot_traces);
+    EXPECT_FALSE(file_exists(data("DAT_0001.rad")));
+    mode = 0;
 }

@@ -6,9 +6,13 @@
 #include "acquisition/errors.h"
 #include "acquisition/restore_plan.h"
 #include "config/xml_pars.h"
+#include "gui/input.h"
 #include "link/ethernet.h"
+#include "live_fixture.h"
 
+#include <atomic>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -84,6 +88,87 @@ TEST_F(Errors, ANoDataCodeInTheCuErrorListRaisesTheNoDataErrorAndStopsDraining)
     EXPECT_EQ(0x0456, drain_cu_errors());
     EXPECT_FALSE(thError);
     EXPECT_EQ(0, drain_cu_errors());
+}
+
+namespace {
+
+struct Shown {
+    std::string title, text;
+    int type;
+    bool operator==(const Shown& o) const { return title == o.title && text == o.text && type == o.type; }
+};
+std::vector<Shown> shown;
+
+class ShowErrors : public Errors {
+protected:
+    void SetUp() override
+    {
+        Errors::SetUp();
+        gui_for_tests();
+        shown.clear();
+        mesmode_observer = [](const char* title, const char* text, int type) {
+            shown.push_back({title, text, type});
+        };
+    }
+    void TearDown() override
+    {
+        mesmode_observer = nullptr;
+        Errors::TearDown();
+    }
+    // show_errors as doMea calls it, with a key pressed for the box.
+    int show()
+    {
+        KeyPresser keys;
+        return show_errors();
+    }
+};
+
+} // namespace
+
+TEST_F(ShowErrors, EachErrorIsOneMessageBoxWaitingForAKeyWithItsExactTexts)
+{
+    EXPECT_EQ(0, show());
+    EXPECT_TRUE(shown.empty());
+    struct Case {
+        std::atomic<bool>* flag;
+        int cu_code;
+        Shown box;
+    };
+    std::atomic<bool> th3{false};
+    const Case cases[] = {
+        {&thError, 0x0012, {"Measurement Error", "No data coming (code 01-18)", 0}},
+        {&thError2, 0, {"Measurement Error", "No stacks in 32b mode! (code 09-0)", 0}},
+        {&th3, 0x0101, {"Measurement Error", "Corrupted Data (code 03-257/5)", 0}},
+        {&thError4, 0, {"Measurement Error", "Corrupted Data (code 04-0)", 0}},
+        {&thError5, 0x0007, {"Measurement Error", "No stacks in 32b mode! (code 05-7)", 0}},
+        {&wrError, 0, {"Write to disk Error", "Disk is full", 0}},
+        {&memError, 0, {"Unknown error!", "Contact support", 0}},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        clear_error_flags();
+        *c.flag = true;
+        if (c.flag == &th3)
+            thError3 = 5;
+        if (c.cu_code)
+            eth.add_err(0, 1, 0, uint16_t(c.cu_code));
+        EXPECT_EQ(1, show()) << c.box.text;
+        EXPECT_EQ(std::vector<Shown>{c.box}, shown) << c.box.text;
+        *c.flag = false;
+    }
+}
+
+TEST_F(ShowErrors, ANoDataCodeFromTheCuAloneShowsTheNoDataMessage)
+{
+    eth.add_err(0, 1, 0, 0x2200);
+    EXPECT_EQ(1, show());
+    EXPECT_EQ((std::vector<Shown>{{"Measurement Error", "No data coming (code 01-8704)", 0}}), shown);
+    // An ordinary CU error code without a flag shows nothing.
+    clear_error_flags();
+    shown.clear();
+    eth.add_err(0, 2, 0, 0x0456);
+    EXPECT_EQ(0, show());
+    EXPECT_TRUE(shown.empty());
 }
 
 TEST(TriggerStep, TimeAndWheelStepsAreWholeAndAtLeastOne)

@@ -27,7 +27,9 @@ namespace {
 uint32_t le32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
 
-void gui_once()
+} // namespace
+
+void gui_for_tests()
 {
     static bool done = false;
     if (done)
@@ -37,8 +39,6 @@ void gui_once()
     mS.del_objs();
     mS.Init();
 }
-
-} // namespace
 
 int32_t TruthTrace::sample(size_t i) const
 {
@@ -102,7 +102,7 @@ void LiveTest::SetUp()
     sock = "/tmp/gprmon-acq-live-" + std::to_string(getpid()) + ".sock";
     truth_path = sb.root() + "/sim/truth.bin";
     cu_log = sb.root() + "/sim/cusim.log";
-    gui_once();
+    gui_for_tests();
     init_globals();
     create_all_mutexes();
     reset_acquisition_state();

@@ -34,6 +34,9 @@ struct LiveOptions {
     float point_interval = 0.01f;        // metres between traces
 };
 
+// The language table and the screen table, once per process (message boxes need them).
+void gui_for_tests();
+
 // Sets the monitor's settings as a user would have saved them (XML file, parameter store,
 // antenna parameter block).
 void configure_monitor(const LiveOptions& o);
