@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/startup.h"
+#include "app/timer.h"
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -43,6 +44,7 @@ void remove_timer()
         if (!SDL_RemoveTimer(t1))
             puts("remove timer1 error");
         t1 = nullptr;
+        timer_quiesce(); // a tick may still run: the mutexes it takes are destroyed next
     }
 }
 

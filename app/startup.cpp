@@ -149,6 +149,7 @@ int startup()
 
     // 12. Acquisition thread and periodic timer.
     start_collect();
+    timer_arm();
     t1 = SDL_AddTimer(250, Timer_Funct1, nullptr);
     if (!t1)
         printf("timer1 error: %s\n", SDL_GetError());

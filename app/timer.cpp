@@ -19,6 +19,7 @@
 #include "gui/input.h"
 #include "gui/text_widgets.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <ctime>
@@ -364,8 +365,28 @@ bool gps_text_step(const char* text)
     return false;
 }
 
+namespace {
+std::atomic<bool> timer_stopping{false};
+std::atomic<int> ticks_running{0};
+} // namespace
+
+void timer_arm() { timer_stopping = false; }
+
+void timer_quiesce()
+{
+    timer_stopping = true;
+    for (int i = 0; i < 300 && ticks_running > 0; i++)
+        SDL_Delay(10);
+}
+
 Uint32 Timer_Funct1(Uint32 interval, void*)
 {
+    struct Running {
+        Running() { ticks_running++; }
+        ~Running() { ticks_running--; }
+    } running;
+    if (timer_stopping)
+        return interval;
     bool cu_on;
     {
         MutexLock g(lock_cuOn);

@@ -57,6 +57,13 @@ constexpr int kGpsNoDataTicks = 18; // no GPS text at all: indicator shows no GP
 // The timer callback: runs every duty of one tick and returns `interval`.
 Uint32 Timer_Funct1(Uint32 interval, void* param);
 
+// Lets ticks run: start-up calls it before it adds the timer (and after a quiesce).
+void timer_arm();
+// After SDL_RemoveTimer: a tick already running when the timer was removed may still be
+// inside Timer_Funct1 (SDL calls it without its own lock). Makes every later tick return at
+// once and waits (at most 3 s) until the running one has finished.
+void timer_quiesce();
+
 // One GPS poll's text as GetData left it (the GGA fields, "OLD DATA", "NO COORDINATES" or
 // nothing) applied to the fix state and gps_zero. True when it gave a new fix.
 bool gps_text_step(const char* text);

@@ -35,6 +35,7 @@ protected:
     {
         init_globals();
         ASSERT_TRUE(create_all_mutexes());
+        timer_arm(); // a whole-program test before may have stopped it
         tskip = tskip_sec = old_tskip_sec = 1;
         monVolMes = true;
         b_lev2 = false;
@@ -362,4 +363,17 @@ TEST_F(TimerTest, positioning_test_records_one_line_per_interval_with_a_fresh_fi
     std::string more = read_file(sb.path("/mnt/hda1/TEST_GPS_.crn"));
     EXPECT_EQ(std::count(more.begin(), more.end(), '\n'), 2) << more;
     rdr.gps_test.gps_Close();
+}
+
+TEST_F(TimerTest, ticks_after_the_timer_was_removed_do_nothing)
+{
+    mode = 27;
+    timer_quiesce();
+    can_Test_Data_Show = false;
+    ticks(8);
+    EXPECT_FALSE(can_Test_Data_Show);
+    EXPECT_EQ(tskip, 1) << "a straggling tick must not touch state being torn down";
+    timer_arm();
+    ticks(4);
+    EXPECT_TRUE(can_Test_Data_Show);
 }
