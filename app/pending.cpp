@@ -27,22 +27,3 @@ CuIdentity pending_cu_identity()
     pending_skip("CU identity and versions");
     return CuIdentity{};
 }
-
-int pending_battery_level()
-{
-    pending_skip("power controller (battery level)");
-    return 1000;
-}
-
-int pending_gps_qi()
-{
-    pending_skip("GPS reader (gps_qi)");
-    return 0;
-}
-
-int pending_gps_synctime()
-{
-    pending_skip("GPS reader (gps_synctime)");
-    return 0;
-}
-
