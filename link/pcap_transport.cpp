@@ -62,6 +62,7 @@ public:
         pcap_set_promisc(p_, 1);
         pcap_set_timeout(p_, 0);
         pcap_set_immediate_mode(p_, 1);
+        pcap_set_buffer_size(p_, 16 << 20);
         int r = pcap_activate(p_);
         if (r < 0) { // warnings (r > 0) leave a working capture
             if (r == PCAP_ERROR)
@@ -109,6 +110,10 @@ public:
     void close() override
     {
         if (p_) {
+            struct pcap_stat st;
+            if (pcap_stats(p_, &st) == 0)
+                printf("pcap: %u frames captured, %u dropped by the capture buffer, %u by the interface\n",
+                       st.ps_recv, st.ps_drop, st.ps_ifdrop);
             pcap_close(p_);
             p_ = nullptr;
         }

@@ -441,9 +441,14 @@ double Device::poll(double now)
 
     advance_cart(now);
     const double rate = max_rate();
-    // The sampler takes up to half a second of its rate at once: triggers that fell due while
-    // this process was descheduled or waited on a full link are not triggers a CU would miss.
-    acq_.tokens = std::min(std::max(2.0, 0.5 * rate), acq_.tokens + (now - acq_.last) * rate);
+    // Triggers that fell due while this process was descheduled or waited on a full link are
+    // not triggers a CU would miss: the sampler takes up to half a second of them at once
+    // (of the triggers' own rate, so a link slower than the triggers cannot pile up a backlog
+    // that keeps commands waiting).
+    const double step = std::max<int32_t>(1, trig_cond_);
+    const double due_rate = trig_src_ == 'T' ? 1000.0 / step : cfg_.cart_speed * cfg_.wheel_calibration / step;
+    const double burst = std::max(2.0, 0.5 * std::min(rate, due_rate));
+    acq_.tokens = std::min(burst, acq_.tokens + (now - acq_.last) * rate);
     acq_.last = now;
     auto fire = [&](char source, int32_t trigger) {
         if (acq_.tokens >= 1) {

@@ -6,8 +6,9 @@
 # cu0, where cusim runs with libpcap (--link pcap:cu0). COMMAND then runs in the monitor's
 # namespace with GPRMON_LINK=pcap:eth0, so the monitor uses libpcap on eth0 as on the device.
 # Without a COMMAND it runs sim/launch.sh BUILD_DIR (gprmon in a fresh sandbox; the Unix-link
-# cusim of sim/launch.d is not started). Inside, CUSIM_HARNESS_TRUTH names the ground truth and
-# CUSIM_HARNESS_CU_MAC the CU's MAC. Everything made here is removed when the script ends.
+# cusim of sim/launch.d is not started). Inside, CUSIM_HARNESS_TRUTH names the ground truth,
+# CUSIM_HARNESS_CU_MAC the CU's MAC and CUSIM_HARNESS_OPTIONS the options cusim runs with.
+# Everything made here is removed when the script ends.
 # Needs root (network namespaces). Exit status: the COMMAND's.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -82,7 +83,7 @@ echo "veth-harness: cusim on cu0 ($cu_mac) in $cu, log $log; monitor side eth0 i
 status=0
 if [ $# -gt 0 ]; then
     ip netns exec "$mon" env GPRMON_LINK=pcap:eth0 CUSIM_HARNESS_TRUTH="$truth" \
-        CUSIM_HARNESS_CU_MAC="$cu_mac" "$@" || status=$?
+        CUSIM_HARNESS_CU_MAC="$cu_mac" CUSIM_HARNESS_OPTIONS="$cusim_options" "$@" || status=$?
 else
     ip netns exec "$mon" env GPRMON_LINK=pcap:eth0 CUSIM_DISABLE=1 CUSIM_HARNESS_TRUTH="$truth" \
         CUSIM_HARNESS_CU_MAC="$cu_mac" "$here/../launch.sh" "$build" || status=$?

@@ -17,6 +17,8 @@
 #include <SDL/SDL.h>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <thread>
 #include <sys/wait.h>
@@ -228,6 +230,35 @@ void LiveTest::new_profile()
     rdr.dClose(true);
     ASSERT_EQ(0, rdr.dCreateFiles());
     ASSERT_EQ(0, rdr.rd.hd.h_write());
+    rad_at_start = file_lines(data("DAT_0001.rad"));
+    add_at_start = read_file(data("DAT_0001.add"));
+}
+
+void LiveTest::expect_header_files(const std::string& base, int traces)
+{
+    auto value = [&](const char* key) {
+        for (const std::string& l : rad_at_start)
+            if (l.compare(0, strlen(key), key) == 0)
+                return l.substr(strlen(key));
+        return std::string();
+    };
+    const bool time = value("TIME FLAG:") == "1";
+    const double interval = atof(value(time ? "TIME INTERVAL:" : "DISTANCE INTERVAL:").c_str());
+    std::vector<std::string> want = rad_at_start;
+    char line[64];
+    for (std::string& l : want) {
+        if (l.compare(0, 11, "LAST TRACE:") == 0) {
+            snprintf(line, sizeof line, "LAST TRACE:%d", traces);
+            l = line;
+        } else if (l.compare(0, 14, "STOP POSITION:") == 0) {
+            snprintf(line, sizeof line, "STOP POSITION:%10.6f", (traces - 1) * interval);
+            l = line;
+        }
+    }
+    EXPECT_EQ(want, file_lines(data(base + ".rad")));
+    EXPECT_EQ(add_at_start, read_file(data(base + ".add")));
+    EXPECT_EQ(std::vector<std::string>{"HEADER VERSION:101"}, file_lines(data(base + ".mrk")));
+    EXPECT_FALSE(file_exists(data(base + ".cor")));
 }
 
 bool LiveTest::wait_traces(int n, double seconds)

@@ -61,8 +61,15 @@ protected:
     void stop_cusim();
     bool connect() { return connect_monitor(); }
     void disconnect() { disconnect_monitor(); }
-    // New profile with its header, as the measurement screen creates it.
+    // New profile with its header, as the measurement screen creates it; keeps the header
+    // files as written then.
     void new_profile();
+    std::vector<std::string> rad_at_start;
+    std::string add_at_start;
+    // The profile's header files after the stop: the .rad as at the start but for its last
+    // trace and stop position, the .add unchanged, a marker file without markers and (GPS
+    // off) no GPS log.
+    void expect_header_files(const std::string& base, int traces);
     // Waits until the profile's trace count reaches n (false after `seconds`).
     bool wait_traces(int n, double seconds);
 

@@ -95,7 +95,6 @@ TEST_F(Live, WheelProfileInBlockModeStoresEveryTraceAndItsPositionLine)
     ASSERT_TRUE(start(wheel_path(50.0005)));
     EXPECT_EQ(1, prm.udp_mode);
     new_profile();
-    const std::string add_before = read_file(data("DAT_0001.add"));
     ASSERT_LT(MStart(), 1000);
     EXPECT_EQ(10, triggCond);
     EXPECT_TRUE(eth.block_mode);
@@ -117,9 +116,7 @@ TEST_F(Live, WheelProfileInBlockModeStoresEveryTraceAndItsPositionLine)
     EXPECT_EQ("0", rad_value(rad, "PROGRAM FLAG:"));
     EXPECT_EQ(" 0.010000", rad_value(rad, "DISTANCE INTERVAL:"));
     EXPECT_EQ(" 49.990000", rad_value(rad, "STOP POSITION:"));
-    EXPECT_EQ(add_before, read_file(data("DAT_0001.add"))); // the stop keeps the display settings
-    EXPECT_EQ(std::vector<std::string>{"HEADER VERSION:101"}, file_lines(data("DAT_0001.mrk")));
-    EXPECT_FALSE(file_exists(data("DAT_0001.cor"))); // GPS off
+    expect_header_files("DAT_0001", 5000);
 }
 
 TEST_F(Live, WheelProfileInRawModeStoresEveryTrace)
@@ -168,7 +165,7 @@ TEST_F(Live, WheelProfileInRawModeStoresEveryTrace)
            steps - t.size());
     EXPECT_EQ(0u, lost);
     EXPECT_EQ(5000u, real);
-    EXPECT_EQ("5000", rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+    expect_header_files("DAT_0001", 5000);
 }
 
 TEST_F(Live, TimeTriggeredProfileKeepsTheTracesSentUpToTheStop)
@@ -195,6 +192,7 @@ TEST_F(Live, TimeTriggeredProfileKeepsTheTracesSentUpToTheStop)
     EXPECT_EQ("1", rad_value(rad, "TIME FLAG:"));
     EXPECT_EQ("0", rad_value(rad, "DISTANCE FLAG:"));
     EXPECT_EQ(" 0.004000", rad_value(rad, "TIME INTERVAL:"));
+    expect_header_files("DAT_0001", int(t.size()));
 }
 
 TEST_F(Live, KeyboardTriggeredProfileTakesOneTracePerPress)
@@ -215,6 +213,7 @@ TEST_F(Live, KeyboardTriggeredProfileTakesOneTracePerPress)
     expect_rd7_equals("DAT_0001", t);
     EXPECT_EQ(22u, file_lines(data("DAT_0001.srd")).size());
     EXPECT_EQ("1", rad_value(data("DAT_0001.rad"), "PROGRAM FLAG:"));
+    expect_header_files("DAT_0001", 20);
 }
 
 TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
@@ -253,7 +252,7 @@ TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
     std::vector<std::string> srd = expected_srd_numbered(t1, 0), srd2 = expected_srd_numbered(t2, 2000);
     srd.insert(srd.end(), srd2.begin() + 2, srd2.end());
     EXPECT_EQ(srd, file_lines(data("DAT_0001.srd")));
-    EXPECT_EQ("4000", rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+    expect_header_files("DAT_0001", 4000);
 }
 
 TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
@@ -287,7 +286,7 @@ TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
     expect_rd7_equals("DAT_0001", t);
     // Every trace that came whole has its position line; restored ones have none.
     EXPECT_EQ(expected_srd_numbered(whole, 0), file_lines(data("DAT_0001.srd")));
-    EXPECT_EQ("5000", rad_value(data("DAT_0001.rad"), "LAST TRACE:"));
+    expect_header_files("DAT_0001", 5000);
     EXPECT_FALSE(file_exists(data("missed_data.mbf"))); // nothing left to restore
 }
 
