@@ -62,7 +62,6 @@ public:
         pcap_set_promisc(p_, 1);
         pcap_set_timeout(p_, 0);
         pcap_set_immediate_mode(p_, 1);
-        pcap_set_buffer_size(p_, 16 << 20);
         int r = pcap_activate(p_);
         if (r < 0) { // warnings (r > 0) leave a working capture
             if (r == PCAP_ERROR)

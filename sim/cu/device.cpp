@@ -17,6 +17,8 @@ constexpr size_t kMinDataPayload = 46;          // keeps every frame above 64 by
 constexpr size_t kMaxUpload = 4u << 20;
 constexpr size_t kMaxResend = 2000;
 constexpr uint32_t kMaxTraces = 2000000;        // per measurement, as the monitor numbers them
+constexpr double kLateSeconds = 10;             // how late a trigger may still be taken
+constexpr int kTriggersPerPoll = 64;            // triggers taken before commands are read again
 
 uint16_t swap16(uint16_t v) { return uint16_t((v >> 8) | (v << 8)); }
 
@@ -442,12 +444,12 @@ double Device::poll(double now)
     advance_cart(now);
     const double rate = max_rate();
     // Triggers that fell due while this process was descheduled or waited on a full link are
-    // not triggers a CU would miss: the sampler takes up to half a second of them at once
-    // (of the triggers' own rate, so a link slower than the triggers cannot pile up a backlog
-    // that keeps commands waiting).
+    // not triggers a CU would miss: they are taken late, up to kLateSeconds of them (of the
+    // triggers' own rate, the sampler's rate permitting), kTriggersPerPoll at a time so that
+    // commands are read in between.
     const double step = std::max<int32_t>(1, trig_cond_);
     const double due_rate = trig_src_ == 'T' ? 1000.0 / step : cfg_.cart_speed * cfg_.wheel_calibration / step;
-    const double burst = std::max(2.0, 0.5 * std::min(rate, due_rate));
+    const double burst = std::max(2.0, kLateSeconds * std::min(rate, due_rate));
     acq_.tokens = std::min(burst, acq_.tokens + (now - acq_.last) * rate);
     acq_.last = now;
     auto fire = [&](char source, int32_t trigger) {
@@ -461,22 +463,30 @@ double Device::poll(double now)
     };
     double wait = 0.05;
     if (trig_src_ == 'T') {
-        int guard = 0;
-        while (now >= acq_.next_time_trigger && guard++ < 1000) {
+        const double period = trig_cond_ / 1000.0;
+        if (now - acq_.next_time_trigger > kLateSeconds) {   // too late to take: missed
+            const uint64_t skipped = uint64_t((now - acq_.next_time_trigger) / period);
+            acq_.missed += skipped;
+            stats_.missed_triggers += skipped;
+            acq_.next_time_trigger += double(skipped) * period;
+        }
+        int n = 0;
+        while (now >= acq_.next_time_trigger && n++ < kTriggersPerPoll) {
             const double at = acq_.next_time_trigger;
-            acq_.next_time_trigger += trig_cond_ / 1000.0;
+            acq_.next_time_trigger += period;
             fire('T', int32_t(time_offset_ + std::llround((at - time_ref_) * cfg_.clock_hz)));
         }
-        if (now >= acq_.next_time_trigger) acq_.next_time_trigger = now + trig_cond_ / 1000.0;
-        wait = std::min(wait, acq_.next_time_trigger - now);
+        wait = std::max(0.0, std::min(wait, acq_.next_time_trigger - now));
     } else if (wheel_enabled_) {
         const int64_t w = wheel_count();
-        int guard = 0;
-        while (int64_t(meas_dir_) * (w - acq_.last_trigger) >= trig_cond_ && guard++ < 100000) {
+        int n = 0;
+        while (int64_t(meas_dir_) * (w - acq_.last_trigger) >= trig_cond_ && n++ < kTriggersPerPoll) {
             acq_.last_trigger += int64_t(meas_dir_) * trig_cond_;
             fire('W', int32_t(acq_.last_trigger));
         }
-        if (cfg_.cart_speed > 0) {
+        if (int64_t(meas_dir_) * (w - acq_.last_trigger) >= trig_cond_) {
+            wait = 0;   // more are due
+        } else if (cfg_.cart_speed > 0) {
             const double pulses = trig_cond_ - double(meas_dir_) * (w - acq_.last_trigger);
             wait = std::min(wait, std::max(0.0005, pulses / (cfg_.cart_speed * cfg_.wheel_calibration)));
         }

@@ -65,6 +65,13 @@ ip -n "$cu" link set cu0 address "$cu_mac"
 for ns in "$mon" "$cu"; do ip -n "$ns" link set lo up; done
 ip -n "$mon" link set eth0 up
 ip -n "$cu" link set cu0 up
+# A veth offloads segmentation and receive coalescing, and libpcap then gives every captured
+# frame a slot for 64 KiB in its ring: a few hundred frames fill the monitor's capture buffer.
+# A real NIC of the device's kind delivers plain frames; so does the veth without offloads.
+if command -v ethtool >/dev/null; then
+    ip netns exec "$mon" ethtool -K eth0 gro off gso off tso off >/dev/null 2>&1 || true
+    ip netns exec "$cu" ethtool -K cu0 gro off gso off tso off >/dev/null 2>&1 || true
+fi
 # No IPv6 chatter on the wire: the link carries the CU protocol only.
 ip netns exec "$mon" sh -c 'echo 1 >/proc/sys/net/ipv6/conf/eth0/disable_ipv6' 2>/dev/null || true
 ip netns exec "$cu" sh -c 'echo 1 >/proc/sys/net/ipv6/conf/cu0/disable_ipv6' 2>/dev/null || true

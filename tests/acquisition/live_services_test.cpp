@@ -179,13 +179,16 @@ TEST_F(LiveStop, TheCusTraceCountAboveAMillionIsTakenAsAMillion)
     o.udp = false;
     o.cusim_args = {"--program-version", "0x30004000", "--first-trace", "1499990", "--speed", "1",
                     "--wheel-cal", "1000", "--path", "+0.2005", "--max-rate", "100000", "--gps-rate", "0",
-                    "--send-patience", "2000", "-v"};
+                    "--send-patience", "10000", "-v"};
     ASSERT_TRUE(start(o));
     new_profile();
     ASSERT_LT(MStart(), 1000);
-    ASSERT_TRUE(wait_traces(20, 20));
+    ASSERT_TRUE(wait_traces(20, 120));
     SDL_Delay(300);
-    MStop(1);
+    {
+        KeyPresser keys;
+        MStop(1);
+    }
     EXPECT_EQ(1000000, tot_traces);
     EXPECT_NE(std::string::npos, read_file(cu_log).find("1500010 traces")) << read_file(cu_log);
     const auto rad = file_lines(data("DAT_0001.rad"));
@@ -208,12 +211,12 @@ TEST_F(LiveStop, TheRestoreAsksForEachLostRangeWithOneTraceOfMarginIn38BlockRequ
     o.card = true;
     o.cusim_args = {"--samples", "1024", "--clipped", "0", "--speed", "1", "--wheel-cal", "1000",
                     "--path", "+2.0005", "--max-rate", "100000", "--gps-rate", "0",
-                    "--send-patience", "2000", "--fault", drops, "-v"};
+                    "--send-patience", "10000", "--fault", drops, "-v"};
     ASSERT_TRUE(start(o));
     ASSERT_EQ(1024, int(eep.samples));
     new_profile();
     ASSERT_LT(MStart(), 1000);
-    ASSERT_TRUE(wait_traces(200, 30));
+    ASSERT_TRUE(wait_traces(200, 120));
     SDL_Delay(300);
     {
         KeyPresser keys; // the restore's closing message waits for a key
