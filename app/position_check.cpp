@@ -1,6 +1,7 @@
 // The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
 #include "app/globals.h"
 #include "app/pending.h"
+#include "app/timer.h"
 #include "app/screens.h"
 #include "cu/eep.h"
 #include "cu/parport.h"
@@ -41,7 +42,7 @@ void position_check_screen()
     curbutDraw();
     for (;;) {
         if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, pending_battery_level(), parport.ppRead(1));
+            bat->nDraw(false, bat_state1, parport.ppRead(1));
         // gps_pos_show(21) and wheel_pos_show(22) of the measurement screens.
         pending_skip("position texts (gps_pos_show, wheel_pos_show)");
         int r = press_but_and_slid();
