@@ -329,6 +329,41 @@ TEST_F(CuSim, ResetAndSwitchOffAreReceivedAndAnsweredBeforeTheCuGoesQuiet)
     EXPECT_EQ(got[0].args[0], 7u);
 }
 
+TEST_F(CuSim, FpgaTestAsCusimReceivesIt)
+{
+    start();
+    ASSERT_EQ(gpr.cu_Open(), 1);
+    eep.runs = 32;
+    eep.clipped = 0;
+    eep.cu_samples = 1536;
+    eep.samples = 736;
+    eep.clock_freq = 100000;
+    simulation_mode = 0;
+    global_mode = 1;
+    since();
+    int e1 = 1, e2 = 1, e3 = 1, e4 = 1;
+    EXPECT_EQ(gpr.TestFPGA(0x5A5A, 500, 650, e1, e2, e3, e4), 0) << e1 << " " << e2;
+    EXPECT_EQ(e1 + e2 + e3 + e4, 0);
+    const auto got = since();
+    ASSERT_EQ(got.size(), 500u + 5 + 1 + 5);
+    for (uint32_t i = 0; i < 500; i++) {
+        ASSERT_EQ(got[i].code, 65u);
+        ASSERT_EQ(got[i].args[0], 104u);
+        ASSERT_EQ(got[i].args[1], 9500 + i);
+        ASSERT_EQ(got[i].args[2], 0x5A5Au);
+    }
+    std::vector<std::pair<uint32_t, uint32_t>> rest;
+    for (size_t i = 500; i < got.size(); i++)
+        rest.emplace_back(got[i].code, got[i].code == 65 ? got[i].args[1] : got[i].args[0]);
+    const std::vector<std::pair<uint32_t, uint32_t>> want = {
+        {100, 2}, {104, 20}, {192, 0}, {65, 2000}, {1, 2000},     // the test set-up
+        {65, 0x5A5A},                                             // 105: the test itself
+        {100, 0}, {104, 32}, {192, 0}, {65, 1536}, {1, 736}};     // everything back
+    EXPECT_EQ(rest, want);
+    EXPECT_EQ(got[505].args[0], 105u);
+    EXPECT_EQ(got[506].args[1], 1u) << "global mode restored";
+}
+
 // ---- Connection ----------------------------------------------------------------------------
 
 TEST_F(CuSim, OpenFallsBackToRawModeOnTheThirdTryWithACuThatIgnoresUdp)
