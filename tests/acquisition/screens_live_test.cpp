@@ -162,3 +162,124 @@ TEST_F(MeasureScreens, NewProfileWithMarkersIsStoredAsMeasuredAndStops)
     EXPECT_EQ(std::string(depth).substr(std::string(depth).find_first_not_of(' ')), marks[1].text);
     // A single profile gets no end marker (only the baseline-crossing screen sets one).
 }
+
+TEST_F(MeasureScreens, ContWithoutAStoredProfileSaysSoAndStaysOnScreen2)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    ScreenDriver d;
+    bool back_on_2 = false;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_LEFT); // New -> Cont
+        s.key(SDLK_RETURN);
+        s.wait_box("There is no measurement to continue");
+        s.wait_answering([] { return idle_on_2() && focused_slot() == premeas::kCont; });
+        back_on_2 = idle_on_2();
+        s.keys(SDLK_RIGHT, 2); // Cont -> New -> Back
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_TRUE(back_on_2);
+    EXPECT_FALSE(file_exists(data("DAT_0001.rd7"))) << "no profile was made";
+    EXPECT_TRUE(of(truth(), 1).empty()) << "the CU was not started";
+}
+
+TEST_F(MeasureScreens, ContinuingWithOtherSamplesAnsweredNoLeavesTheSettings)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    new_profile(); // DAT_0001, 736 samples
+    rdr.dClose(false);
+    eep.samples = 512; // the settings changed since
+    ASSERT_EQ(0, xml_pars.write_xml_tree());
+    const std::string xml_before = read_file(sb.path("/mnt/hda3/r5_parameters.xml"));
+    ScreenDriver d;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_LEFT); // Cont
+        s.key(SDLK_RETURN);
+        s.wait_box("Shall we continue?");
+        s.key(SDLK_LEFT); // Yes -> No
+        s.key(SDLK_RETURN);
+        s.wait([] { return idle_on_2() && focused_slot() == premeas::kCont; });
+        s.keys(SDLK_RIGHT, 2);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_TRUE(d.saw_box("Original parameters of the last file will be restored."));
+    EXPECT_EQ(512, eep.samples) << "the header's parameters were not taken";
+    EXPECT_EQ(xml_before, read_file(sb.path("/mnt/hda3/r5_parameters.xml")));
+    EXPECT_TRUE(of(truth(), 1).empty()) << "the CU was not started";
+    EXPECT_EQ(0, rdr.rd.hd.last_trace);
+}
+
+TEST_F(MeasureScreens, RestartAnsweredNoKeepsTheProfileAndYesDeletesIt)
+{
+    ASSERT_TRUE(start(cart(3.0005)));
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        curbutton[2] = premeas::kNew;
+        curbutton[3] = meas::kStop;
+        mode = 34;
+        ScreenDriver d;
+        const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+            s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+            s.key(SDLK_RETURN);
+            s.wait(measuring_on_3);
+            s.wait([] { return rdr.rd.hd.last_trace >= 20; }, 30);
+            s.key(SDLK_LEFT); // Stop -> Restart
+            s.key(SDLK_RETURN);
+            s.wait_box("Restart the profile?");
+            if (yes)
+                s.key(SDLK_RIGHT); // No -> Yes
+            s.key(SDLK_RETURN);
+            if (yes)
+                s.wait_answering([&] { return idle_on_2() && !file_exists(data("DAT_0002.rd7")); });
+            else
+                s.wait_answering(viewing_on_2);
+            s.wait([] { return focused_slot() == premeas::kNew && mS.cur_mode == 2; });
+            s.key(SDLK_RIGHT);
+            s.key(SDLK_RETURN);
+        });
+        EXPECT_FALSE(d.failed());
+        EXPECT_EQ(-1, r);
+        const std::string base = yes ? "DAT_0002" : "DAT_0001";
+        EXPECT_EQ(!yes, file_exists(data(base + ".rd7")));
+        EXPECT_EQ(!yes, file_exists(data(base + ".rad")));
+        if (!yes) {
+            EXPECT_GE(read_rd7(data(base + ".rd7"), eep.samples).size(), 20u);
+        }
+    }
+}
+
+TEST_F(MeasureScreens, TimeTriggerHidesTheToolsButton)
+{
+    LiveOptions o;
+    o.trigger = 0x80;
+    o.time_interval = 0.05f;
+    ASSERT_TRUE(start(o));
+    ScreenDriver d;
+    bool tools_shown = true;
+    int after_markers = -1;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        s.wait([] { return mS.cur_mode == 3; });
+        tools_shown = shown(0, meas::kTools);
+        s.keys(SDLK_LEFT, 3); // Stop -> Restart -> Markers -> (Tools skipped) fs
+        after_markers = focused_slot();
+        s.keys(SDLK_RIGHT, 3);
+        s.wait([] { return focused_slot() == meas::kStop; });
+        s.key(SDLK_RETURN);
+        s.wait_answering(viewing_on_2);
+        s.wait([] { return focused_slot() == premeas::kNew; });
+        s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_FALSE(tools_shown);
+    EXPECT_EQ(meas::kFull, after_markers);
+}
