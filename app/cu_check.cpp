@@ -1,6 +1,7 @@
 // check_CU_ON: waits for the CU while a screen that needs it is entered.
 #include "app/globals.h"
 #include "app/pending.h"
+#include "app/timer.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
@@ -34,7 +35,7 @@ int check_CU_ON()
     for (;;) {
         check_termination();
         if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, pending_battery_level(), parport.ppRead(1));
+            bat->nDraw(false, bat_state1, parport.ppRead(1));
         int state = (unitison ? 1 : 0) | (unlocked ? 2 : 0) | (antenna ? 4 : 0) | (eeprom_ready ? 8 : 0);
         if (state != last) {
             last = state;

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/pending.h"
+#include "app/timer.h"
 #include "cu/parport.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
@@ -39,7 +40,7 @@ void show_cu_state(bool force)
 void show_indicators(bool force)
 {
     if (auto* bat = dynamic_cast<CBattery*>(mS.obj[34][0]))
-        bat->nDraw(force, pending_battery_level(), parport.ppRead(1));
+        bat->nDraw(force, bat_state1, parport.ppRead(1));
     if (CSDLObject* lamp = mS.obj[34][1])
         if (force)
             lamp->Draw();

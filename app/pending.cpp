@@ -28,24 +28,6 @@ CuIdentity pending_cu_identity()
     return CuIdentity{};
 }
 
-int pending_battery_level()
-{
-    pending_skip("power controller (battery level)");
-    return 1000;
-}
-
-int pending_gps_qi()
-{
-    pending_skip("GPS reader (gps_qi)");
-    return 0;
-}
-
-int pending_gps_synctime()
-{
-    pending_skip("GPS reader (gps_synctime)");
-    return 0;
-}
-
 void pending_acquisition_error5()
 {
     pending_skip("acquisition error flags (thError5)");

@@ -21,12 +21,5 @@ struct CuIdentity {
 };
 CuIdentity pending_cu_identity();
 
-// Periodic timer: monitor battery level (0..1000) computed from the power controller.
-int pending_battery_level();
-
-// GPS reader: fix quality gps_qi (-1 = no GPS data) and gps_synctime of the last fix.
-int pending_gps_qi();
-int pending_gps_synctime();
-
 // Acquisition error flags: thError5 (an element of the CU's data overran its packet).
 void pending_acquisition_error5();

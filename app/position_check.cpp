@@ -2,6 +2,7 @@
 #include "acquisition/mea_screens.h"
 #include "app/globals.h"
 #include "app/pending.h"
+#include "app/timer.h"
 #include "app/screens.h"
 #include "cu/eep.h"
 #include "cu/parport.h"
@@ -42,7 +43,7 @@ void position_check_screen()
     curbutDraw();
     for (;;) {
         if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, pending_battery_level(), parport.ppRead(1));
+            bat->nDraw(false, bat_state1, parport.ppRead(1));
         gps_pos_show(poscheck::kGpsPos);
         wheel_pos_show(poscheck::kWheelPos);
         int r = press_but_and_slid();

@@ -51,42 +51,7 @@ int mesmode_Quit()
     Init_All_Buttons(buttons);
     mS.Draw();
     mS.DrawObjs(41);
-    curbutDraw();
-    password1.clearbuff();
-
-    int result = 0;
-    SDL_Event e;
-    for (;;) {
-        check_termination();
-        if (!gui_poll_event(&e)) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (e.type != SDL_KEYDOWN || !keypressed(e.type))
-            continue;
-        int key = e.key.keysym.sym;
-        // Every key reaches the service-key matcher first, so a sequence may end in Enter.
-        int code = dialog_service_key(key);
-        if (code == kServiceExitCode)
-            service_exit();
-        if (code) {
-            result = code;
-            break;
-        }
-        int old = curbut;
-        if (key == SDLK_RIGHT)
-            curbut = fnextb(curbut, -1);
-        else if (key == SDLK_LEFT)
-            curbut = fnextb(curbut, 1);
-        if (curbut != old)
-            curbutDraw();
-        if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
-            if (buttons[curbut])
-                buttons[curbut]->Press();
-            result = curbut;
-            break;
-        }
-    }
+    int result = question_loop();
     // Slots 0..40 of the screen that called the box come back into the current row.
     memcpy(mS.obj[0], saved, sizeof saved);
     mode = old_mode;

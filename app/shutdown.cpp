@@ -3,18 +3,22 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/descriptors.h"
+#include "acquisition/mea_buf.h"
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/startup.h"
+#include "app/timer.h"
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
+#include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "cu/parport.h"
 #include "cu/picdrv.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
+#include "gui/lang.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
@@ -23,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -39,6 +44,7 @@ void remove_timer()
         if (!SDL_RemoveTimer(t1))
             puts("remove timer1 error");
         t1 = nullptr;
+        timer_quiesce(); // a tick may still run: the mutexes it takes are destroyed next
     }
 }
 
@@ -51,6 +57,11 @@ void unmount_and_mark()
     run_path("umount %s", "/mnt/hda3");
 }
 
+void stop_plavik_project()
+{
+    pending_skip("Plavik project stop");
+}
+
 } // namespace
 
 int power_off_sequence(EndKind kind)
@@ -59,7 +70,7 @@ int power_off_sequence(EndKind kind)
     if (rdr.rd.hd.last_trace > 0)
         rdr.rd.hd.a_write();
     rdr.dClose(true);
-    pending_skip("Plavik project stop");
+    stop_plavik_project();
     if (prm.restore_missed && missed_blocks_pending())
         eth.mt_CreateFiles();
     xml_pars.write_xml_tree();
@@ -109,6 +120,53 @@ void service_exit()
     pic.Close();
     fflush(stdout);
     exit(0);
+}
+
+void battery_switch_off()
+{
+    puts("battery exhausted: switching off");
+    mesmode(lngs[42], "This device is switching off", false, -1, 2, "", true);
+    if (MeasureMode) {
+        MeasureMode = false;
+        if (eep.trig_code != kTrigKeyboard) {
+            {
+                MutexLock g(lock_dw);
+                gpr.mStop(nullptr, nullptr, nullptr);
+            }
+            SDL_Delay(100);
+            // Collect stays in its measurement branch while the run is on. It is given a
+            // few seconds: a stuck thread must not keep the device from switching off.
+            acq_running = false;
+            for (int i = 0; i < 500 && inMeasurement; i++)
+                SDL_Delay(10);
+        }
+    }
+    {
+        MutexLock g(lock_mea_buf);
+        mea_buf.clear();
+    }
+    if (ProjN != 1) {
+        if (rdr.rd.data_open())
+            rdr.rd.hd.h_write();
+        rdr.dClose(true);
+    }
+    stop_plavik_project();
+    canPShow = false;
+    canShow = false;
+    if (rdr.rd.data_open())
+        rdr.rd.hd.a_write();
+    if (prm.restore_missed && missed_blocks_pending())
+        eth.mt_CreateFiles();
+    unmount_and_mark();
+    gps.gps_Unit_Close();
+    SDL_Delay(1000);
+    set_backlight(0);
+    pic.Shutdown(3);
+    pic.Close();
+    // The other threads still run: leave without static destructors pulling their objects
+    // away (everything of value is on disk and unmounted by now).
+    fflush(nullptr);
+    _exit(0);
 }
 
 void terminate_by_signal()

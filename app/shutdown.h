@@ -16,6 +16,12 @@ int reboot_sequence();
 // Service exit: the device stays on and the CU is not switched off. Exits with status 0.
 [[noreturn]] void service_exit();
 
+// Battery exhausted (called by the periodic timer, on its thread): "This device is
+// switching off", the measurement stopped without waiting for results, the profile's files
+// written and closed, the partitions left clean, then backlight 0, Shutdown(3) and exit
+// with status 0. The threads are not joined: the power controller cuts the power.
+[[noreturn]] void battery_switch_off();
+
 // Called when SIGTERM or SIGINT arrived: stops a running measurement, runs the power-off
 // sequence and ends the process with status 0.
 [[noreturn]] void terminate_by_signal();

@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/screens.h"
+#include "app/timer.h"
 #include "app/utilities.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -148,7 +149,10 @@ int startup()
 
     // 12. Acquisition thread and periodic timer.
     start_collect();
-    pending_skip("periodic timer (Timer_Funct1)");
+    timer_arm();
+    t1 = SDL_AddTimer(250, Timer_Funct1, nullptr);
+    if (!t1)
+        printf("timer1 error: %s\n", SDL_GetError());
     time_ready = false;
     printf("parameters size = %d\n", 147);
     return 0;

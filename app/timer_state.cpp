@@ -18,3 +18,9 @@ bool can_Wheel_Show = false;
 char gps_nmea_string[kNmeaTextSize] = "";
 int gps_synctime = 0;
 int gps_zero = 0;
+
+int FileMode = 0;
+CSDLText_DT* clock_widget = nullptr;
+
+bool test_gps_written = false;
+int test_gps_second = 0;

@@ -338,6 +338,24 @@ XMLNode load_settings(const char* device_path, const char* tag)
     return d;
 }
 
+// The name, short name and index attributes every list record carries. An index that is not
+// a number below `limit` keeps the old one, with a line saying why (`what` names the record).
+template <size_t N, size_t M>
+void read_labels(const XMLNode& node, const char* what, char (&name)[N], char (&sh_name)[M],
+                 uint16_t& index, unsigned limit, const char* complaint)
+{
+    copy_text(name, N, node.getAttribute("name"));
+    copy_text(sh_name, M, node.getAttribute("sh_name"));
+    if (const char* t = node.getAttribute("index")) {
+        uint16_t v;
+        if (parse_number(t, v) && v < limit)
+            index = v;
+        else
+            printf("xml: %s index=\"%s\" %s, kept %d\n", what, printable(t).c_str(), complaint,
+                   index);
+    }
+}
+
 } // namespace
 
 int CXML_PARS::read_xml_tree()
@@ -444,16 +462,7 @@ void CXML_PARS::read_body(const XMLNode& body)
 void CXML_PARS::read_antenna(const XMLNode& node, CAntennaRecord& a)
 {
     bool missing;
-    copy_text(a.name, sizeof a.name, node.getAttribute("name"));
-    copy_text(a.sh_name, sizeof a.sh_name, node.getAttribute("sh_name"));
-    if (const char* t = node.getAttribute("index")) {
-        uint16_t v;
-        if (parse_number(t, v))
-            a.index = v;
-        else
-            printf("xml: antenna index=\"%s\" is not a valid number, kept %d\n",
-                   printable(t).c_str(), a.index);
-    }
+    read_labels(node, "antenna", a.name, a.sh_name, a.index, 0x10000, "is not a valid number");
     a.samples_in_file = from_str(node, "samples_in_file", "value", a.samples_in_file, missing);
     a.start_samples = from_str(node, "start_samples", "value", a.start_samples, missing);
     a.point_interval = from_str(node, "point_interval", "value", a.point_interval, missing);
@@ -465,16 +474,7 @@ void CXML_PARS::read_antenna(const XMLNode& node, CAntennaRecord& a)
         if (fn.isEmpty())
             break;
         CFilterRecord& f = a.filter[j];
-        copy_text(f.name, sizeof f.name, fn.getAttribute("name"));
-        copy_text(f.sh_name, sizeof f.sh_name, fn.getAttribute("sh_name"));
-        if (const char* t = fn.getAttribute("index")) {
-            uint16_t v;
-            if (parse_number(t, v) && v < kFilterSlots)
-                f.index = v;
-            else
-                printf("xml: filter index=\"%s\" is not a filter kind, kept %d\n",
-                       printable(t).c_str(), f.index);
-        }
+        read_labels(fn, "filter", f.name, f.sh_name, f.index, kFilterSlots, "is not a filter kind");
         f.display_on = from_str(fn, "display_on", "value", f.display_on != 0, missing);
         f.file_on = from_str(fn, "file_on", "value", f.file_on != 0, missing);
         for (int k = 0; k < kFilterIntPars; k++) {
@@ -496,16 +496,7 @@ void CXML_PARS::read_antenna(const XMLNode& node, CAntennaRecord& a)
 void CXML_PARS::read_wheel(const XMLNode& node, CWheelRecord& w)
 {
     bool missing;
-    copy_text(w.name, sizeof w.name, node.getAttribute("name"));
-    copy_text(w.sh_name, sizeof w.sh_name, node.getAttribute("sh_name"));
-    if (const char* t = node.getAttribute("index")) {
-        uint16_t v;
-        if (parse_number(t, v))
-            w.index = v;
-        else
-            printf("xml: wheel index=\"%s\" is not a valid number, kept %d\n",
-                   printable(t).c_str(), w.index);
-    }
+    read_labels(node, "wheel", w.name, w.sh_name, w.index, 0x10000, "is not a valid number");
     w.wheel_calibration = from_str(node, "wheel_calibration", "value", w.wheel_calibration, missing);
     int dir = from_str(node, "wheel_direction", "value", static_cast<int>(w.wheel_direction), missing);
     if (dir >= -1 && dir <= 1) // 0 is what unused records hold

@@ -1,7 +1,7 @@
 #include "files/gps_log.h"
 
 #include "app/globals.h"
-#include "app/pending.h"
+#include "app/timer.h"
 #include "files/disk.h"
 #include "files/keylines.h"
 #include "platform/host_paths.h"
@@ -21,8 +21,8 @@ void gps_fix_snapshot(GpsFix* fix)
     fix->lat_ch = f_lat_ch;
     fix->lon_ch = f_lon_ch;
     fix->alt_ch = f_alt_ch;
-    fix->quality = pending_gps_qi();
-    fix->synctime = pending_gps_synctime();
+    fix->quality = gps_qi;
+    fix->synctime = gps_synctime;
 }
 
 CGPS_Set::~CGPS_Set() { gps_Close(); }

@@ -55,8 +55,8 @@ int wait_any_key()
     }
 }
 
-// Runs the focus over the visible buttons until Enter; returns the focused slot or a
-// service code.
+} // namespace
+
 int question_loop()
 {
     curbutDraw();
@@ -92,8 +92,6 @@ int question_loop()
         }
     }
 }
-
-} // namespace
 
 int mesmode(const char* title, const char* text, bool redraw, int type, int focus,
             const char* footer, bool languageText, Uint32 colour)

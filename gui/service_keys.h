@@ -8,3 +8,9 @@
 // kServiceExitCode for the exit sequence, 0 otherwise.
 constexpr int kServiceExitCode = 1;
 int dialog_service_key(int key);
+
+// The input loop of a question dialog: Left/Right move the focus over the visible buttons of
+// the current row, every key also feeds the service-key matcher (the exit sequence leaves
+// the program). Enter presses the focused button and returns its slot; a service sequence
+// returns its code (10, 24, 22, 25).
+int question_loop();

@@ -3,7 +3,7 @@
 // Serves the power controller's requests (cu/dev_wire.h) on the Unix socket ROOT/dev/picdrv,
 // where the monitor's device path "/dev/picdrv" leads in simulation.
 //   ROOT/sim/picdrv/battery     battery level answered to {202, 10} (0..255; tests write it;
-//                               250 when missing)
+//                               250 when missing; "180 200" answers 180 once, then 200)
 //   ROOT/sim/picdrv/backlight   the last backlight level set ({200, level})
 //   ROOT/sim/picdrv/shutdown    the last switch-off mode requested ({201, mode})
 //   ROOT/sim/picdrv.log         one line per backlight or switch-off request
@@ -30,11 +30,21 @@ struct Paths {
     std::string socket, dir, log;
 };
 
+// The battery file holds one level, or several separated by blanks: each query then takes
+// the first and leaves the rest for the next ones (the last level stays), so tests can
+// script the readings the monitor takes within one second.
 int battery_level(const Paths& p)
 {
-    std::string s = standin::read_line(p.dir + "/battery");
+    const std::string path = p.dir + "/battery";
+    std::string s = standin::read_line(path);
     if (s.empty())
         return kDefaultBattery;
+    size_t sp = s.find(' ');
+    if (sp != std::string::npos) {
+        size_t rest = s.find_first_not_of(' ', sp);
+        if (rest != std::string::npos)
+            standin::write_text(path, s.substr(rest));
+    }
     int v = atoi(s.c_str());
     return v < 0 ? 0 : v > 255 ? 255 : v;
 }
