@@ -213,6 +213,35 @@ TEST_F(TimerTest, switch_off_writes_and_closes_the_recorded_profile)
     EXPECT_FALSE(read_file(sb.path("/dev/sda1/DAT_0001.mrk")).empty()) << "markers closed with the end marker";
 }
 
+TEST_F(TimerTest, switch_off_during_a_measurement_does_not_wait_for_a_stuck_acquisition)
+{
+    start_controller();
+    check_data_partition(check_system_partition());
+    set_battery("180");
+    fflush(nullptr);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        pic.Close();
+        if (!pic.Open())
+            _exit(97);
+        eep.trig_code = kTrigTime;
+        MeasureMode = true;
+        acq_running = true;
+        inMeasurement = true; // no Collect here to leave its branch: as if it hung
+        for (int i = 0; i < 8; i++)
+            Timer_Funct1(250, nullptr);
+        _exit(99);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(file_exists(sb.path("/dev/sda3/hda1_ok")));
+    std::string log = controller_log();
+    EXPECT_NE(log.find("shutdown 3"), std::string::npos) << log;
+}
+
 // ---- Power save ----
 
 TEST_F(TimerTest, backlight_goes_dark_after_30_s_without_a_key_and_a_key_only_lights_it)
