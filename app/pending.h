@@ -14,10 +14,3 @@ void pending_skip(const char* what);
 // CEthernet::set_link_word_a).
 void pending_link_word_a(unsigned unit_number);
 
-// CU command layer: identity word and the three version numbers shown in dialog headings.
-struct CuIdentity {
-    unsigned id_word = 0, version1 = 0;
-    int version2 = 0, version3 = 0;
-};
-CuIdentity pending_cu_identity();
-

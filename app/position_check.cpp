@@ -1,4 +1,5 @@
 // The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
+#include "acquisition/mea_screens.h"
 #include "app/globals.h"
 #include "app/pending.h"
 #include "app/timer.h"
@@ -43,8 +44,8 @@ void position_check_screen()
     for (;;) {
         if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
             bat->nDraw(false, bat_state1, parport.ppRead(1));
-        // gps_pos_show(21) and wheel_pos_show(22) of the measurement screens.
-        pending_skip("position texts (gps_pos_show, wheel_pos_show)");
+        gps_pos_show(poscheck::kGpsPos);
+        wheel_pos_show(poscheck::kWheelPos);
         int r = press_but_and_slid();
         if (r == -1) {
             SDL_Delay(10);

@@ -1,5 +1,6 @@
 // Links from the menus to the screens of other subsystems. Each screen's subsystem replaces
 // the body of its function here with the call of its screen.
+#include "acquisition/mea_screens.h"
 #include "app/globals.h"
 #include "app/screens.h"
 #include "gui/input.h"
@@ -14,7 +15,7 @@ int not_available(const char* name)
 
 } // namespace
 
-int screen_pre_meas() { return not_available("2D Project"); }
+int screen_pre_meas() { return mode_02_pre_meas(); }
 int screen_grid_new_proj() { return not_available("3D Grid Project"); }
 int screen_plavik() { return not_available("Plavik Project"); }
 int screen_files() { return not_available("Work With Files"); }

@@ -33,6 +33,23 @@ constexpr int kYes = 2, kNo = 3;
 constexpr int kHeading = 19, kDate1 = 20, kDate2 = 21, kQuestion = 22, kFooter = 23;
 } // namespace quitbox
 
+// Rows 2, 3, 8 and 12: the profile measurement screens (before measuring, measuring, and
+// their full-screen views). Rows 2 and 3 share one radargram (owned by row 2), rows 8 and 12
+// the full-screen one (owned by row 12).
+void rows_measurement(CMS& t);
+namespace premeas {
+constexpr int kBack = 2, kNew = 3, kCont = 4, kPars = 6, kFull = 7, kDelMean = 8;
+constexpr int kGps = 27;
+} // namespace premeas
+namespace meas {
+constexpr int kStop = 3, kRestart = 4, kMarkers = 5, kTools = 6, kFull = 7, kDelMean = 8, kShot = 11;
+constexpr int kMarkerList = 20, kToolsList = 21, kNumber = 22, kNumberCaption = 23, kGps = 27;
+// Rows of the marker and tools lists.
+constexpr int kSurface = 0, kObject = 1, kHideShow = 2;
+constexpr int kSoilVelocity = 0, kDepthCalibration = 1, kHyperbola = 2, kMigration = 3,
+              kZeroLevel = 4, kCloseTools = 5;
+} // namespace meas
+
 // Every row builder, in order.
 void build_all_rows(CMS& t);
 

@@ -157,4 +157,5 @@ void build_all_rows(CMS& t)
     rows_main_menu(t);
     rows_position_check(t);
     rows_quit_box(t);
+    rows_measurement(t);
 }

@@ -7,6 +7,7 @@
 #include "app/timer.h"
 #include "app/utilities.h"
 #include "cu/eep.h"
+#include "cu/navuart_reader.h"
 #include "cu/picdrv.h"
 #include "config/xml_pars.h"
 #include "files/keylines.h"
@@ -212,6 +213,35 @@ TEST_F(TimerTest, switch_off_writes_and_closes_the_recorded_profile)
     EXPECT_FALSE(read_file(sb.path("/dev/sda1/DAT_0001.mrk")).empty()) << "markers closed with the end marker";
 }
 
+TEST_F(TimerTest, switch_off_during_a_measurement_does_not_wait_for_a_stuck_acquisition)
+{
+    start_controller();
+    check_data_partition(check_system_partition());
+    set_battery("180");
+    fflush(nullptr);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        pic.Close();
+        if (!pic.Open())
+            _exit(97);
+        eep.trig_code = kTrigTime;
+        MeasureMode = true;
+        acq_running = true;
+        inMeasurement = true; // no Collect here to leave its branch: as if it hung
+        for (int i = 0; i < 8; i++)
+            Timer_Funct1(250, nullptr);
+        _exit(99);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(file_exists(sb.path("/dev/sda3/hda1_ok")));
+    std::string log = controller_log();
+    EXPECT_NE(log.find("shutdown 3"), std::string::npos) << log;
+}
+
 // ---- Power save ----
 
 TEST_F(TimerTest, backlight_goes_dark_after_30_s_without_a_key_and_a_key_only_lights_it)
@@ -376,4 +406,55 @@ TEST_F(TimerTest, ticks_after_the_timer_was_removed_do_nothing)
     timer_arm();
     ticks(4);
     EXPECT_TRUE(can_Test_Data_Show);
+}
+
+// ---- GPS through the real USB reader ----
+
+TEST_F(TimerTest, usb_receiver_fix_reaches_the_screens_and_its_silence_shows_no_gps)
+{
+    eep.gps_enabled = 1;
+    eep.gps_source = 1;
+    StandinProcess receiver("gprmon-usbgps", {sb.root(), "fix"}, sb.path("/dev/ttyUSB0"));
+    ASSERT_TRUE(receiver.ready());
+    ASSERT_TRUE(gps.gps_Open());
+    gps_zero = 0;
+    can_GPS_Show = 0;
+    rdr.rd.gps.new_fix = 0;
+    mode = 34;
+    // The receiver talks once a second; ticks come faster than that here, so only what a
+    // sentence leaves behind is checked, not the counting between sentences.
+    for (int i = 0; i < 60 && can_GPS_Show != 2; i++) {
+        ticks(1);
+        usleep(50000);
+    }
+    ASSERT_EQ(can_GPS_Show, 2);
+    EXPECT_EQ(std::string(gps_str_01).rfind("57.6", 0), 0u) << gps_str_01;
+    EXPECT_NE(std::string(gps_str_01).find("N   11.9"), std::string::npos) << gps_str_01;
+    EXPECT_EQ(std::string(gps_nmea_string).rfind("$GPGGA,", 0), 0u);
+    EXPECT_EQ(gps_qi, 1);
+    EXPECT_EQ(rdr.rd.gps.new_fix.load(), 1);
+
+    mode = 10; // not a GPS screen: the fix ages nowhere
+    int zero = gps_zero;
+    ticks(30);
+    EXPECT_EQ(gps_zero, zero);
+
+    std::ofstream(sb.root() + "/sim/usbgps/mode") << "nofix\n";
+    mode = 39;
+    for (int i = 0; i < 60 && can_GPS_Show != 1; i++) {
+        ticks(1);
+        usleep(50000);
+    }
+    EXPECT_EQ(can_GPS_Show, 1);
+    EXPECT_STREQ(gps_str_01, "NO COORDINATES");
+
+    std::ofstream(sb.root() + "/sim/usbgps/mode") << "silent\n";
+    usleep(1500000);
+    ticks(1); // what was still queued
+    ticks(kGpsNoDataTicks + 2);
+    EXPECT_EQ(gps_qi, -1);
+    EXPECT_EQ(gps_zero, kGpsNoDataTicks);
+    EXPECT_EQ(can_GPS_Show, 4);
+    EXPECT_STREQ(gps_str_01, " ");
+    gps.gps_Unit_Close();
 }

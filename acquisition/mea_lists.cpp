@@ -1,0 +1,324 @@
+// The marker list and the tools list of screen 3, with their cursors and number entries.
+// The measurement display goes on between key presses (measurement_tick). Every list,
+// cursor and entry is left with Up, Down or Escape without acting.
+#include "acquisition/mea_lists.h"
+
+#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_screens.h"
+#include "app/globals.h"
+#include "app/screens.h"
+#include "config/xml_pars.h"
+#include "cu/driver.h"
+#include "cu/eep.h"
+#include "dsp/rounding.h"
+#include "files/radar_data.h"
+#include "gui/list_box.h"
+#include "gui/rows.h"
+#include "gui/scrbuf.h"
+#include "gui/screen_table.h"
+#include "gui/text_widgets.h"
+
+#include <SDL/SDL.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+int object_row = -1; // depth cursor of "Object" and "Depth Calibration", kept between uses
+
+bool leaves(int k) { return k == SDLK_UP || k == SDLK_DOWN || k == SDLK_ESCAPE; }
+
+double length_unit() { return double(eep.GetUnit(0)); }
+
+// Closes a list or entry: it is erased and the radargram under it drawn again.
+void hide(CSDLObject* o, CScrBuf* b)
+{
+    if (!o)
+        return;
+    o->visible = 0;
+    o->Erase();
+    if (b)
+        b->Draw();
+}
+
+// Waits for keys while the display goes on. Returns the key, or 0 after an acquisition error.
+int next_key(bool* failed)
+{
+    for (;;) {
+        if (!measurement_tick()) {
+            *failed = true;
+            return 0;
+        }
+        const int k = poll_key();
+        if (k != SDLK_UNKNOWN)
+            return k;
+        SDL_Delay(10);
+    }
+}
+
+// A horizontal cursor on the radargram. Right moves it up, Left down by `step` rows, within
+// [min_row, height - 2]. Returns the chosen row, -1 when left, -2 after an acquisition error.
+int row_cursor(CScrBuf* b, int start, int min_row, int step)
+{
+    const int max_row = b->rect.h - 2;
+    min_row = std::clamp(min_row, 1, max_row);
+    int row = std::clamp(start, min_row, max_row);
+    b->hcur_on = 1;
+    b->hcur_row = int16_t(row);
+    b->Draw();
+    int result = -1;
+    for (;;) {
+        bool failed = false;
+        const int k = next_key(&failed);
+        if (failed) {
+            result = -2;
+            break;
+        }
+        if (k == SDLK_RIGHT || k == SDLK_LEFT) {
+            row = std::clamp(row + (k == SDLK_RIGHT ? -step : step), min_row, max_row);
+            b->hcur_row = int16_t(row);
+            b->Draw();
+        } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+            result = row;
+            break;
+        } else if (leaves(k)) {
+            break;
+        }
+    }
+    b->hcur_on = 0;
+    b->Draw();
+    return result;
+}
+
+// A number entry over the radargram. Returns 1 with *value set, 0 when left, -2 after an
+// acquisition error.
+int number_entry(CScrBuf* b, const char* caption, const char* format, float value, float lo, float hi,
+                 float step, float* out)
+{
+    auto* cap = mS.at<CSDLText>(3, meas::kNumberCaption);
+    auto* num = mS.at<CSDLText_N>(3, meas::kNumber);
+    if (!cap || !num)
+        return 0;
+    cap->SetText8(caption);
+    cap->visible = 1;
+    cap->Draw();
+    snprintf(num->format, sizeof num->format, "%s", format);
+    num->min = lo;
+    num->max = hi;
+    num->step = step;
+    num->stage = 0;
+    num->value = std::clamp(value, lo, hi);
+    num->visible = 1;
+    num->selected = 1;
+    num->sDraw();
+    int result = 0;
+    for (;;) {
+        bool failed = false;
+        const int k = next_key(&failed);
+        if (failed) {
+            result = -2;
+            break;
+        }
+        if (k == SDLK_RIGHT)
+            num->Next();
+        else if (k == SDLK_LEFT)
+            num->Prev();
+        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+            *out = num->value;
+            result = 1;
+            break;
+        } else if (leaves(k))
+            break;
+    }
+    num->selected = 0;
+    hide(num, nullptr);
+    hide(cap, b);
+    return result;
+}
+
+// Row of the radargram that shows sample s, and the sample at a row.
+int row_of(const CScrBuf* b, int s) { return int(std::ceil((s - b->first_sample) / b->compression)); }
+int sample_at(const CScrBuf* b, int row) { return b->first_sample + mrnd(row * b->compression); }
+
+// First row strictly below the zero level.
+int first_row_below_zero(const CScrBuf* b)
+{
+    int r = std::max(1, row_of(b, eep.tz_sample));
+    while (sample_at(b, r) <= eep.tz_sample)
+        r++;
+    return r;
+}
+
+void save_soil_velocity(CScrBuf* b, int v)
+{
+    xml_pars.soil_velocity = uint16_t(v);
+    xml_pars.write_xml_tree();
+    b->setEERulers();
+    b->Draw();
+    eep_textinfo();
+}
+
+} // namespace
+
+int depth_cursor_limit(const CScrBuf* b) { return first_row_below_zero(b); }
+
+int add_surface_marker()
+{
+    const int trace = current_trigger_trace();
+    if (marker_at(trace, eep.tz_sample))
+        return 0;
+    add_marker_now(trace, eep.tz_sample, 104, "");
+    return 1;
+}
+
+int object_marker(CScrBuf* b)
+{
+    const int lo = first_row_below_zero(b);
+    if (object_row < 0)
+        object_row = b->rect.h / 2;
+    const int row = row_cursor(b, object_row, lo, 3);
+    if (row < 0)
+        return row;
+    object_row = row;
+    const int s = std::max(sample_at(b, row), eep.tz_sample + 1);
+    const int trace = current_trigger_trace();
+    if (marker_at(trace, s))
+        return 0;
+    char text[32];
+    const double depth = double(eep.e_depth(s) / eep.GetUnit(uint8_t(xml_pars.depth_units)));
+    snprintf(text, sizeof text, "%4.2f", depth);
+    add_marker_now(trace, s, 200, text);
+    return 1;
+}
+
+bool markers_list(CScrBuf* b)
+{
+    auto* l = mS.at<CListBox>(3, meas::kMarkerList);
+    if (!l)
+        return true;
+    l->SetCurrent(0);
+    l->visible = 1;
+    l->Draw();
+    bool ok = true;
+    for (;;) {
+        bool failed = false;
+        const int k = next_key(&failed);
+        if (failed) {
+            ok = false;
+            break;
+        }
+        if (k == SDLK_LEFT)
+            l->Next();
+        else if (k == SDLK_RIGHT)
+            l->Previous();
+        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+            const int cur = l->GetCurrent();
+            if (cur == meas::kSurface) {
+                add_surface_marker();
+            } else if (cur == meas::kObject) {
+                if (object_marker(b) == -2) {
+                    ok = false;
+                    break;
+                }
+            } else if (cur == meas::kHideShow) {
+                b->markers_on = b->markers_on ? 0 : 1;
+                l->rows[meas::kHideShow].fill(0);
+                snprintf(l->rows[meas::kHideShow].data(), kListStrBytes, "%s", b->markers_on ? "Hide" : "Show");
+                redraw_radargram(b);
+            }
+        } else if (leaves(k)) {
+            break;
+        }
+        l->Draw();
+    }
+    hide(l, b);
+    return ok;
+}
+
+bool tools_list(CScrBuf* b)
+{
+    auto* l = mS.at<CListBox>(3, meas::kToolsList);
+    if (!l)
+        return true;
+    l->SetCurrent(0);
+    l->visible = 1;
+    l->Draw();
+    int chosen = -1;
+    bool ok = true;
+    for (;;) {
+        bool failed = false;
+        const int k = next_key(&failed);
+        if (failed) {
+            ok = false;
+            break;
+        }
+        if (k == SDLK_LEFT)
+            l->Next();
+        else if (k == SDLK_RIGHT)
+            l->Previous();
+        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+            chosen = l->GetCurrent();
+            break;
+        } else if (leaves(k)) {
+            break;
+        }
+        l->Draw();
+    }
+    hide(l, b);
+    if (!ok)
+        return false;
+    int r = 0;
+    switch (chosen) {
+    case meas::kSoilVelocity: {
+        float v = 0;
+        const float top = float(std::floor(300.0 / length_unit()));
+        r = number_entry(b, "Set Soil Velocity", "%3.0f", float(xml_pars.soil_velocity), 1, top, 1, &v);
+        if (r == 1)
+            save_soil_velocity(b, mrnd(v));
+        break;
+    }
+    case meas::kDepthCalibration: {
+        if (object_row < 0)
+            object_row = b->rect.h / 2;
+        const int row = row_cursor(b, object_row, first_row_below_zero(b), 3);
+        if (row < 0) {
+            r = row;
+            break;
+        }
+        object_row = row;
+        const int s = std::max(sample_at(b, row), eep.tz_sample + 1);
+        const double unit = length_unit();
+        float D = float(double(eep.e_depth(s)) / unit);
+        r = number_entry(b, "Depth Calibration", "%3.2f", D, 0.01f, 999, 0.01f, &D);
+        if (r == 1) {
+            const double A = eep.ant_separation / unit;
+            const double T = (s - eep.tz_sample) * eep.sample_interval;
+            const int v = calibrated_velocity(A, D, T, unit);
+            if (v > 0)
+                save_soil_velocity(b, v);
+        }
+        break;
+    }
+    case meas::kZeroLevel: {
+        const int row = row_cursor(b, std::max(1, row_of(b, eep.tz_sample)), 1, 1);
+        if (row < 0) {
+            r = row;
+            break;
+        }
+        const int s = sample_at(b, row);
+        MutexLock g(lock_dw);
+        eep.tz_sample = int16_t(s);
+        gpr.SetZeroLevel(s);
+        gpr.WriteParameters(0);
+        eep.psave_l_a();
+        xml_pars.write_xml_tree();
+        b->setEERulers();
+        b->Draw();
+        break;
+    }
+    default:
+        break;
+    }
+    return r != -2;
+}

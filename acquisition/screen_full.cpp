@@ -1,0 +1,113 @@
+// Screens 12 and 8: the radargram of screen 2 or 3 over the whole screen.
+#include "acquisition/acq_state.h"
+#include "acquisition/acquisition.h"
+#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_screens.h"
+#include "app/globals.h"
+#include "files/profile_record.h"
+#include "gui/button.h"
+#include "gui/input.h"
+#include "gui/scrbuf.h"
+#include "gui/scrbuf_input.h"
+#include "gui/screen_table.h"
+
+#include <SDL/SDL.h>
+
+namespace {
+
+// The full-screen radargram takes over the view of `from`.
+CScrBuf* take_view(int m, CScrBuf* from)
+{
+    CScrBuf* fs = radargram_of(m);
+    if (!fs)
+        return nullptr;
+    fs->markers = from ? from->markers : nullptr;
+    fs->markers_on = from ? from->markers_on : 1;
+    fs->hcur_on = 0;
+    prepare_radargram(fs);
+    fs->first_trace = from ? from->first_trace : 0;
+    if (fs->hr && from && from->hr)
+        fs->hr->SetPos(from->hr->position);
+    return fs;
+}
+
+void show(int m, CScrBuf* fs)
+{
+    select_row(m);
+    tbuf = fs;
+    mS.Draw();
+    mS.DrawObjs(m);
+    curbut = curbutton[m];
+}
+
+} // namespace
+
+int mode_12_pre_meas_FS()
+{
+    mode = 12;
+    CScrBuf* fs = take_view(12, radargram_of(2));
+    if (!fs)
+        return 2;
+    fs->datatran(0, true, 0, 12, false);
+    // Vertical scrolling and zoom at once; browsing along the profile stays on screen 2.
+    if (fs->hsb)
+        fs->hsb->selected = 0;
+    if (fs->vsb)
+        fs->vsb->selected = 1;
+    fs->Press();
+    show(12, fs);
+    for (;;) {
+        bool on;
+        {
+            MutexLock g(lock_cuOn);
+            on = pisOn;
+        }
+        if (!on)
+            break;
+        draw_battery();
+        const int r = press_but_and_slid();
+        if (r == -1) {
+            SDL_Delay(10);
+            continue;
+        }
+        if (r != 100 && r != 101)
+            break;
+    }
+    fs->Release();
+    if (fs->vsb)
+        fs->vsb->selected = 0;
+    return 2;
+}
+
+int mode_08_measurement_FS()
+{
+    mode = 8;
+    CScrBuf* from = radargram_of(3);
+    CScrBuf* fs = take_view(8, from);
+    if (!fs)
+        return 3;
+    jump_to_end = shown_traces - fs->first_trace <= fs->width;
+    if (fs->hsb)
+        fs->hsb->selected = 0;
+    if (fs->vsb)
+        fs->vsb->selected = 0;
+    install_mea_display(fs);
+    fs->datatran(0, true, 0, 8, jump_to_end);
+    show(8, fs);
+    keyb_wait();
+    int result = 3;
+    for (;;) {
+        if (take_m_show() && !doMea()) {
+            result = back_code();
+            break;
+        }
+        trig_pos_show();
+        draw_battery();
+        const int r = press_but_and_slid();
+        if (r != -1)
+            break;
+        SDL_Delay(5);
+    }
+    install_mea_display(from);
+    return result;
+}

@@ -1,0 +1,157 @@
+// Screen 2: before measuring. The radargram shows the last profile (or nothing); New and
+// Cont start screen 3, par the parameter screens, fs the full-screen view.
+#include "acquisition/acq_state.h"
+#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_screens.h"
+#include "app/globals.h"
+#include "app/screens.h"
+#include "cu/eep.h"
+#include "files/radar_data.h"
+#include "gui/button.h"
+#include "gui/input.h"
+#include "gui/rows.h"
+#include "gui/scrbuf.h"
+#include "gui/scrbuf_input.h"
+#include "gui/screen_table.h"
+
+#include <SDL/SDL.h>
+
+bool new_meas = true;
+bool migration_is_on = false;
+
+namespace {
+
+// The parameter screens are reached from here once they exist.
+int parameters_screen()
+{
+    mesmode("Parameters", "This screen is not available yet", true, 0);
+    return 0;
+}
+
+// Step 3 of the entry: what the radargram starts with, by the screen we came from.
+void start_view(CScrBuf* b, int prev)
+{
+    if (prev == 5 && !new_meas) {
+        mS.Init_3_filters();
+        return;
+    }
+    if ((prev == 3 || prev == 8) && !new_meas) {
+        if (rdr.dOpen("") == 0) {
+            b->first_trace = 0;
+            b->datatran(0, true, 0, 2, true); // ends at the profile's last trace
+        }
+        return;
+    }
+    if (prev == 12) {
+        if (CScrBuf* fs = radargram_of(12))
+            b->first_trace = fs->first_trace;
+        b->datatran(0, true, 0, 2, false);
+        return;
+    }
+    mS.Init_3_filters();
+    close_open_profile();
+    b->first_trace = 0;
+    b->shown = 0;
+    shown_traces = 0;
+    b->sbars_init();
+}
+
+} // namespace
+
+int mode_02_pre_meas()
+{
+    using namespace premeas;
+    int prev = mode;
+    for (;;) {
+        mode = 2;
+        const int cu = check_CU_ON();
+        if (cu != 0 && cu != -1)
+            return cu;
+        mode = 2;
+        {
+            MutexLock g(lock4);
+            eep.clear_all_err();
+        }
+        if (auto* f = mS.at<CSDLText>(2, status::kFile))
+            f->SetText8("");
+        CScrBuf* b = radargram_of(2);
+        tbuf = b;
+        b->markers = &rdr.rd.mrk;
+        b->markers_on = 1;
+        b->hcur_on = 0;
+        b->par_Init();
+        jump_to_end = false;
+        show_display_controls(2);
+        start_view(b, prev);
+
+        prepare_radargram(b);
+        select_row(2);
+        CButton* buttons[kLastButton + 1];
+        Init_All_Buttons(buttons);
+        show_display_controls(2);
+        b->datatran(0, false, 0, 2, false);
+        mS.Draw();
+        mS.DrawObjs(2);
+        eep_textinfo();
+        if (curbutton[2] == kSlotRadargram)
+            curbutton[2] = kNew;
+        curbut = curbutton[2];
+        curbutDraw();
+
+        for (;;) {
+            bool on;
+            {
+                MutexLock g(lock_cuOn);
+                on = pisOn;
+            }
+            if (!on)
+                return 34;
+            draw_battery();
+            add_pos_show();
+            const int r = press_but_and_slid();
+            if (r == -1) {
+                SDL_Delay(10);
+                continue;
+            }
+            if (r < kFirstButton || r > kLastButton)
+                continue;
+            curbutton[2] = uint16_t(r);
+            if (r == kBack) {
+                close_open_profile();
+                return -1;
+            }
+            if (r == kNew || r == kCont) {
+                cont_meas = r == kCont;
+                const int m = mode_03_measurement();
+                if (m == 34)
+                    return 34;
+                prev = 3;
+                break;
+            }
+            if (r == kPars) {
+                if (parameters_screen() == -333)
+                    return -333;
+                prev = 5;
+                break;
+            }
+            if (r == kFull) {
+                mode_12_pre_meas_FS();
+                prev = 12;
+                break;
+            }
+            if (r == kDelMean) {
+                set_del_mean(!del_mean_on());
+                if (buttons[kDelMean]) {
+                    buttons[kDelMean]->pressed = del_mean_on() ? 1 : 0;
+                    buttons[kDelMean]->Draw();
+                }
+                ag_autostart = 0;
+                redraw_radargram(b);
+                continue;
+            }
+            // A button without an action is let go again.
+            if (buttons[r] && buttons[r]->pressed)
+                buttons[r]->Release();
+        }
+    }
+}

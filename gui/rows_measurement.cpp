@@ -1,0 +1,110 @@
+// Rows 2, 3, 8 and 12: the profile measurement screens. Screens 2 and 3 show the radargram
+// at the left with the column of controls at x = 890; screens 12 and 8 the full-screen
+// radargram alone.
+#include "gui/button.h"
+#include "gui/lang.h"
+#include "gui/list_box.h"
+#include "gui/rows.h"
+#include "gui/scrbuf.h"
+#include "gui/screen_table.h"
+#include "gui/text_widgets.h"
+
+namespace {
+
+constexpr int kColumnX = 890;
+constexpr int kColumnY[9] = {64, 140, 217, 294, 371, 448, 524, 601, 678};
+
+CButton* column_button(int i, const char* label, int fontType)
+{
+    return new CButton("3", kColumnX, kColumnY[i], "", 0, 0, label, -1, -1, fontType < 10 ? 22 : 20,
+                       fontType);
+}
+
+void status_texts(CMS& t, int row)
+{
+    // Soil velocity, antenna and file name (written by eep_textinfo).
+    t.put(row, status::kSoil, new CSDLText(16, 752, lngs[23], 18, 0, false, false, 1));
+    t.put(row, status::kAntenna, new CSDLText(230, 752, lngs[0], 18, 0, false, false, 1));
+    t.put(row, status::kFile, new CSDLText(640, 752, lngs[47], 18, 0, false, false, 1));
+}
+
+void sliders(CMS& t, int row)
+{
+    t.put(row, 9, new CHSlider(kColumnX, kColumnY[6], "", 0, 0, "", -1, -1, 20, 11));
+    t.put(row, 10, new CHSlider(kColumnX, kColumnY[7], "", 0, 0, "", -1, -1, 20, 11));
+}
+
+CSDLText* gps_text()
+{
+    auto* g = new CSDLText(46, 2, " ", 16, 0, false, false, 11);
+    g->SetTextColor(200, 255, 200);
+    return g;
+}
+
+} // namespace
+
+void rows_measurement(CMS& t)
+{
+    // The radargram of screens 2 and 3, with the time ruler on its right.
+    auto* rg = new CScrBuf(t.bk_name1, 16, 22, true);
+    // The full-screen radargram of screens 12 and 8.
+    auto* fs = new CScrBuf(t.bk_name2, 0, 8, false);
+
+    {
+        using namespace premeas;
+        const int row = 2;
+        t.put(row, kBack, column_button(0, lngs[14], 1));
+        t.put(row, kNew, column_button(1, "New", 11));
+        t.put(row, kCont, column_button(2, "Cont", 11));
+        t.put(row, kPars, column_button(3, "par", 11));
+        t.put(row, kFull, column_button(4, "fs", 11));
+        t.put(row, kDelMean, column_button(5, "delmean", 11));
+        sliders(t, row);
+        status_texts(t, row);
+        t.put(row, kGps, gps_text());
+        t.put(row, kSlotRadargram, rg, true);
+    }
+    {
+        using namespace meas;
+        const int row = 3;
+        t.put(row, 2, nullptr);
+        t.put(row, kStop, column_button(0, lngs[16], 1));
+        t.put(row, kRestart, column_button(1, "Restart", 11));
+        t.put(row, kMarkers, column_button(2, "Markers", 11));
+        t.put(row, kTools, column_button(3, "Tools", 11));
+        t.put(row, kFull, column_button(4, "fs", 11));
+        t.put(row, kDelMean, column_button(5, "delmean", 11));
+        sliders(t, row);
+        t.put(row, kShot, column_button(8, "jpeg", 11));
+        status_texts(t, row);
+        t.put(row, kGps, gps_text());
+
+        auto* marks = new CListBox(700, 217, 180, 3 * 36 + 4, false, 11);
+        marks->AddColumn("", 176);
+        marks->AddString("Surface");
+        marks->AddString("Object");
+        marks->AddString("Hide");
+        marks->visible = 0;
+        t.put(row, kMarkerList, marks);
+
+        auto* tools = new CListBox(620, 294, 260, 6 * 36 + 4, false, 11);
+        tools->AddColumn("", 256);
+        for (const char* s : {"Set Soil Velocity", "Depth Calibration", "Hyperbola Fitting", "Migration",
+                              "Set Zero Level", "Close"})
+            tools->AddString(s);
+        tools->visible = 0;
+        t.put(row, kToolsList, tools);
+
+        auto* caption = new CSDLText(300, 330, " ", 24, 0, true, false, 11);
+        caption->SetBkgColor(40, 40, 90);
+        caption->visible = 0;
+        t.put(row, kNumberCaption, caption);
+        auto* number = new CSDLText_N(300, 380, " ", 28, 90, 90, 200, 100, 1, 1, 300, "%3.0f", "", 260);
+        number->SetBkgColor(40, 40, 90);
+        number->visible = 0;
+        t.put(row, kNumber, number);
+        t.put(row, kSlotRadargram, rg, false);
+    }
+    t.put(12, kSlotRadargram, fs, true);
+    t.put(8, kSlotRadargram, fs, false);
+}

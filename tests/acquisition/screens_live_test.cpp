@@ -1,0 +1,285 @@
+// The profile measurement screens against the simulated CU: screen 2 and 3 run here on the
+// test's thread, a script presses the keys, and what lands in the profile files is compared
+// with the CU's ground truth.
+#include "live_fixture.h"
+#include "screen_driver.h"
+
+#include "acq_fixture.h"
+#include "acquisition/acquisition.h"
+#include "acquisition/mea_lists.h"
+#include "acquisition/mea_screens.h"
+#include "app/globals.h"
+#include "config/xml_pars.h"
+#include "cu/eep.h"
+#include "files/radar_data.h"
+#include "gui/list_box.h"
+#include "gui/rows.h"
+#include "gui/scrbuf.h"
+#include "gui/screen_table.h"
+
+#include <SDL/SDL.h>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+LiveOptions cart(double metres)
+{
+    // 1000 pulses/m, 1 cm per trace; the CU records on its card so that the file can equal
+    // the truth even when the loaded machine drops frames of the unix link.
+    LiveOptions o;
+    o.card = true;
+    char path[32];
+    snprintf(path, sizeof path, "+%.4f", metres);
+    o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", path, "--max-rate", "100000",
+                    "--gps-rate", "0"};
+    return o;
+}
+
+struct MarkerLine {
+    int trace, value, type;
+    std::string text;
+};
+
+std::vector<MarkerLine> marker_lines(const std::string& path, std::vector<std::string>* raw)
+{
+    std::vector<MarkerLine> out;
+    for (const std::string& l : file_lines(path)) {
+        raw->push_back(l);
+        std::istringstream s(l);
+        MarkerLine m{};
+        if (!(s >> m.trace >> m.value >> m.type))
+            continue;
+        s >> m.text;
+        out.push_back(m);
+    }
+    return out;
+}
+
+int radargram_of_screen3_columns()
+{
+    CScrBuf* b = mS.at<CScrBuf>(3, kSlotRadargram);
+    return b ? b->shown : 0;
+}
+
+bool measuring_on_3() { return mode == 3 && MeasureMode; }
+bool idle_on_2() { return mode == 2 && !MeasureMode; }
+// Back on screen 2 after a stop: the stored profile is open for viewing again (data file
+// open, position log not: while recording both are open).
+bool viewing_on_2() { return idle_on_2() && rdr.rd.fd >= 0 && !rdr.rd.srd; }
+bool shown(int row, int slot) { return mS.obj[row][slot] && mS.obj[row][slot]->visible; }
+
+// Waits until the cart's traces have all come (no new one for half a second).
+bool wait_quiet(ScreenDriver& d, int at_least)
+{
+    if (!d.wait([&] { return rdr.rd.hd.last_trace >= at_least; }, 60))
+        return false;
+    int last = -1;
+    for (int i = 0; i < 400; i++) {
+        SDL_Delay(50);
+        const int now = rdr.rd.hd.last_trace;
+        if (now == last && i > 10)
+            return true;
+        last = now;
+    }
+    return true;
+}
+
+} // namespace
+
+class MeasureScreens : public LiveTest {
+protected:
+    void SetUp() override
+    {
+        LiveTest::SetUp();
+        rdr.cur_name[0] = 0;
+        curbutton[2] = premeas::kNew;
+        curbutton[3] = meas::kStop;
+        new_meas = true;
+        mode = 34; // entered from the main menu
+    }
+};
+
+TEST_F(MeasureScreens, NewProfileWithMarkersIsStoredAsMeasuredAndStops)
+{
+    ASSERT_TRUE(start(cart(4.0005)));
+    ScreenDriver d;
+    int limit = -1, cursor = -1, columns = 0, tz = 0;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);                                // New
+        s.wait(measuring_on_3);
+        s.wait([] { return current_trigger_trace() >= 400; }, 60); // the cart is at its end
+        wait_quiet(s, 250);
+        s.wait([] { return radargram_of_screen3_columns() > 300; }, 10);
+        columns = radargram_of_screen3_columns();
+        s.keys(SDLK_LEFT, 2);                              // Stop -> Restart -> Markers
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(3, meas::kMarkerList); });
+        s.key(SDLK_RETURN);                                // "Surface"
+        s.key(SDLK_RETURN);                                // "Surface" again at the same trace
+        s.key(SDLK_LEFT);                                  // "Object"
+        // A zero level near the middle of the view, so the cursor reaches it in a few steps.
+        CScrBuf* b = mS.at<CScrBuf>(3, kSlotRadargram);
+        tz = int(b->first_sample + (b->rect.h / 2 - 10) * b->compression);
+        eep.tz_sample = int16_t(tz);
+        limit = depth_cursor_limit(b);
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hcur_on != 0; });
+        s.keys(SDLK_RIGHT, 8);                             // up, and up against the zero level
+        cursor = b->hcur_row;
+        s.key(SDLK_RETURN);                                // the depth marker
+        s.key(SDLK_UP);                                    // closes the list
+        s.wait([] { return !shown(3, meas::kMarkerList); });
+        s.keys(SDLK_RIGHT, 2);                             // back to Stop
+        s.wait([] { return focused_slot() == meas::kStop; });
+        s.key(SDLK_RETURN);
+        s.wait_answering(viewing_on_2);
+        s.key(SDLK_RIGHT);                                 // New -> Back
+        s.key(SDLK_RETURN);
+    });
+    ASSERT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_GT(columns, 300) << "the radargram showed the traces while measuring";
+    EXPECT_EQ(limit, cursor) << "the depth cursor stops at the first row below the zero level";
+
+    auto t = of(truth(), 1);
+    ASSERT_GE(t.size(), 300u) << "the simulated sampler misses triggers only on a loaded machine";
+    expect_rd7_equals("DAT_0001", t);
+    std::vector<std::string> raw;
+    auto marks = marker_lines(data("DAT_0001.mrk"), &raw);
+    ASSERT_EQ(2u, marks.size()) << ::testing::PrintToString(raw);
+    EXPECT_EQ("HEADER VERSION:101", raw.front());
+    EXPECT_EQ(104, marks[0].type);
+    EXPECT_EQ("S1", marks[0].text);
+    EXPECT_EQ(400, marks[0].trace) << "at the cart's position (4 m) in trigger steps (1 cm)";
+    EXPECT_EQ(200, marks[1].type);
+    EXPECT_EQ(marks[0].trace, marks[1].trace);
+    EXPECT_GT(marks[1].value, tz) << "a depth marker lies below the zero level";
+    char depth[32];
+    snprintf(depth, sizeof depth, "%4.2f",
+             double(eep.e_depth(marks[1].value) / eep.GetUnit(uint8_t(xml_pars.depth_units))));
+    EXPECT_EQ(std::string(depth).substr(std::string(depth).find_first_not_of(' ')), marks[1].text);
+    // A single profile gets no end marker (only the baseline-crossing screen sets one).
+}
+
+TEST_F(MeasureScreens, ContWithoutAStoredProfileSaysSoAndStaysOnScreen2)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    ScreenDriver d;
+    bool back_on_2 = false;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_LEFT); // New -> Cont
+        s.key(SDLK_RETURN);
+        s.wait_box("There is no measurement to continue");
+        s.wait_answering([] { return idle_on_2() && focused_slot() == premeas::kCont; });
+        back_on_2 = idle_on_2();
+        s.keys(SDLK_RIGHT, 2); // Cont -> New -> Back
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_TRUE(back_on_2);
+    EXPECT_FALSE(file_exists(data("DAT_0001.rd7"))) << "no profile was made";
+    EXPECT_TRUE(of(truth(), 1).empty()) << "the CU was not started";
+}
+
+TEST_F(MeasureScreens, ContinuingWithOtherSamplesAnsweredNoLeavesTheSettings)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    new_profile(); // DAT_0001, 736 samples
+    rdr.dClose(false);
+    eep.samples = 512; // the settings changed since
+    ASSERT_EQ(0, xml_pars.write_xml_tree());
+    const std::string xml_before = read_file(sb.path("/mnt/hda3/r5_parameters.xml"));
+    ScreenDriver d;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_LEFT); // Cont
+        s.key(SDLK_RETURN);
+        s.wait_box("Shall we continue?");
+        s.key(SDLK_LEFT); // Yes -> No
+        s.key(SDLK_RETURN);
+        s.wait([] { return idle_on_2() && focused_slot() == premeas::kCont; });
+        s.keys(SDLK_RIGHT, 2);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_TRUE(d.saw_box("Original parameters of the last file will be restored."));
+    EXPECT_EQ(512, eep.samples) << "the header's parameters were not taken";
+    EXPECT_EQ(xml_before, read_file(sb.path("/mnt/hda3/r5_parameters.xml")));
+    EXPECT_TRUE(of(truth(), 1).empty()) << "the CU was not started";
+    EXPECT_EQ(0, rdr.rd.hd.last_trace);
+}
+
+TEST_F(MeasureScreens, RestartAnsweredNoKeepsTheProfileAndYesDeletesIt)
+{
+    ASSERT_TRUE(start(cart(3.0005)));
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        curbutton[2] = premeas::kNew;
+        curbutton[3] = meas::kStop;
+        mode = 34;
+        ScreenDriver d;
+        const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+            s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+            s.key(SDLK_RETURN);
+            s.wait(measuring_on_3);
+            s.wait([] { return rdr.rd.hd.last_trace >= 20; }, 30);
+            s.key(SDLK_LEFT); // Stop -> Restart
+            s.key(SDLK_RETURN);
+            s.wait_box("Restart the profile?");
+            if (yes)
+                s.key(SDLK_RIGHT); // No -> Yes
+            s.key(SDLK_RETURN);
+            if (yes)
+                s.wait_answering([&] { return idle_on_2() && !file_exists(data("DAT_0002.rd7")); });
+            else
+                s.wait_answering(viewing_on_2);
+            s.wait([] { return focused_slot() == premeas::kNew && mS.cur_mode == 2; });
+            s.key(SDLK_RIGHT);
+            s.key(SDLK_RETURN);
+        });
+        EXPECT_FALSE(d.failed());
+        EXPECT_EQ(-1, r);
+        const std::string base = yes ? "DAT_0002" : "DAT_0001";
+        EXPECT_EQ(!yes, file_exists(data(base + ".rd7")));
+        EXPECT_EQ(!yes, file_exists(data(base + ".rad")));
+        if (!yes) {
+            EXPECT_GE(read_rd7(data(base + ".rd7"), eep.samples).size(), 20u);
+        }
+    }
+}
+
+TEST_F(MeasureScreens, TimeTriggerHidesTheToolsButton)
+{
+    LiveOptions o;
+    o.trigger = 0x80;
+    o.time_interval = 0.05f;
+    ASSERT_TRUE(start(o));
+    ScreenDriver d;
+    bool tools_shown = true;
+    int after_markers = -1;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        s.wait([] { return mS.cur_mode == 3; });
+        tools_shown = shown(0, meas::kTools);
+        s.keys(SDLK_LEFT, 3); // Stop -> Restart -> Markers -> (Tools skipped) fs
+        after_markers = focused_slot();
+        s.keys(SDLK_RIGHT, 3);
+        s.wait([] { return focused_slot() == meas::kStop; });
+        s.key(SDLK_RETURN);
+        s.wait_answering(viewing_on_2);
+        s.wait([] { return focused_slot() == premeas::kNew; });
+        s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_FALSE(tools_shown);
+    EXPECT_EQ(meas::kFull, after_markers);
+}
