@@ -1,10 +1,10 @@
 // check_CU_ON: waits for the CU while a screen that needs it is entered.
 #include "app/globals.h"
-#include "app/pending.h"
 #include "app/timer.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
+#include "cu/eep.h"
 #include "cu/parport.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
@@ -42,7 +42,7 @@ int check_CU_ON()
             if (unitison && unlocked && antenna && eeprom_ready) {
                 if (cu_on()) {
                     MutexLock lock(lock4);
-                    pending_skip("CU error lists (clear_all_err)");
+                    eep.clear_all_err();
                     return -1;
                 }
                 last = -1; // set up but not yet initialised: look again next round

@@ -21,13 +21,6 @@ void pending_link_word_a(unsigned unit_number)
     eth.set_link_word_a(unit_number); // the link has landed; the caller may call it directly
 }
 
-
-CuIdentity pending_cu_identity()
-{
-    pending_skip("CU identity and versions");
-    return CuIdentity{};
-}
-
 void pending_acquisition_error5()
 {
     pending_skip("acquisition error flags (thError5)");

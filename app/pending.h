@@ -14,12 +14,5 @@ void pending_skip(const char* what);
 // CEthernet::set_link_word_a).
 void pending_link_word_a(unsigned unit_number);
 
-// CU command layer: identity word and the three version numbers shown in dialog headings.
-struct CuIdentity {
-    unsigned id_word = 0, version1 = 0;
-    int version2 = 0, version3 = 0;
-};
-CuIdentity pending_cu_identity();
-
 // Acquisition error flags: thError5 (an element of the CU's data overran its packet).
 void pending_acquisition_error5();

@@ -17,8 +17,9 @@
 namespace {
 
 // A stand-in that does not answer within this time counts as a failed request, so the
-// timer thread never hangs on a simulated device.
-constexpr int kReplyTimeoutMs = 1000;
+// timer thread never hangs on a simulated device (a busy host may hold the stand-in back
+// for a while; one that has ended is noticed at once).
+constexpr int kReplyTimeoutMs = 3000;
 
 // Requests on one socket must not interleave their packets: the battery poll (timer thread)
 // and the backlight (GUI thread) share the power controller's descriptor.
@@ -52,10 +53,14 @@ int wire_request(int fd, unsigned long request, void* buf, size_t buf_len)
 {
     uint8_t pkt[kDevWireHeader + kDevWireMaxBuf];
     size_t n = buf_len < kDevWireMaxBuf ? buf_len : kDevWireMaxBuf;
-    dev_wire_put_u32(pkt, static_cast<uint32_t>(request));
-    memcpy(pkt + kDevWireHeader, buf, n);
 
     std::lock_guard<std::mutex> g(wire_mutex);
+    // The late reply to a request that timed out must not pass for the answer to this one
+    // (and every later answer for the one before it).
+    while (recv(fd, pkt, sizeof pkt, MSG_DONTWAIT) > 0) {
+    }
+    dev_wire_put_u32(pkt, static_cast<uint32_t>(request));
+    memcpy(pkt + kDevWireHeader, buf, n);
     if (send(fd, pkt, kDevWireHeader + n, MSG_NOSIGNAL) != static_cast<ssize_t>(kDevWireHeader + n))
         return -1;
     struct pollfd p = {fd, POLLIN, 0};

@@ -20,6 +20,13 @@
 constexpr int kGpsStringSize = 4000;        // GetGPSString's output buffer
 constexpr uint32_t kSramTestFailed = 0x10000000;
 
+// What the dialog headings show of the connected CU: its identity word and the versions of
+// its own FPGA, of the sampler board's controller and of the sampler board's FPGA.
+struct CuIdentity {
+    uint32_t id_word = 0, version1 = 0;
+    int32_t version2 = 0, version3 = 0;
+};
+
 class CDriver {
 public:
     // GetVersions, in answer order: CU program version, identity word, hardware words 1-4.
@@ -33,6 +40,11 @@ public:
 
     uint32_t program_version() const { return versions[0]; }
     uint32_t identity() const { return versions[1]; }
+    CuIdentity shown_identity() const
+    {
+        return CuIdentity{versions[1], our_fpga_version, static_cast<int32_t>(usa_pic_version),
+                          static_cast<int32_t>(usa_fpga_version)};
+    }
 
     // ---- Connection ----
     // Opens the link and finds the CU: 1 connected, 0 not (or a different CU than before
@@ -116,7 +128,8 @@ public:
                  int& e2, int& e3, int& e4);
 
     // ---- WiFi module of the CU ----
-    // Sends a bracketed text command; up to 5 characters of the answer into reply.
+    // Sends a bracketed text command; up to 5 characters of the answer into reply, which
+    // holds at least 6 bytes (the characters and their terminating zero).
     int WiFi_Send_Cmd(const char* text, char* reply, uint32_t timeout);
     int WiFi_Wire_Init(const char* text, uint32_t a, uint32_t b, uint32_t& o1, uint32_t& o2,
                        uint32_t& o3, uint32_t& o4, uint32_t& o5);

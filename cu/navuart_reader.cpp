@@ -223,13 +223,24 @@ void CNavuart::read_antenna(char* out)
         if (!pisOn)
             return;
     }
-    MutexLock g(lock_gps);
     // While measuring, the receiving thread gathers the CU's GPS text; asking the CU for it
     // then would disturb the measurement stream, except with the keyboard trigger.
+    // The text is fetched under lock_dw alone and only then put into gps_buf under lock_gps:
+    // the device check reopens the receiver (taking lock_gps) while it holds lock_dw, so
+    // waiting for lock_dw with lock_gps held would deadlock with it, and holding lock_gps
+    // through a CU exchange would stall the receiving thread's GPS text.
+    // With the link closed nothing is asked and the gathered text stays.
+    char fetched[kGpsBufSize];
+    bool have_fetched = false;
     if ((!cu_measuring() && !cu_block_mode()) || eep.trig_code == 0xFF) {
         MutexLock d(lock_dw);
-        cu_GetGPSString(gps_buf);
+        fetched[0] = '\0';
+        have_fetched = cu_GetGPSString(fetched) != -3;
+        fetched[kGpsBufSize - 1] = '\0';
     }
+    MutexLock g(lock_gps);
+    if (have_fetched)
+        memcpy(gps_buf, fetched, strlen(fetched) + 1);
     gps_buf[kGpsBufSize - 1] = '\0';
     take_first_gga(gps_buf, out);
     gps_buf[0] = '\0';
@@ -257,7 +268,10 @@ int CNavuart::GetData(char* out)
         strcpy(out, "OLD DATA");
         return kGpsOldData;
     }
-    if (strstr(out, ",,,,,,")) {
+    // Receivers without a fix leave the position empty; many still fill in the quality
+    // field (0), so an empty latitude counts as no position as well as six empty fields.
+    const char* latitude = strchr(out, ',');
+    if (strstr(out, ",,,,,,") || (latitude && latitude[1] == ',')) {
         strcpy(out, "NO COORDINATES");
         return kGpsNoCoordinates;
     }

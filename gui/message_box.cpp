@@ -1,8 +1,8 @@
 // The message box (screen 9).
 #include "app/globals.h"
-#include "app/pending.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
+#include "cu/driver.h"
 #include "gui/button.h"
 #include "gui/input.h"
 #include "gui/rows.h"
@@ -33,8 +33,10 @@ int dialog_service_key(int key)
 
 void cu_identity_text(char* out, size_t cap)
 {
-    CuIdentity id = pending_cu_identity();
-    snprintf(out, cap, " (%04X %X %d %d)", id.id_word, id.version1, id.version2, id.version3);
+    const CuIdentity id = gpr.shown_identity();
+    snprintf(out, cap, " (%04X %X %d %d)", static_cast<unsigned>(id.id_word),
+             static_cast<unsigned>(id.version1), static_cast<int>(id.version2),
+             static_cast<int>(id.version3));
 }
 
 namespace {

@@ -37,6 +37,35 @@ Device::Device(const DeviceConfig& cfg, Port& port)
 
 bool Device::open_truth(const std::string& path, std::string& error) { return truth_.open(path, error); }
 
+Device::~Device()
+{
+    if (command_log_) std::fclose(command_log_);
+}
+
+bool Device::open_command_log(const std::string& path, std::string& error)
+{
+    command_log_ = std::fopen(path.c_str(), "w");
+    if (!command_log_) error = "cannot write " + path;
+    return command_log_ != nullptr;
+}
+
+// "code sub raw|udp packet a1 … a8 [text]": the command as the CU decoded it, before any
+// fault acts on it. The text of a string command (195) follows when printable.
+void Device::log_command(const Command& c)
+{
+    if (!command_log_) return;
+    std::fprintf(command_log_, "%u %u %s %u", c.code, c.sub, c.udp ? "udp" : "raw", c.packet);
+    for (uint32_t a : c.arg) std::fprintf(command_log_, " %u", a);
+    if (c.code == 195) {
+        std::string text;
+        for (size_t i = 0; i < c.body_len && i < 120 && c.body[i]; ++i)
+            text += c.body[i] >= 0x20 && c.body[i] < 0x7F ? char(c.body[i]) : '?';
+        std::fprintf(command_log_, " %s", text.c_str());
+    }
+    std::fputc('\n', command_log_);
+    std::fflush(command_log_);
+}
+
 double Device::uniform()
 {
     rng_ = mix64(rng_);
@@ -60,6 +89,12 @@ void Device::on_frame(const uint8_t* frame, size_t len, double now)
     const bool to_us = c.dst == cfg_.mac;
     if (!to_us && !(c.dst == kBroadcastMac && c.code == 0xFFFF)) return;
     if (now < off_until_) return;   // switched off
+    log_command(c);
+    if (c.udp && cfg_.faults.ignore_udp) {
+        ++stats_.unanswered;
+        if (cfg_.verbose) std::printf("cusim: UDP command %u ignored\n", c.code);
+        return;
+    }
     handle(c, now);
 }
 
@@ -225,7 +260,9 @@ void Device::execute(const Command& c, Reply& r, double now)
         r.u32(40, params_.file_samples);
         break;
     case 129: params_.freq_divider = std::max<uint32_t>(1, a[0]); break;
-    case 130: send_gps(acq_.running && acq_.block_mode, c.packet); break;
+    case 130:   // a receiver switched off (43/10 with 0) has no text to forward
+        if (gps_on_) send_gps(acq_.running && acq_.block_mode, c.packet);
+        break;
     case 160: for (int i = 0; i < 15; ++i) r.u16(2 * i, 0); break;
     case 190: params_.separation_mm = a[0]; break;
     case 192: params_.clipped = std::min<uint32_t>(a[0], 1024); break;
@@ -374,6 +411,13 @@ void Device::start(const Command& c, Reply& r, double now)
 {
     r.u32(0, 0);
     r.u32(4, 0);
+    if (cfg_.faults.start_refused) {
+        r.u32(0, cfg_.faults.start_status);
+        r.u32(4, cfg_.faults.start_count);
+        std::printf("cusim: start refused with status %u, count %u\n", cfg_.faults.start_status,
+                    cfg_.faults.start_count);
+        return;
+    }
     if (acq_.running) return;
     flush_held();
     acq_ = Acquisition{};
@@ -693,7 +737,8 @@ Bytes Device::gps_elements() const
     const double lon = cfg_.longitude +
                        cart_pos_ * std::sin(h) / (111320.0 * std::cos(cfg_.latitude * 3.14159265358979323846 / 180.0));
     Bytes out;
-    const std::string gga = nmea_gga(std::fmod(t, 86400.0), lat, lon, 28.4, 11, 0.8);
+    const std::string gga = cfg_.gps_fix ? nmea_gga(std::fmod(t, 86400.0), lat, lon, 28.4, 11, 0.8)
+                                         : nmea_gga_without_fix(std::fmod(t, 86400.0));
     add_element(out, kTagGpsText, reinterpret_cast<const uint8_t*>(gga.data()), gga.size());
     const int leap = 18;
     const double gps = t - 315964800.0 + leap;

@@ -14,6 +14,7 @@
 #include "sim/cu/wire.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ struct DeviceConfig {
     double gps_rate = 1.0;                 // GPS fixes per second during a measurement (0 off)
     double latitude = 59.3293, longitude = 18.0686, heading = 90.0;
     int64_t gps_epoch = 1780308000;        // UTC when cusim started (2026-06-01 10:00:00)
+    bool gps_fix = true;                   // false: the receiver reports GGA sentences without a fix
     double off_seconds = 3.0;              // how long the CU stays off after 65/7
     bool error_packet_le = true;           // answered packet number of error reports little-endian
     Scene scene = Scene::standard();
@@ -77,6 +79,11 @@ class Device {
 public:
     Device(const DeviceConfig& cfg, Port& port);
     bool open_truth(const std::string& path, std::string& error);
+    // Writes one line per command received (see sim/cu/README.md) to path, flushed at once.
+    bool open_command_log(const std::string& path, std::string& error);
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
 
     void on_frame(const uint8_t* frame, size_t len, double now);
     // Advances the acquisition to `now`; returns how many seconds may pass before the next call.
@@ -114,6 +121,7 @@ private:
     struct BlockRef { uint32_t ref; uint16_t part; uint8_t type; uint32_t trace; };
 
     void handle(const Command& c, double now);
+    void log_command(const Command& c);
     void execute(const Command& c, Reply& r, double now);
     void command_65(const Command& c, Reply& r, double now);
     void firmware_chunk(const Command& c, double now);
@@ -153,6 +161,7 @@ private:
     CuParams params_, stored_;
     DeviceStats stats_;
     TruthWriter truth_;
+    std::FILE* command_log_ = nullptr;
     Route route_;
     bool have_peer_ = false;
     uint16_t packet_ = 1;

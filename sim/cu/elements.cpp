@@ -85,6 +85,20 @@ std::string nmea_gga(double utc, double lat, double lon, double alt, int sats, d
     return line;
 }
 
+std::string nmea_gga_without_fix(double utc)
+{
+    utc = std::fmod(utc, 86400.0);
+    if (utc < 0) utc += 86400.0;
+    char body[80];
+    std::snprintf(body, sizeof body, "GPGGA,%02d%02d%05.2f,,,,,,00,99.9,,M,,M,,", int(utc / 3600),
+                  int(std::fmod(utc, 3600) / 60), std::fmod(utc, 60.0));
+    uint8_t cs = 0;
+    for (const char* c = body; *c; ++c) cs ^= uint8_t(*c);
+    char line[120];
+    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, cs);
+    return line;
+}
+
 Bytes ubx_nav_timegps(uint32_t itow, int16_t week, int8_t leap, uint8_t valid)
 {
     Bytes m(8 + 16, 0);

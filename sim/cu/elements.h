@@ -56,6 +56,9 @@ void add_u32_element(Bytes& out, uint8_t tag, uint32_t v);
 // "$GPGGA,…*CS\r\n" for the given UTC seconds of day and position.
 std::string nmea_gga(double utc_seconds_of_day, double lat_deg, double lon_deg, double altitude_m,
                      int satellites, double hdop);
+// "$GPGGA,hhmmss.ss,,,,,,00,99.9,,M,,M,,*CS\r\n": the receiver has no position yet (position
+// and fix quality empty).
+std::string nmea_gga_without_fix(double utc_seconds_of_day);
 // UBX NAV-TIMEGPS (class 0x01, id 0x20, 16-byte payload) with sync chars and Fletcher checksum.
 Bytes ubx_nav_timegps(uint32_t itow_ms, int16_t week, int8_t leap_seconds, uint8_t valid);
 

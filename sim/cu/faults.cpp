@@ -57,6 +57,16 @@ bool FaultConfig::add(const std::string& all, std::string& error)
         else if (key == "reorder") ok = read_rate(val, reorder);
         else if (key == "badsum") ok = read_rate(val, badsum);
         else if (key == "resend-faults") resend_faults = true;
+        else if (key == "noudp") ignore_udp = true;
+        else if (key == "start") {
+            const size_t c = val.find(':');
+            double st = 0, n = 0;
+            ok = c != std::string::npos && read_number(val.substr(0, c), st) && st >= 1 && st <= 4294967295.0 &&
+                 read_number(val.substr(c + 1), n) && n >= 0 && n <= 4294967295.0;
+            start_refused = ok;
+            start_status = uint32_t(st);
+            start_count = uint32_t(n);
+        }
         else if (key == "burst") {
             const size_t c = val.find(':');
             ok = c != std::string::npos && read_rate(val.substr(0, c), burst_rate) &&

@@ -11,6 +11,8 @@
 //   silence=S@trace:T    send nothing at all for S seconds after the T-th trace
 //   silence=S@cmd:C      send nothing for S seconds from the next command C on
 //   resend-faults        apply loss/burst/dup/reorder/badsum to resent blocks as well
+//   noudp                ignore every command in UDP framing (a CU that speaks raw frames only)
+//   start=S:C            refuse every measurement start with status S and count C
 // Codes and counts accept 0x hex. Several faults may share one option, separated by commas.
 #pragma once
 
@@ -27,6 +29,9 @@ struct FaultConfig {
     double loss = 0, burst_rate = 0, dup = 0, reorder = 0, badsum = 0;
     int burst_length = 0;
     bool resend_faults = false;
+    bool ignore_udp = false;
+    bool start_refused = false;
+    uint32_t start_status = 0, start_count = 0;
     std::set<std::pair<uint32_t, uint32_t>> drops;   // (trace ordinal, part)
     std::map<uint16_t, int> noanswer;                 // command -> remaining count (-1 always)
     struct Error { uint16_t code; bool at_command; uint32_t where; };

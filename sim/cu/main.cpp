@@ -41,6 +41,8 @@ const char kUsage[] =
     "  --max-rate N          traces per second the sampler manages (default: from its parameters)\n"
     "  --frame-payload N     payload bytes per raw-mode data frame (default 1400)\n"
     "  --gps-rate HZ         GPS fixes per second during a measurement (default 1, 0 = none)\n"
+    "  --gps-nofix           the GPS receiver has no position (GGA without a fix)\n"
+    "  --command-log FILE    one line per command received: code sub raw|udp packet a1..a8 [text]\n"
     "  --samples N --cu-samples N --clipped N --runs N --auto-stacks N   stored CU parameters\n"
     "  --off-time S          seconds the CU stays off after the switch-off command (default 3)\n"
     "  --error-packet-order le|be   byte order of the answered packet number in error reports\n"
@@ -61,7 +63,7 @@ bool number(const char* s, double& v)
 int main(int argc, char** argv)
 {
     DeviceConfig cfg;
-    std::string link, truth, error;
+    std::string link, truth, command_log, error;
     long demo = 0;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     for (int i = 1; i < argc; ++i) {
@@ -112,6 +114,8 @@ int main(int argc, char** argv)
         else if (o == "--max-rate") cfg.max_rate = num(0, 1e7);
         else if (o == "--frame-payload") cfg.frame_payload = size_t(num(64, 1440));
         else if (o == "--gps-rate") cfg.gps_rate = num(0, 50);
+        else if (o == "--gps-nofix") cfg.gps_fix = false;
+        else if (o == "--command-log") command_log = value();
         else if (o == "--samples") cfg.params.file_samples = uint32_t(num(1, 8192));
         else if (o == "--cu-samples") cfg.params.cu_samples = uint32_t(num(1, 8192));
         else if (o == "--clipped") cfg.params.clipped = uint32_t(num(0, 1024));
@@ -149,6 +153,10 @@ int main(int argc, char** argv)
     port->set_send_patience(cfg.flat_out ? 2000 : 20);
     Device dev(cfg, *port);
     if (!truth.empty() && !dev.open_truth(truth, error)) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+    if (!command_log.empty() && !dev.open_command_log(command_log, error)) {
+        std::fprintf(stderr, "cusim: %s\n", error.c_str());
+        return 1;
+    }
 
     struct sigaction sa{};
     sa.sa_handler = on_signal;

@@ -1,6 +1,7 @@
 #include "cu_peer.h"
 
 #include "link/ethernet.h"
+#include "patient_transport.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -158,11 +159,10 @@ void CuPeer::run()
 }
 
 
-void CuPeer::handle(const uint8_t* f, size_t n, const void* from, unsigned from_len)
+bool CuPeer::decode(const uint8_t* f, size_t n, PeerCommand& c)
 {
     if (n < 150)
-        return;
-    PeerCommand c;
+        return false;
     c.udp = be16(f + 12) == 0x0800;
     const size_t base = c.udp ? 40 : 0;
     c.packet = be16(f + base + 14);
@@ -172,7 +172,29 @@ void CuPeer::handle(const uint8_t* f, size_t n, const void* from, unsigned from_
         c.args[i] = be32(f + base + 20 + 4 * i);
     const char* t = reinterpret_cast<const char*>(f + base + 20);
     c.text.assign(t, strnlen(t, 146 - base - 20));
-    c.timeout = eth.answer_timeout; // the monitor is waiting with it now
+    return true;
+}
+
+bool CuPeer::would_answer(const uint8_t* f, size_t n)
+{
+    PeerCommand c;
+    if (!decode(f, n, c))
+        return false;
+    if (c.cmd == 0xFFFF)
+        return !answer_discovery || answer_discovery(c);
+    PeerReply reply;
+    if (script)
+        script(c, reply);
+    return reply.answer;
+}
+
+void CuPeer::handle(const uint8_t* f, size_t n, const void* from, unsigned from_len)
+{
+    PeerCommand c;
+    if (!decode(f, n, c))
+        return;
+    // The time-out the monitor waits with for this command.
+    c.timeout = link ? link->timeout_of(c.packet) : int32_t(eth.answer_timeout);
     const uint8_t* monitor_mac = f + 6;
 
     PeerReply reply;

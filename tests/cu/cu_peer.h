@@ -18,6 +18,8 @@
 
 using Bytes = std::vector<uint8_t>;
 
+class PatientTransport;
+
 struct PeerCommand {
     bool udp = false;
     uint16_t packet = 0, cmd = 0, sub = 0;
@@ -49,6 +51,12 @@ public:
     // Discovery is answered only when this returns true (default: always).
     std::function<bool(const PeerCommand&)> answer_discovery;
 
+    // Whether the command frame (f, n) the monitor is sending will be answered, by the
+    // same rules as handle(); for the patient transport.
+    bool would_answer(const uint8_t* f, size_t n);
+    // When set, the answer time-out of each command is the one recorded as it left.
+    PatientTransport* link = nullptr;
+
     std::vector<PeerCommand> commands();   // every command received, in order
     std::vector<PeerCommand> commands(uint16_t cmd);
     void clear();
@@ -60,6 +68,7 @@ public:
 private:
     void run();
     void handle(const uint8_t* f, size_t n, const void* from, unsigned from_len);
+    static bool decode(const uint8_t* f, size_t n, PeerCommand& c);
     Bytes frame(bool udp, const uint8_t* dst, uint8_t kind, uint16_t answered,
                 const Bytes& payload, uint8_t pad, uint8_t last, uint16_t frame_num);
     void send_to(const Bytes& f, const void* to, unsigned to_len);

@@ -8,6 +8,7 @@
 #include "cu/eep.h"
 #include "cu/gps_display.h"
 #include "cu_peer.h"
+#include "patient_transport.h"
 #include "link/ethernet.h"
 #include "link/transport.h"
 #include "support/sandbox.h"
@@ -31,6 +32,7 @@ protected:
     static std::unique_ptr<Sandbox> sandbox;
     static std::unique_ptr<CuPeer> peer;
     static CLinkTransport* transport;
+    static PatientTransport* patient;
 
     static void SetUpTestSuite()
     {
@@ -38,7 +40,11 @@ protected:
         const std::string sock = "/tmp/gprmon-cucmd-" + std::to_string(getpid()) + ".sock";
         peer.reset(new CuPeer(sock));
         transport = new_unix_transport(sock.c_str());
-        eth.set_transport(transport);
+        patient = new PatientTransport(transport, [](const uint8_t* f, int len) {
+            return peer->would_answer(f, size_t(len));
+        });
+        peer->link = patient;
+        eth.set_transport(patient);
         prm.udp_mode = 0;
         prm.wifi_link = 0;
         ASSERT_EQ(eth.eth_first_Init(), 0);
@@ -48,6 +54,9 @@ protected:
     {
         eth.eth_Close();
         eth.set_transport(nullptr);
+        peer->link = nullptr;
+        delete patient;
+        patient = nullptr;
         delete transport;
         transport = nullptr;
         peer.reset();
@@ -101,6 +110,7 @@ private:
 std::unique_ptr<Sandbox> DriverTest::sandbox;
 std::unique_ptr<CuPeer> DriverTest::peer;
 CLinkTransport* DriverTest::transport = nullptr;
+PatientTransport* DriverTest::patient = nullptr;
 
 // ---- The command table ----------------------------------------------------------------
 

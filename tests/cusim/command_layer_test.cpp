@@ -6,6 +6,7 @@
 #include "config/parameters.h"
 #include "cu/driver.h"
 #include "cu/eep.h"
+#include "cu/patient_transport.h"
 #include "cusim/wire_client.h"
 #include "link/ethernet.h"
 #include "link/transport.h"
@@ -26,6 +27,7 @@ protected:
     std::string sock = sandbox.root() + "/sim/cu.sock";
     std::unique_ptr<CusimProcess> cu;
     std::unique_ptr<CLinkTransport> transport;
+    std::unique_ptr<PatientTransport> patient;
 
     void SetUp() override
     {
@@ -34,7 +36,12 @@ protected:
         prm.udp_mode = 1;
         prm.wifi_link = 0;
         transport.reset(new_unix_transport(sock.c_str()));
-        eth.set_transport(transport.get());
+        // cusim answers everything but the resend request and the progress note.
+        patient = std::make_unique<PatientTransport>(transport.get(), [](const uint8_t* f, int) {
+            const uint16_t c = PatientTransport::command_of(f);
+            return c != 210 && c != 6666;
+        });
+        eth.set_transport(patient.get());
         eth.eth_first_Init();
         pisOn = 0;
     }

@@ -322,6 +322,37 @@ TEST_F(AntennaGps, text_gathered_from_the_cu_gives_the_first_short_gga_once)
     std::string longer = "$GPGGA," + std::string(260, '1') + "\r\n$GPGGA,2,,,,,,,0\r\n";
     strcpy(gps.gps_buf, longer.c_str());
     EXPECT_EQ(gps.GetData(out), kGpsNoCoordinates);
+
+    // A receiver without a fix that reports quality 0 has no position either.
+    strcpy(gps.gps_buf, "$GPGGA,123521.00,,,,,0,00,99.99,,,,,,*66\r\n");
+    EXPECT_EQ(gps.GetData(out), kGpsNoCoordinates);
+    EXPECT_STREQ(out, "NO COORDINATES");
+    pisOn = false;
+}
+
+TEST_F(AntennaGps, reading_while_the_device_check_reopens_the_receiver_does_not_deadlock)
+{
+    // The device check holds lock_dw while it reopens the receiver, which takes lock_gps;
+    // meanwhile the timer's read waits for lock_dw to ask the CU.
+    eep.gps_source = 2;
+    pisOn = true;
+    SDL_mutexP(lock_dw);
+    std::thread reader([this] { gps.GetData(out); });
+    // Time for the reader to reach lock_dw. Only the detection depends on it: a sound lock
+    // order passes whatever the timing.
+    usleep(200000);
+    std::atomic<bool> reopened{false};
+    std::thread check([&] {
+        gps.gps_Open();
+        reopened = true;
+    });
+    for (int i = 0; i < 10000 && !reopened; i++)
+        usleep(1000);
+    EXPECT_TRUE(reopened) << "the reopen waited for lock_gps, held by a reader waiting for lock_dw";
+    SDL_mutexV(lock_dw); // resolves the deadlock if there was one, so the test can end
+    check.join();
+    reader.join();
+    EXPECT_EQ(gps.fd, -2);
     pisOn = false;
 }
 

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/utilities.h"
 #include "cu/dev_request.h"
+#include "cu/dev_wire.h"
 #include "cu/picdrv.h"
 #include "devices/standin_process.h"
 #include "support/sandbox.h"
@@ -10,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -90,4 +94,31 @@ TEST(PicDrv, backlight_ramps_reach_the_controller)
               "backlight 0\nbacklight 10\nbacklight 20\nbacklight 30\n");
     EXPECT_EQ(backlight_now, 30);
     pic.Close();
+}
+
+TEST(DeviceRequest, a_late_reply_to_an_earlier_request_is_not_taken_for_the_answer)
+{
+    Sandbox sb; // the request path of the simulation
+    int sv[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, sv), 0);
+    // The reply to a request that had already timed out arrives late and waits in the socket.
+    uint8_t stale[kDevWireHeader + 1];
+    dev_wire_put_u32(stale, 0);
+    stale[kDevWireHeader] = 11;
+    ASSERT_EQ(send(sv[1], stale, sizeof stale, 0), ssize_t(sizeof stale));
+    std::thread driver([&] {
+        uint8_t req[kDevWireHeader + kDevWireMaxBuf];
+        if (recv(sv[1], req, sizeof req, 0) < ssize_t(kDevWireHeader + 2))
+            return;
+        uint8_t reply[kDevWireHeader + 1];
+        dev_wire_put_u32(reply, 0);
+        reply[kDevWireHeader] = 222;
+        send(sv[1], reply, sizeof reply, 0);
+    });
+    unsigned char buf[2] = {202, 10};
+    EXPECT_EQ(dev_request(sv[0], kDevRequest, buf, sizeof buf), 0);
+    EXPECT_EQ(buf[0], 222);
+    driver.join();
+    close(sv[0]);
+    close(sv[1]);
 }

@@ -1,6 +1,7 @@
 // A device stand-in (sim/devices) run as a child for one test, ended when the holder goes.
 #pragma once
 
+#include <chrono>
 #include <csignal>
 #include <string>
 #include <sys/stat.h>
@@ -10,8 +11,8 @@
 
 class StandinProcess {
 public:
-    // Starts BINARY_DIR/sim/devices/<name> with the arguments and waits (up to 5 s) until
-    // `ready_path` exists.
+    // Starts BINARY_DIR/sim/devices/<name> with the arguments and waits (up to 30 s: a busy
+    // machine may start a sanitized program slowly) until `ready_path` exists.
     StandinProcess(const std::string& name, std::vector<std::string> args, const std::string& ready_path)
     {
         std::string exe = std::string(GPRMON_BINARY_DIR) + "/sim/devices/" + name;
@@ -26,7 +27,8 @@ public:
             _exit(127);
         }
         struct stat st;
-        for (int i = 0; i < 250 && lstat(ready_path.c_str(), &st) != 0 && alive(); i++)
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (lstat(ready_path.c_str(), &st) != 0 && alive() && std::chrono::steady_clock::now() < until)
             usleep(20000);
         ready_ = lstat(ready_path.c_str(), &st) == 0;
     }

@@ -17,8 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -201,19 +203,29 @@ TEST(CuCheck, returns_at_once_when_on_and_follows_the_four_states)
     pisOn = false;
     unitison = unlocked = antenna = eeprom_ready = false;
     MessageLog log;
-    static int step;
-    step = 0;
-    SDL_TimerID t = SDL_AddTimer(150, [](Uint32 interval, void*) -> Uint32 {
-        switch (step++) {
-        case 0: unitison = true; break;
-        case 1: unlocked = true; break;
-        case 2: antenna = eeprom_ready = true; break;
-        case 3: pisOn = true; return 0;
-        }
-        return interval;
-    }, nullptr);
+    // The CU comes up one state at a time; each change waits until the box shows the
+    // message of the state before it (a fixed pace could skip a state on a busy machine).
+    std::atomic<bool> done{false};
+    std::thread cu([&] {
+        auto shown = [&](const char* title) {
+            for (int i = 0; i < 20000 && !done; i++) {
+                if (log.contains(title))
+                    return;
+                SDL_Delay(1);
+            }
+        };
+        shown("Control Unit is OFF");
+        unitison = true;
+        shown("Wrong Control Unit");
+        unlocked = true;
+        shown("Old or NO Antenna has been detected");
+        antenna = eeprom_ready = true;
+        SDL_Delay(100); // set up but not yet initialised: the box keeps waiting
+        pisOn = true;
+    });
     EXPECT_EQ(check_CU_ON(), -1);
-    SDL_RemoveTimer(t);
+    done = true;
+    cu.join();
     std::vector<std::string> titles;
     for (const Shown& s : log.all())
         titles.push_back(s.title);
