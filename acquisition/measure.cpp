@@ -94,6 +94,11 @@ int MStart()
     eth.tot_missed_blocks = eth.tot_missed_blocks_intervals = eth.meas_resended_blocks = 0;
     eth.not_block_test_ok = 0;
     read_date_text();
+    {
+        // Before lock_dw: the GPS reader of the timer holds lock_gps while it takes lock_dw.
+        MutexLock g(lock_gps);
+        gps.gps_buf[0] = 0;
+    }
 
     SDL_mutexP(lock_dw);
     clear_error_flags();
@@ -153,10 +158,6 @@ int MStart()
     {
         MutexLock g(lock_mea_buf);
         mea_buf.clear();
-    }
-    {
-        MutexLock g(lock_gps);
-        gps.gps_buf[0] = 0;
     }
     acq_sink.clear_gps_time();
 

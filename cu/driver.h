@@ -128,7 +128,8 @@ public:
                  int& e2, int& e3, int& e4);
 
     // ---- WiFi module of the CU ----
-    // Sends a bracketed text command; up to 5 characters of the answer into reply.
+    // Sends a bracketed text command; up to 5 characters of the answer into reply, which
+    // holds at least 6 bytes (the characters and their terminating zero).
     int WiFi_Send_Cmd(const char* text, char* reply, uint32_t timeout);
     int WiFi_Wire_Init(const char* text, uint32_t a, uint32_t b, uint32_t& o1, uint32_t& o2,
                        uint32_t& o3, uint32_t& o4, uint32_t& o5);

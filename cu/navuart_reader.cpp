@@ -268,7 +268,10 @@ int CNavuart::GetData(char* out)
         strcpy(out, "OLD DATA");
         return kGpsOldData;
     }
-    if (strstr(out, ",,,,,,")) {
+    // Receivers without a fix leave the position empty; many still fill in the quality
+    // field (0), so an empty latitude counts as no position as well as six empty fields.
+    const char* latitude = strchr(out, ',');
+    if (strstr(out, ",,,,,,") || (latitude && latitude[1] == ',')) {
         strcpy(out, "NO COORDINATES");
         return kGpsNoCoordinates;
     }

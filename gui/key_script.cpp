@@ -1,6 +1,7 @@
 #include "gui/key_script.h"
 
 #include "app/termination.h"
+#include "gui/input.h"
 #include "gui/sdl_object.h"
 
 #include <png.h>
@@ -122,6 +123,17 @@ SDLKey key_by_name(const std::string& name)
     return SDLK_UNKNOWN;
 }
 
+namespace {
+
+// The scripted run's log of the message boxes, so that a script can be followed from outside.
+void log_message_box(const char* title, const char* text, int type)
+{
+    printf("key script: message box \"%s\" / \"%s\" (type %d)\n", title, text, type);
+    fflush(stdout);
+}
+
+} // namespace
+
 void start_key_script()
 {
     static bool started = false;
@@ -129,6 +141,8 @@ void start_key_script()
     if (started || !keys || !*keys)
         return;
     started = true;
+    if (!mesmode_observer)
+        mesmode_observer = log_message_box;
     SDL_Thread* t = SDL_CreateThread(feeder, new std::string(keys));
     if (!t)
         printf("key script: %s\n", SDL_GetError());

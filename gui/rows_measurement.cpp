@@ -23,9 +23,9 @@ CButton* column_button(int i, const char* label, int fontType)
 void status_texts(CMS& t, int row)
 {
     // Soil velocity, antenna and file name (written by eep_textinfo).
-    t.put(row, status::kSoil, new CSDLText(16, 752, lngs[23], 18, 0, false, false, 1));
-    t.put(row, status::kAntenna, new CSDLText(230, 752, lngs[0], 18, 0, false, false, 1));
-    t.put(row, status::kFile, new CSDLText(640, 752, lngs[47], 18, 0, false, false, 1));
+    t.put(row, status::kSoil, new CSDLText(4, 764, lngs[23], 18, 0, false, false, 1));
+    t.put(row, status::kAntenna, new CSDLText(200, 764, lngs[0], 18, 0, false, false, 1));
+    t.put(row, status::kFile, new CSDLText(600, 764, lngs[47], 18, 0, false, false, 1));
 }
 
 void sliders(CMS& t, int row)
@@ -36,7 +36,7 @@ void sliders(CMS& t, int row)
 
 CSDLText* gps_text()
 {
-    auto* g = new CSDLText(46, 2, " ", 16, 0, false, false, 11);
+    auto* g = new CSDLText(30, 14, " ", 14, 0, false, false, 11);
     g->SetTextColor(200, 255, 200);
     return g;
 }
@@ -46,7 +46,7 @@ CSDLText* gps_text()
 void rows_measurement(CMS& t)
 {
     // The radargram of screens 2 and 3, with the time ruler on its right.
-    auto* rg = new CScrBuf(t.bk_name1, 16, 22, true);
+    auto* rg = new CScrBuf(t.bk_name1, 4, 16, true);
     // The full-screen radargram of screens 12 and 8.
     auto* fs = new CScrBuf(t.bk_name2, 0, 8, false);
 

@@ -16,8 +16,11 @@
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_table.h"
+#include "gui/text_widgets.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -282,4 +285,89 @@ TEST_F(MeasureScreens, TimeTriggerHidesTheToolsButton)
     EXPECT_EQ(-1, r);
     EXPECT_FALSE(tools_shown);
     EXPECT_EQ(meas::kFull, after_markers);
+}
+
+TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    xml_pars.soil_velocity = 100;
+    const int tz_before = eep.tz_sample;
+    ScreenDriver d;
+    CScrBuf* b = mS.at<CScrBuf>(3, kSlotRadargram);
+    auto* number = mS.at<CSDLText_N>(3, meas::kNumber);
+    int typed = 0, calibrated = 0, depth_sample = 0, zero_row = -1, zero_after = 0;
+    float depth = 0;
+    bool full_screen = false;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        s.wait([] { return current_trigger_trace() >= 100; }, 60);
+        s.keys(SDLK_LEFT, 3); // Stop -> Restart -> Markers -> Tools
+        s.wait([] { return focused_slot() == meas::kTools; });
+        // "Set Soil Velocity": three steps up.
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(3, meas::kToolsList); });
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(3, meas::kNumber); });
+        s.keys(SDLK_RIGHT, 3);
+        s.key(SDLK_RETURN);
+        s.wait([] { return !shown(3, meas::kNumber); });
+        typed = xml_pars.soil_velocity;
+        // "Depth Calibration": the cursor where it stands, the depth two steps up.
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(3, meas::kToolsList); });
+        s.key(SDLK_LEFT);
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hcur_on != 0; });
+        depth_sample = std::max(b->first_sample + int(std::lround(b->hcur_row * b->compression)), eep.tz_sample + 1);
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(3, meas::kNumber); });
+        s.keys(SDLK_RIGHT, 2);
+        depth = number->value;
+        s.key(SDLK_RETURN);
+        s.wait([] { return !shown(3, meas::kNumber); });
+        calibrated = xml_pars.soil_velocity;
+        // "Set Zero Level": two rows down from where it is.
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(3, meas::kToolsList); });
+        s.keys(SDLK_LEFT, 2); // Depth Calibration, then past the disabled rows to Set Zero Level
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hcur_on != 0; });
+        zero_row = b->hcur_row;
+        s.keys(SDLK_LEFT, 2);
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hcur_on == 0; });
+        zero_after = eep.tz_sample;
+        // Full screen and back.
+        s.key(SDLK_LEFT); // Tools -> fs
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 8; });
+        full_screen = mode == 8;
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 3 && mS.cur_mode == 3; });
+        s.keys(SDLK_RIGHT, 4); // fs -> Tools -> Markers -> Restart -> Stop
+        s.wait([] { return focused_slot() == meas::kStop; }, 5);
+        s.key(SDLK_RETURN);
+        s.wait_answering(viewing_on_2);
+        s.wait([] { return focused_slot() == premeas::kNew; });
+        s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_EQ(103, typed);
+    EXPECT_GT(depth, 0.0f);
+    EXPECT_TRUE(full_screen);
+    EXPECT_GE(zero_row, 1);
+    EXPECT_EQ(zero_after, b->first_sample + int(std::lround((zero_row + 2) * b->compression)));
+    // The velocity of the calibration, from the zero level in force then (SI: metres).
+    const double T = (depth_sample - tz_before) * eep.sample_interval;
+    EXPECT_EQ(calibrated_velocity(eep.ant_separation, depth, T, 1.0), calibrated);
+    EXPECT_GT(calibrated, 103) << "a deeper reflector at the same time means a faster soil";
+    const std::string xml = read_file(sb.path("/mnt/hda3/r5_parameters.xml"));
+    const size_t at = xml.find("soil_velocity");
+    ASSERT_NE(std::string::npos, at);
+    EXPECT_NE(std::string::npos, xml.substr(at, 60).find("\"" + std::to_string(calibrated) + "\""))
+        << "the parameter file was written: " << xml.substr(at, 60);
 }

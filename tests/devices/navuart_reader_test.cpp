@@ -322,6 +322,11 @@ TEST_F(AntennaGps, text_gathered_from_the_cu_gives_the_first_short_gga_once)
     std::string longer = "$GPGGA," + std::string(260, '1') + "\r\n$GPGGA,2,,,,,,,0\r\n";
     strcpy(gps.gps_buf, longer.c_str());
     EXPECT_EQ(gps.GetData(out), kGpsNoCoordinates);
+
+    // A receiver without a fix that reports quality 0 has no position either.
+    strcpy(gps.gps_buf, "$GPGGA,123521.00,,,,,0,00,99.99,,,,,,*66\r\n");
+    EXPECT_EQ(gps.GetData(out), kGpsNoCoordinates);
+    EXPECT_STREQ(out, "NO COORDINATES");
     pisOn = false;
 }
 

@@ -1,0 +1,383 @@
+// The whole program measuring a profile: gprmon as a child process, headless, against the
+// simulated CU on the unix link, driven by its scripted keypad. The key script is a named
+// pipe the test writes into as the run goes on (after the program printed what it reached),
+// so the keys keep pace with a loaded machine. Checked: the profile files against the CU's
+// ground truth and the screenshots of the measurement screen against the stored traces.
+#include "live_fixture.h"
+
+#include "acq_fixture.h"
+#include "config/xml_pars.h"
+#include "cu/eep.h"
+#include "dsp/acq_filter.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Geometry of screen 3 (gui/rows_measurement.cpp): the radargram image's top left corner.
+constexpr int kImageX = 34, kImageY = 46, kImageH = 680;
+
+struct Png {
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    bool load(const std::string& path)
+    {
+        png_image img{};
+        img.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&img, path.c_str()))
+            return false;
+        img.format = PNG_FORMAT_RGB;
+        rgb.resize(PNG_IMAGE_SIZE(img));
+        if (!png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr))
+            return false;
+        w = int(img.width);
+        h = int(img.height);
+        return true;
+    }
+    int lum(int x, int y) const
+    {
+        const uint8_t* p = &rgb[(size_t(y) * size_t(w) + size_t(x)) * 3];
+        return (p[0] + p[1] + p[2]) / 3;
+    }
+    bool is(int x, int y, int r, int g, int b, int tol = 12) const
+    {
+        const uint8_t* p = &rgb[(size_t(y) * size_t(w) + size_t(x)) * 3];
+        return std::abs(p[0] - r) <= tol && std::abs(p[1] - g) <= tol && std::abs(p[2] - b) <= tol;
+    }
+};
+
+// gprmon with its keypad on a named pipe and its output in a file.
+class Program {
+public:
+    pid_t pid = -1;
+    std::string out_path, fifo, shots;
+    int fd = -1;
+
+    bool start(const Sandbox& sb)
+    {
+        out_path = sb.root() + "/sim/gprmon.out";
+        fifo = sb.root() + "/sim/keys.fifo";
+        shots = sb.root() + "/sim/shots";
+        mkdir(shots.c_str(), 0755);
+        if (mkfifo(fifo.c_str(), 0600) != 0)
+            return false;
+        pid = fork();
+        if (pid == 0) {
+            if (chdir((sb.root() + "/work").c_str()) != 0 || !freopen(out_path.c_str(), "w", stdout))
+                _exit(126);
+            dup2(fileno(stdout), 2);
+            setenv("GPRMON_KEYS", fifo.c_str(), 1);
+            setenv("GPRMON_SHOTS", shots.c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            // Line-buffered output, so that the test sees each line as it is printed (the
+            // sanitizer runtime must then not insist on being loaded first).
+            const char* asan = getenv("ASAN_OPTIONS");
+            setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+            const std::string exe = std::string(GPRMON_BINARY_DIR) + "/gprmon";
+            execlp("stdbuf", "stdbuf", "-oL", "-eL", exe.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The program opens the pipe when its key script starts.
+        for (int i = 0; i < 600 && fd < 0; i++) {
+            fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0)
+                usleep(50000);
+        }
+        return fd >= 0;
+    }
+    void send(std::initializer_list<const char*> lines)
+    {
+        for (const char* l : lines) {
+            std::string s = std::string(l) + "\n";
+            for (size_t done = 0; done < s.size();) {
+                const ssize_t n = write(fd, s.data() + done, s.size() - done);
+                if (n > 0)
+                    done += size_t(n);
+                else if (errno == EAGAIN)
+                    usleep(10000);
+                else
+                    return;
+            }
+        }
+    }
+    std::string output() const { return read_file(out_path); }
+    // Position after `needle` found at or after `from`, or npos after `seconds`.
+    size_t wait_out(const std::string& needle, size_t from, double seconds) const
+    {
+        for (int i = 0; i < int(seconds * 20); i++) {
+            const std::string o = output();
+            const size_t p = o.find(needle, from);
+            if (p != std::string::npos)
+                return p + needle.size();
+            usleep(50000);
+        }
+        return std::string::npos;
+    }
+    bool wait_shot(const std::string& name, double seconds) const
+    {
+        const std::string p = shots + "/" + name + ".png";
+        for (int i = 0; i < int(seconds * 20); i++) {
+            struct stat st;
+            if (stat(p.c_str(), &st) == 0 && st.st_size > 0) {
+                usleep(300000); // written whole
+                return true;
+            }
+            usleep(50000);
+        }
+        return false;
+    }
+    // Ends the run through the orderly power-off: the exit status, -1 when it had to be killed.
+    int finish()
+    {
+        if (pid <= 0)
+            return -1;
+        send({"quit"});
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+        int status = 0;
+        for (int i = 0; i < 600; i++) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            usleep(50000);
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        pid = -1;
+        return -1;
+    }
+    ~Program()
+    {
+        if (fd >= 0)
+            close(fd);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+};
+
+std::string rad_value(const std::string& path, const std::string& key)
+{
+    for (const std::string& l : file_lines(path))
+        if (l.compare(0, key.size(), key) == 0)
+            return l.substr(key.size());
+    return "";
+}
+
+// Share of the strong samples of the stored traces whose pixel on the screen has the
+// sample's sign (bright above the middle grey, dark below), over the columns 0..n-1 and the
+// upper half of the image, for c samples per image row.
+double sign_agreement(const Png& shot, const std::vector<std::vector<int32_t>>& traces, int n, double c)
+{
+    int agree = 0, total = 0;
+    for (int k = 0; k < n; k += 3) {
+        const std::vector<int32_t>& t = traces[size_t(k)];
+        const int rows = std::min(kImageH / 2, int(t.size() / c) - 1);
+        int32_t peak = 1;
+        for (int r = 0; r < rows; r++)
+            peak = std::max(peak, std::abs(t[size_t(std::lround(c * r))]));
+        for (int r = 0; r < rows; r++) {
+            const int32_t v = t[size_t(std::lround(c * r))];
+            if (std::abs(v) < peak / 3)
+                continue;
+            const int l = shot.lum(kImageX + k, kImageY + r);
+            total++;
+            if ((v > 0 && l > 140) || (v < 0 && l < 116))
+                agree++;
+        }
+    }
+    return total ? double(agree) / total : 0.0;
+}
+
+} // namespace
+
+class ProgramMeasure : public LiveTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
+{
+    const int units = GetParam(); // 1 SI, 0 imperial
+    // The settings the program starts with: the stored (or default) ones, in the units of this run,
+    // put on the settings partition (its folder, as the partition is not mounted yet).
+    auto mount = [&](const char* mp, const char* dev, bool on) {
+        const std::string m = sb.path(mp), d = sb.path(dev);
+        return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
+                          : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
+                                "'; }").c_str()) == 0;
+    };
+    ASSERT_TRUE(mount("/mnt/hda3", "/dev/sda3", true));
+    xml_pars.Init();
+    xml_pars.read_xml_tree();
+    xml_pars.units = uint8_t(units);
+    // 1000 pulses per metre and a trace every centimetre (0.3937 inch): 400 traces in 4 m.
+    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
+    for (int a = 0; a < xml_pars.antenna_count; a++)
+        xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
+    ASSERT_EQ(0, xml_pars.write_xml_tree());
+    ASSERT_TRUE(mount("/mnt/hda3", "/dev/sda3", false));
+
+    // The cart runs 4 m and stands; the CU's GPS blocks keep coming meanwhile (without any
+    // data for 3 s a wheel measurement ends with the no-data error).
+    LiveOptions o;
+    o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", "+4.0005", "--max-rate", "100000"};
+    ASSERT_TRUE(start_cusim(o));
+    Program p;
+    ASSERT_TRUE(p.start(sb)) << p.output();
+    ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
+
+    // Main menu: "2D Project" has the focus. Screen 2 waits until the CU is set up, then
+    // resets its radargram; "New" has the focus.
+    p.send({"wait 1000", "Enter"});
+    const size_t cu = p.wait_out("Reading from CU:", 0, 60);
+    ASSERT_NE(std::string::npos, cu) << p.output();
+    ASSERT_NE(std::string::npos, p.wait_out("sbars_init", cu, 30)) << p.output();
+    const size_t from = p.output().size();
+    p.send({"wait 1500", "Enter"});
+    ASSERT_NE(std::string::npos, p.wait_out("mstart 5", from, 60)) << p.output();
+    // Wait until the monitor stored no trace for two seconds: the cart is at its end.
+    const int samples0 = atoi(rad_value(data("DAT_0001.rad"), "SAMPLES:").c_str());
+    ASSERT_GT(samples0, 100);
+    auto stored_count = [&] {
+        struct stat st;
+        return stat(data("DAT_0001.rd7").c_str(), &st) == 0 ? size_t(st.st_size) / (4 * size_t(samples0)) : 0;
+    };
+    size_t at_rest = 0;
+    for (int quiet = 0, i = 0; i < 600 && quiet < 20; i++) {
+        usleep(100000);
+        const size_t now = stored_count();
+        quiet = now == at_rest && now > 0 ? quiet + 1 : 0;
+        at_rest = now;
+    }
+    ASSERT_GT(at_rest, 300u);
+    p.send({"wait 1000", "shot measuring"});
+    ASSERT_TRUE(p.wait_shot("measuring", 30));
+    // Markers (Stop -> Restart -> Markers): "Surface" twice, "Object" moved up two steps,
+    // the list closed, back to Stop.
+    p.send({"Left", "wait 700", "Left", "wait 700", "Enter", "wait 700", "Enter", "wait 500", "Enter",
+            "wait 500", "Left", "wait 500", "Enter", "wait 500", "Right", "wait 300", "Right", "wait 300",
+            "Enter", "wait 600", "shot markers", "Up", "wait 800", "Right", "wait 800", "Right", "wait 800",
+            "Enter"});
+    ASSERT_TRUE(p.wait_shot("markers", 60));
+    const size_t stop = p.wait_out("Stop:", 0, 60);
+    ASSERT_NE(std::string::npos, stop) << p.output();
+    // Screen 2 opens the profile for viewing again; notices after fetching lost traces wait
+    // for a key.
+    int answered = 0;
+    bool back = false;
+    for (int i = 0; i < 600 && !back; i++) {
+        const std::string out = p.output();
+        back = out.find("\nopen\n", stop) != std::string::npos;
+        int boxes = 0;
+        for (size_t q = out.find("(type 0)", stop); q != std::string::npos; q = out.find("(type 0)", q + 1))
+            boxes++;
+        for (; answered < boxes; answered++)
+            p.send({"wait 300", "Space"});
+        usleep(100000);
+    }
+    ASSERT_TRUE(back) << p.output();
+    p.send({"wait 1500", "shot after_stop"});
+    ASSERT_TRUE(p.wait_shot("after_stop", 30));
+    EXPECT_EQ(0, p.finish()) << "the orderly power-off";
+    // The data partition is unmounted now: its files are in the device's folder.
+    auto disk = [&](const std::string& f) { return sb.path("/dev/sda1/" + f); };
+
+    // The profile: every trace of the CU, as the acquisition filter makes it.
+    const std::string rad = disk("DAT_0001.rad");
+    const int samples = atoi(rad_value(rad, "SAMPLES:").c_str());
+    ASSERT_GT(samples, 100);
+    eep.Init();
+    eep.load_parameters(44, 0); // the simulated CU's antenna
+    eep.pload_l_a();
+    eep.samples = uint16_t(samples);
+    // Frames the loaded machine drops on the unix link are lost for good here (the parameter
+    // store never starts with card recording on): such traces are stored as zero traces in
+    // their place. Every other trace equals the CU's, through the acquisition filter.
+    auto t = of(truth(), 1);
+    const auto file = read_rd7(disk("DAT_0001.rd7"), samples);
+    ASSERT_EQ(t.size(), file.size());
+    EXPECT_EQ(std::to_string(t.size()), rad_value(rad, "LAST TRACE:"));
+    int zero = 0, bad = 0;
+    std::vector<int32_t> raw(static_cast<size_t>(samples)), want(static_cast<size_t>(samples));
+    for (size_t k = 0; k < t.size(); k++) {
+        if (std::all_of(file[k].begin(), file[k].end(), [](int32_t v) { return v == 0; })) {
+            zero++;
+            continue;
+        }
+        for (int i = 0; i < samples; i++)
+            raw[size_t(i)] = t[k].sample(size_t(i));
+        DC_Apply(raw.data(), want.data());
+        if (want != file[k] && ++bad <= 5)
+            ADD_FAILURE() << "trace " << k + 1 << " differs from the truth";
+    }
+    EXPECT_EQ(0, bad);
+    EXPECT_LE(zero, int(t.size()) / 20) << "traces lost on the link";
+
+    // Exactly the two markers: one surface marker although "Surface" was pressed twice at
+    // the same trace, and the depth marker, at the cart's final position.
+    std::vector<std::vector<std::string>> marks;
+    for (const std::string& l : file_lines(disk("DAT_0001.mrk"))) {
+        if (l.rfind("HEADER VERSION:", 0) == 0)
+            continue;
+        std::istringstream s(l);
+        std::vector<std::string> f;
+        for (std::string w; s >> w;)
+            f.push_back(w);
+        marks.push_back(f);
+    }
+    ASSERT_EQ(2u, marks.size());
+    EXPECT_EQ("104", marks[0][2]);
+    EXPECT_EQ("200", marks[1][2]);
+    EXPECT_EQ("400", marks[0][0]) << "the cart's end (4 m) in trigger steps (1 cm)";
+    EXPECT_EQ(marks[0][0], marks[1][0]);
+    EXPECT_GT(atoi(marks[1][1].c_str()), atoi(marks[0][1].c_str())) << "the depth marker is below the zero level";
+
+    // The screen while measuring: the stored traces, column by column.
+    Png shot;
+    ASSERT_TRUE(shot.load(p.shots + "/measuring.png"));
+    ASSERT_EQ(1024, shot.w);
+    const auto stored = read_rd7(disk("DAT_0001.rd7"), samples);
+    const int n = std::min<int>(int(at_rest), 700);
+    const double whole = double(samples) / kImageH; // whole trace in the height, or 1 sample per row
+    const double agree = std::max(sign_agreement(shot, stored, n, 1.0), sign_agreement(shot, stored, n, whole));
+    EXPECT_GT(agree, 0.9) << "bright where the traces are positive, dark where negative";
+    // Past the newest trace the image is black.
+    if (n < 700) {
+        EXPECT_TRUE(shot.is(kImageX + n + 5, kImageY + 100, 0, 0, 0));
+        EXPECT_TRUE(shot.is(kImageX + n + 5, kImageY + 500, 0, 0, 0));
+    }
+    // The markers' dots at the cart's end: the surface marker (orange), the depth marker (red).
+    Png with_marks;
+    ASSERT_TRUE(with_marks.load(p.shots + "/markers.png"));
+    const int surface_x = kImageX + 400;
+    int orange = 0, red = 0;
+    for (int x = kImageX; x < kImageX + 700; x++)
+        for (int y = kImageY; y < kImageY + kImageH; y++) {
+            if (std::abs(x - surface_x) < 12) {
+                orange += with_marks.is(x, y, 255, 100, 50, 10);
+                red += with_marks.is(x, y, 255, 0, 0, 10);
+            }
+        }
+    EXPECT_GT(orange, 40);
+    EXPECT_GT(red, 40);
+
+    if (const char* doc = getenv("GPRMON_DOC_SHOTS")) {
+        const std::string to = std::string(doc) + (units ? "/measure_si.png" : "/measure_imperial.png");
+        EXPECT_EQ(0, system(("cp '" + p.shots + "/markers.png' '" + to + "'").c_str()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, ProgramMeasure, ::testing::Values(1, 0),
+                         [](const ::testing::TestParamInfo<int>& i) { return i.param ? "SI" : "Imperial"; });
