@@ -230,7 +230,8 @@ void CScrBuf::setEERulers()
             eep.GetShUnitName(name, 1, 5, 0);
         } else {
             const int lu = xml_pars.length_units;
-            hr->SetUnit(double(eep.step_distance * eep.GetUnit(10) / eep.GetUnit(uint8_t(lu))));
+            // step_distance is in metres whatever the display units.
+            hr->SetUnit(double(eep.step_distance / eep.GetUnit(uint8_t(lu))));
             eep.GetShUnitName(name, 1, lu, 0);
         }
         hr->SetUnitText(name);
@@ -697,7 +698,7 @@ void CScrBuf::hyperDraw()
     const double r0 = hcur_row;
     const double z = double(eep.e_depth(int(c * (first_sample / c + r0))));
     const double half = eep.ant_separation / 2.0;
-    const double step = double(eep.step_distance * eep.GetUnit(10));
+    const double step = eep.step_distance; // metres, like e_depth and the separation
     const Uint32 b = map_rgb(0, 0, 0), w = map_rgb(255, 255, 255);
     int px = 0, py = 0;
     bool have = false;

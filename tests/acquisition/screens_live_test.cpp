@@ -166,11 +166,11 @@ TEST_F(MeasureScreens, NewProfileWithMarkersIsStoredAsMeasuredAndStops)
     // A single profile gets no end marker (only the baseline-crossing screen sets one).
 }
 
-TEST_F(MeasureScreens, ContWithoutAStoredProfileSaysSoAndStaysOnScreen2)
+TEST_F(MeasureScreens, ContWithoutAStoredProfileSaysSoAndStaysOnScreen2AndItsOtherButtons)
 {
     ASSERT_TRUE(start(cart(1.0005)));
     ScreenDriver d;
-    bool back_on_2 = false;
+    bool back_on_2 = false, full_screen = false;
     const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
         s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
         s.key(SDLK_LEFT); // New -> Cont
@@ -178,12 +178,25 @@ TEST_F(MeasureScreens, ContWithoutAStoredProfileSaysSoAndStaysOnScreen2)
         s.wait_box("There is no measurement to continue");
         s.wait_answering([] { return idle_on_2() && focused_slot() == premeas::kCont; });
         back_on_2 = idle_on_2();
-        s.keys(SDLK_RIGHT, 2); // Cont -> New -> Back
+        // The full-screen view and back with any button.
+        s.keys(SDLK_LEFT, 2); // Cont -> par -> fs
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 12; });
+        full_screen = mode == 12;
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 2 && mS.cur_mode == 2 && focused_slot() == premeas::kFull; });
+        // The parameter screens are not there yet.
+        s.key(SDLK_RIGHT); // fs -> par
+        s.key(SDLK_RETURN);
+        s.wait_box("This screen is not available yet");
+        s.wait_answering([] { return mode == 2 && mS.cur_mode == 2 && focused_slot() == premeas::kPars; });
+        s.keys(SDLK_RIGHT, 3); // par -> Cont -> New -> Back
         s.key(SDLK_RETURN);
     });
     EXPECT_FALSE(d.failed());
     EXPECT_EQ(-1, r);
     EXPECT_TRUE(back_on_2);
+    EXPECT_TRUE(full_screen);
     EXPECT_FALSE(file_exists(data("DAT_0001.rd7"))) << "no profile was made";
     EXPECT_TRUE(of(truth(), 1).empty()) << "the CU was not started";
 }
@@ -370,4 +383,42 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
     ASSERT_NE(std::string::npos, at);
     EXPECT_NE(std::string::npos, xml.substr(at, 60).find("\"" + std::to_string(calibrated) + "\""))
         << "the parameter file was written: " << xml.substr(at, 60);
+}
+
+TEST_F(MeasureScreens, ContAppendsTheNextRunToTheStoppedProfile)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    ScreenDriver d;
+    int first = 0;
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        s.wait([] { return current_trigger_trace() >= 100; }, 60);
+        wait_quiet(s, 60);
+        s.key(SDLK_RETURN); // Stop
+        s.wait_answering(viewing_on_2);
+        first = rdr.rd.hd.last_trace;
+        s.wait([] { return focused_slot() == premeas::kNew; });
+        s.key(SDLK_LEFT); // Cont
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        s.wait([&] { return rdr.rd.hd.last_trace >= first + 60; }, 60);
+        wait_quiet(s, first + 60);
+        s.key(SDLK_RETURN); // Stop
+        s.wait_answering(viewing_on_2);
+        s.wait([] { return focused_slot() == premeas::kCont; });
+        s.keys(SDLK_RIGHT, 2);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_FALSE(d.saw_box("Shall we continue?")) << "same settings: no question";
+    auto all = truth();
+    auto both = of(all, 1);
+    const auto second = of(all, 2);
+    EXPECT_EQ(size_t(first), both.size());
+    both.insert(both.end(), second.begin(), second.end());
+    expect_rd7_equals("DAT_0001", both);
+    EXPECT_FALSE(file_exists(data("DAT_0002.rd7"))) << "no new profile";
 }

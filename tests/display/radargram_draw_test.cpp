@@ -3,6 +3,7 @@
 // GPRMON_DOC_SHOTS naming a folder the screen is also saved there as radargram.jpg.
 #include "display_fixture.h"
 
+#include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "files/markers.h"
 #include "files/screenshot.h"
@@ -144,4 +145,33 @@ TEST(RadargramDraw, cursor_moves_without_leaving_a_trail_and_the_template_meets_
             arm_row = row;
     // 0.5 m off a reflector 0.65 m deep: a path of 2 * sqrt(0.25 + 0.4225) m, sample 184.
     EXPECT_NEAR(184, arm_row, 2) << "10 traces off the apex the reflection arrives later";
+}
+
+// The trigger step is kept in metres; the distance ruler shows it in the chosen unit.
+TEST(RadargramDraw, distance_ruler_converts_the_metre_step_into_the_display_unit)
+{
+    Sandbox sb;
+    DisplayState st;
+    const uint8_t units = xml_pars.units, length = xml_pars.length_units;
+    fill_store(100, layers);
+    auto b = make_radargram(true);
+    b->par_Init();
+    eep.step_distance = 0.03048;
+
+    xml_pars.units = 1; // metric
+    xml_pars.length_units = 0;
+    b->setEERulers();
+    EXPECT_NEAR(0.03048, b->hr->unit, 1e-12);
+    EXPECT_STREQ("[m]", b->hr->unit_text);
+
+    xml_pars.units = 0; // imperial: a tenth of a foot per trace
+    b->setEERulers();
+    EXPECT_NEAR(0.1, b->hr->unit, 1e-9);
+    EXPECT_STREQ("[ft]", b->hr->unit_text);
+    xml_pars.length_units = 1;
+    b->setEERulers();
+    EXPECT_NEAR(1.2, b->hr->unit, 1e-9) << "inches";
+
+    xml_pars.units = units;
+    xml_pars.length_units = length;
 }
