@@ -23,9 +23,9 @@ CButton* column_button(int i, const char* label, int fontType)
 void status_texts(CMS& t, int row)
 {
     // Soil velocity, antenna and file name (written by eep_textinfo).
-    t.put(row, status::kSoil, new CSDLText(4, 764, lngs[23], 18, 0, false, false, 1));
-    t.put(row, status::kAntenna, new CSDLText(200, 764, lngs[0], 18, 0, false, false, 1));
-    t.put(row, status::kFile, new CSDLText(600, 764, lngs[47], 18, 0, false, false, 1));
+    t.put(row, status::kSoil, new CSDLText(4, 761, lngs[23], 18, 0, false, false, 1));
+    t.put(row, status::kAntenna, new CSDLText(200, 761, lngs[0], 18, 0, false, false, 1));
+    t.put(row, status::kFile, new CSDLText(600, 761, lngs[47], 18, 0, false, false, 1));
 }
 
 void sliders(CMS& t, int row)
