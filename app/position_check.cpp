@@ -1,9 +1,10 @@
 // The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
 #include "acquisition/mea_screens.h"
 #include "app/globals.h"
-#include "app/pending.h"
 #include "app/timer.h"
 #include "app/screens.h"
+#include "config/xml_pars.h"
+#include "cu/driver.h"
 #include "cu/eep.h"
 #include "cu/parport.h"
 #include "gui/button.h"
@@ -16,10 +17,18 @@
 
 namespace {
 
+// Zeroes the current wheel's counter in the CU (nothing to do while the CU is off).
 void reset_wheel()
 {
-    // SetWheelPos(wheel, 0, 0) of the CU command layer.
-    pending_skip("CU command layer (SetWheelPos)");
+    bool on;
+    {
+        MutexLock g(lock_cuOn);
+        on = pisOn;
+    }
+    if (!on)
+        return;
+    MutexLock g(lock_dw);
+    gpr.SetWheelPos(xml_pars.current_wheel, 0, 0);
 }
 
 } // namespace

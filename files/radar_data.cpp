@@ -5,6 +5,7 @@
 #include "cu/eep.h"
 #include "files/disk.h"
 #include "files/keylines.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 
 #include <bitset>
@@ -116,7 +117,9 @@ int CRadarData::dCreateFiles(const char* prefix)
             rd.gps.gps_Create(0);
         pending_skip("baseline-crossing project (profile added with number count + 1)");
     }
-    pending_skip("CU link side files (mt_DeleteFiles)");
+    // A new profile has no lost traces: a missed-block table left from an earlier one must
+    // not be taken for this profile's at the next start.
+    eth.mt_DeleteFiles();
     copy_text(last_rd7_path, sizeof last_rd7_path, rd.rd7_path);
     return r;
 }

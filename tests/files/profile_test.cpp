@@ -395,3 +395,12 @@ TEST_F(Profiles, KilledWhileRecordingKeepsEveryTraceAndContinues)
 }
 
 } // namespace
+
+TEST_F(Profiles, NewProfileRemovesTheMissedTraceTableOfAnEarlierOne)
+{
+    write_bytes(data("missed_data.mbf"), "stale");
+    write_bytes(data("missed_data.trf"), "stale");
+    ASSERT_EQ(0, rdr.dCreateFiles());
+    EXPECT_NE(0, access(data("missed_data.mbf").c_str(), F_OK));
+    EXPECT_NE(0, access(data("missed_data.trf").c_str(), F_OK));
+}
