@@ -327,8 +327,10 @@ bool gps_text_step(const char* text)
                     gps_synctime = fix.synctime;
                     gps_zero = 0;
                     can_GPS_Show = 2;
+                    // With the fix, under the same lock: the profile's GPS log claims both
+                    // together.
+                    rdr.rd.gps.new_fix = 1;
                 }
-                rdr.rd.gps.new_fix = 1;
                 return true;
             }
             MutexLock g(lock3);

@@ -11,9 +11,11 @@
 #include <string>
 #include <unistd.h>
 
-void gps_fix_snapshot(GpsFix* fix)
+namespace {
+
+// Copies the fix texts; the caller holds lock3.
+void copy_fix(GpsFix* fix)
 {
-    MutexLock lock(lock3);
     copy_text(fix->time, sizeof fix->time, f_time);
     copy_text(fix->lat, sizeof fix->lat, f_lat);
     copy_text(fix->lon, sizeof fix->lon, f_lon);
@@ -23,6 +25,14 @@ void gps_fix_snapshot(GpsFix* fix)
     fix->alt_ch = f_alt_ch;
     fix->quality = gps_qi;
     fix->synctime = gps_synctime;
+}
+
+} // namespace
+
+void gps_fix_snapshot(GpsFix* fix)
+{
+    MutexLock lock(lock3);
+    copy_fix(fix);
 }
 
 CGPS_Set::~CGPS_Set() { gps_Close(); }
@@ -72,17 +82,28 @@ void CGPS_Set::gps_Close()
 
 int CGPS_Set::gps_add_pos(int trace, const char* date_text)
 {
-    if (!new_fix.load())
-        return 0;
     GpsFix fix;
-    gps_fix_snapshot(&fix);
-    return gps_add_pos(trace, date_text, fix);
+    {
+        // The flag is claimed together with the copy (the timer stores a fix and sets the
+        // flag under lock3): a fix stored while this line is written stays marked for the
+        // next trace instead of being cleared unwritten.
+        MutexLock lock(lock3);
+        if (!new_fix.exchange(0))
+            return 0;
+        copy_fix(&fix);
+    }
+    return fix.lat[0] ? write_pos(trace, date_text, fix) : 0;
 }
 
 int CGPS_Set::gps_add_pos(int trace, const char* date_text, const GpsFix& fix)
 {
-    if (!new_fix.load() || !fix.lat[0])
+    if (!fix.lat[0] || !new_fix.exchange(0))
         return 0;
+    return write_pos(trace, date_text, fix);
+}
+
+int CGPS_Set::write_pos(int trace, const char* date_text, const GpsFix& fix)
+{
     int t = get_sync_trace(fix.synctime, trace);
     MutexLock lock(lock_dw);
     int written = -1;
@@ -92,7 +113,6 @@ int CGPS_Set::gps_add_pos(int trace, const char* date_text, const GpsFix& fix)
         if (fflush(stream) != 0)
             written = -1;
     }
-    new_fix = 0;
     return written < 6 ? 6 : 0;
 }
 

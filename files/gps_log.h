@@ -64,5 +64,7 @@ public:
 
 private:
     void open_stream(const char* device_path, const char* mode);
+    // Writes the .cor line of a claimed fix.
+    int write_pos(int trace, const char* date_text, const GpsFix& fix);
     char buf_[512]; // the stream's own buffer: no allocation on the acquisition thread
 };
