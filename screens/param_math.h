@@ -41,7 +41,7 @@ double speed_limit(double point_interval_m, int cu_samples, bool udp_mode);
 struct FilterField {
     const char* label = nullptr; // null: the field is hidden for this slot
     float step = 1, min = 0, max = 0;
-    const char* format = "%4.0f";
+    const char* format = "%.0f";
     bool is_float = false;       // edits the slot's float parameter instead of int_par[k]
 };
 // Field k (0..5, the screen's fields 4..9) of filter slot `slot` (1..6).

@@ -23,14 +23,14 @@ constexpr int kValueWidth = 440;
 
 void put_line(CMS& t, int row, int slot, int line, const char* label, bool with_value)
 {
-    t.put(row, slot, new CButton("5", kButtonX, line_y(line), "", 0, 0, label, -1, -1, 20, 11));
+    t.put(row, slot, new CButton("5", kButtonX, line_y(line), "", 0, 0, label, -1, -1, 18, 11));
     if (with_value)
         t.put(row, value_slot(slot), new CSDLText(kValueX, line_y(line) + 37, " ", 24, kValueWidth, false, false, 11));
 }
 
 void put_small(CMS& t, int row, int slot, int line, int column, const char* label)
 {
-    t.put(row, slot, new CButton("6", kButtonX + 170 * column, line_y(line), "", 0, 0, label, -1, -1, 22, 11));
+    t.put(row, slot, new CButton("6", kButtonX + 170 * column, line_y(line), "", 0, 0, label, -1, -1, 18, 11));
 }
 
 void put_title(CMS& t, int row, const char* text)
@@ -57,13 +57,22 @@ void enter_screen(int m)
     curbutDraw();
 }
 
+void erase_text(CSDLText* t)
+{
+    // The band of the line, descenders included: a shorter text leaves nothing behind.
+    const int w = t->fixed_width > 0 ? t->fixed_width : t->rect.w;
+    SDL_Rect band{Sint16(t->tx - 5), Sint16(t->ty - t->size - 6), Uint16(w), Uint16(t->size + 16)};
+    erase_rect(&band);
+    update_area(band.x, band.y, band.w, band.h);
+}
+
 void show_value(int m, int slot, const char* text)
 {
     auto* t = dynamic_cast<CSDLText*>(mS.obj[m][value_slot(slot)]);
     if (!t)
         return;
     if (mode == m && t->visible)
-        t->Erase();
+        erase_text(t);
     t->SetText8(text);
     if (mode == m && t->visible)
         t->Draw();
@@ -162,7 +171,12 @@ void edit_text(CSDLText* field)
     f->sDraw();
     for (;;) {
         const int k = edit_key(draw_battery);
-        if (k == SDLK_LEFT)
+        const int len = f->length();
+        if (k == SDLK_LEFT && f->ch_mode == 0 && f->cursor >= len)
+            f->cursor = len + 1; // past the end: Enter closes the field
+        else if (k == SDLK_RIGHT && f->ch_mode == 0 && f->cursor > len)
+            f->cursor = len;
+        else if (k == SDLK_LEFT)
             f->Next();
         else if (k == SDLK_RIGHT)
             f->Prev();

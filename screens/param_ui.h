@@ -34,6 +34,8 @@ void enter_screen(int m);
 void show_value(int m, int slot, const char* text);
 void show_valuef(int m, int slot, const char* format, ...) __attribute__((format(printf, 3, 4)));
 void show_title(int m, const char* text);
+// Erases the line of a text object (its fixed width, descenders included).
+void erase_text(CSDLText* t);
 // Shows or hides button `slot` and its value text.
 void set_shown(int m, int slot, bool shown);
 void release(int m, int slot);
@@ -50,9 +52,10 @@ bool cu_on();
 int edit_key(void (*tick)());
 // The live single trace and the battery: the tick of the screens with a trace view.
 void trace_tick();
-// Loop of a text field (name, number as characters): Left/Right move or change, Enter
-// switches between moving and changing, Up deletes and Down inserts a character; the field
-// closes when the cursor moves past its end and Enter is pressed there.
+// Loop of a text field (name, number as characters): Left/Right move the cursor or change
+// the character under it, Enter switches between the two (at the end it appends a
+// character), Up deletes and Down inserts one; Left from the end moves past it, where Enter
+// closes the field.
 void edit_text(CSDLText* field);
 // Asks until the typed number parses: edits `field` (a number entered as characters) and
 // returns its value.

@@ -129,7 +129,7 @@ void show_edit(const Edit& e)
         char t[80];
         snprintf(t, sizeof t, "Calibration: %5.2f pulses/%s", e.calibration, unit);
         if (mode == 17)
-            c->Erase();
+            erase_text(c);
         c->SetText8(t);
         if (mode == 17)
             c->Draw();

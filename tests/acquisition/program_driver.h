@@ -62,6 +62,7 @@ public:
         fifo = sb.root() + "/sim/keys.fifo";
         shots = sb.root() + "/sim/shots";
         mkdir(shots.c_str(), 0755);
+        unlink(fifo.c_str()); // a program run before this one left its pipe
         if (mkfifo(fifo.c_str(), 0600) != 0)
             return false;
         pid = fork();
