@@ -3,7 +3,7 @@
 // trace through the edited filters.
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_screen_util.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"

@@ -3,7 +3,7 @@
 // region of the antenna's receiver.
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -3,7 +3,7 @@
 // ways to the other parameter screens.
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"

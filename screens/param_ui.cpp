@@ -2,7 +2,7 @@
 
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "gui/button.h"
 #include "gui/input.h"
 #include "gui/list_box.h"

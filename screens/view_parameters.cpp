@@ -3,7 +3,7 @@
 // depth shown — never a setting of the CU. Kind 1: from the file viewer; 2: from the grid
 // result view; 3: the grid view's velocity selection (soil velocity alone).
 #include "acquisition/mea_screen_util.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"

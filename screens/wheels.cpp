@@ -1,7 +1,7 @@
 // The wheel list (screen 16: choose, create, edit, delete) and the wheel editor with its
 // calibration run over the CU's wheel counter (17).
 #include "acquisition/mea_screen_util.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"
