@@ -127,7 +127,7 @@ void show_edit(const Edit& e)
     }
     if (auto* c = dynamic_cast<CSDLText*>(mS.obj[17][kCalibration])) {
         char t[80];
-        snprintf(t, sizeof t, "Calibration: %5.2f pulses/%s", e.calibration, unit);
+        snprintf(t, sizeof t, "%5.2f pulses/%s", e.calibration, unit);
         if (mode == 17)
             erase_text(c);
         c->SetText8(t);
