@@ -26,7 +26,7 @@ std::string data_check_line(const Sandbox& sb) { return "e2fsck -p -f " + sb.roo
 
 TEST(ShutdownMarker, start_after_power_loss_forces_the_data_check)
 {
-    Sandbox sb;
+    Sandbox sb(Sandbox::NeverShutDown);
     bool marker = check_system_partition();
     EXPECT_FALSE(marker);
     check_data_partition(marker);
