@@ -1,9 +1,9 @@
 #include "files/profile_repair.h"
 
-#include "app/globals.h"
 #include "files/disk.h"
 #include "files/header.h"
 #include "files/keylines.h"
+#include "platform/globals.h"
 #include "platform/host_paths.h"
 
 #include <cerrno>
