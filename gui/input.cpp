@@ -1,5 +1,6 @@
 #include "gui/input.h"
 
+#include "acquisition/acq_state.h"
 #include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/termination.h"
