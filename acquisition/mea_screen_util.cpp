@@ -4,7 +4,7 @@
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/timer.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "config/parameters.h"
 #include "cu/eep.h"
 #include "cu/parport.h"

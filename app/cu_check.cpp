@@ -3,7 +3,7 @@
 #include "app/timer.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/eep.h"
 #include "cu/parport.h"
 #include "gui/indicators.h"

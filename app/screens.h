@@ -26,6 +26,8 @@ void eep_textinfo();
 
 // Turns the trace-interval slider into a time (time_mode != 0) or a distance slider.
 void set_point_dist(CButton* slider, short time_mode);
+// Largest time interval offered by the trace-interval slider, in seconds.
+float min_t_int();
 
 // Screens of other subsystems, reached from the menus through one function each. Until a
 // screen exists its function shows "This screen is not available yet" and returns 34.

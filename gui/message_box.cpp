@@ -1,7 +1,6 @@
 // The message box (screen 9).
 #include "platform/globals.h"
-#include "app/shutdown.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/driver.h"
 #include "gui/button.h"
 #include "gui/input.h"
@@ -59,6 +58,8 @@ int wait_any_key()
 
 } // namespace
 
+void (*service_exit_action)() = nullptr;
+
 int question_loop()
 {
     curbutDraw();
@@ -75,8 +76,11 @@ int question_loop()
         int key = e.key.keysym.sym;
         // Every key reaches the service-key matcher first, so a sequence may end in Enter.
         int code = dialog_service_key(key);
-        if (code == kServiceExitCode)
-            service_exit();
+        if (code == kServiceExitCode) {
+            if (service_exit_action)
+                service_exit_action();
+            continue;
+        }
         if (code)
             return code;
         int old = curbut;
