@@ -19,6 +19,7 @@
 #include "gui/scrbuf_mea_display.h"
 #include "gui/screen_table.h"
 #include "config/xml_pars.h"
+#include "platform/termination.h"
 
 #include <SDL/SDL.h>
 #include <cstring>

@@ -10,6 +10,7 @@
 #include "gui/input.h"
 #include "gui/screen_table.h"
 #include "gui/service_keys.h"
+#include "platform/termination.h"
 
 namespace {
 

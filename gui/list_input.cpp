@@ -3,6 +3,7 @@
 #include "gui/backlight.h"
 #include "gui/file_list_box.h"
 #include "gui/input.h"
+#include "platform/termination.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "gui/screen_table.h"
 #include "gui/scrbuf_input.h"
 #include "gui/service_keys.h"
+#include "platform/termination.h"
 
 #include <cstdio>
 #include <cstring>
