@@ -10,7 +10,8 @@
 #include "cu/navuart_reader.h"
 #include "gui/input.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "gui/decimal_field.h"
+#include "gui/text_label.h"
 #include "screens/param_ui.h"
 #include "screens/parameter_screens.h"
 

@@ -4,6 +4,8 @@
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "gui/button.h"
+#include "gui/decimal_field.h"
+#include "gui/draw.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
 #include "gui/screen_table.h"

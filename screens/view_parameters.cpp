@@ -4,6 +4,7 @@
 // result view; 3: the grid view's velocity selection (soil velocity alone).
 #include "acquisition/mea_screen_util.h"
 #include "platform/globals.h"
+#include "platform/termination.h"
 #include "app/timer.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -14,7 +15,8 @@
 #include "gui/list_box.h"
 #include "gui/list_input.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "gui/decimal_field.h"
+#include "gui/text_label.h"
 #include "screens/param_math.h"
 #include "screens/param_ui.h"
 #include "screens/parameter_screens.h"

@@ -14,7 +14,8 @@
 #include "files/radar_data.h"
 #include "gui/key_script.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "gui/decimal_field.h"
+#include "gui/text_label.h"
 #include "screens/parameter_screens.h"
 
 #include <SDL/SDL.h>
