@@ -1,7 +1,7 @@
 // Walking the elements of a queued trace and decoding them for the acquisition.
 #include "link/elements.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "link/byte_order.h"
 #include "link/ethernet.h"
