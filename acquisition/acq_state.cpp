@@ -48,8 +48,3 @@ bool any_error_flag()
 {
     return thError || thError2 || thError3 != 0 || thError4 || thError5 || wrError || memError;
 }
-
-int blocks_per_trace_now()
-{
-    return ((int(eep.samples) + int(eep.clipped)) * 4 + 30) / kBlockDataBytes + 1;
-}

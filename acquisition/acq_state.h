@@ -12,7 +12,6 @@
 
 constexpr int kAcqMaxSamples = 2048;   // longest trace the engine handles
 constexpr int kMaxCuTraces = 1000000;  // the CU numbers at most this many traces
-constexpr int kBlockDataBytes = 496;   // data bytes of one measurement block
 
 // ---- Measurement state ----
 // A measurement runs (set and cleared by MStart/MStop; read by every thread).
@@ -63,5 +62,3 @@ extern std::atomic<bool> acq_running;
 // A measurement has ended since the last start (blocks the CU resends are tabled if lost).
 extern std::atomic<bool> acq_finished;
 
-// Blocks of one trace in block mode: ((samples + start samples) * 4 + 30) / 496 + 1.
-int blocks_per_trace_now();

@@ -130,7 +130,7 @@ bool read_single(int16_t* s, int count)
     if (gpr.m_Trigg(1000, 0) != 0)
         return false;
     uint32_t pos, end, len = 0;
-    if (locate_single_trace(pos, end, len) != 0)
+    if (eth.locate_single_trace(pos, end, len) != 0)
         return false;
     const int have = len >= 8 ? int(len - 8) / 2 : 0;
     for (int i = 0; i < count; i++)

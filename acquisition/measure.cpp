@@ -56,20 +56,15 @@ void drain(uint32_t cu_last_block)
     for (;;) {
         if (mea_errors)
             return;
-        uint32_t w, r;
-        {
-            MutexLock g(eth.eth_mtx1);
-            w = eth.tr_write;
-            r = eth.tr_read;
-        }
+        const uint32_t w = eth.queued_descriptors();
         const Uint32 now = SDL_GetTicks();
         if (w != seen) {
             seen = w;
             quiet_since = now;
         }
-        const bool consumed = w == r; // Collect stores the read index after each batch
+        const bool consumed = eth.all_consumed(); // Collect marks each batch consumed
         if (consumed && eth.block_mode && cu_last_block > 0 &&
-            uint32_t(eth.last_block_addr) >= cu_last_block)
+            uint32_t(eth.newest_block()) >= cu_last_block)
             return;
         if (consumed && now - quiet_since >= 150)
             return;
@@ -90,9 +85,6 @@ int MStart()
     first_trace = true;
     ag_autostart = 0;
     acq_finished = false;
-    eth.all_packets = eth.good_packets = eth.checksum_packets = 0;
-    eth.tot_missed_blocks = eth.tot_missed_blocks_intervals = eth.meas_resended_blocks = 0;
-    eth.not_block_test_ok = 0;
     read_date_text();
     {
         // Before lock_dw: the GPS reader of the timer holds lock_gps while it takes lock_dw.
@@ -150,7 +142,7 @@ int MStart()
     }
 
     puts("mstart 2");
-    eth.init_buffers(1);
+    eth.reset_for_measurement();
     if (continuing)
         eth.mt_RestoreFiles();
     tot_missed_traces = 0;
@@ -180,10 +172,7 @@ int MStart()
         eth.block_mode = 1;
     acq_running = true;
     MeasureMode = true;
-    eth.MBCommand_is_allowed = 1;
     last_trace_on_screen = prev_meas_traces;
-    eth.prev_good_block = 0;
-    eth.last_block_addr = 0;
     const int res = gpr.m_Start();
     if (res < 1000) {
         puts("mstart 5");
@@ -205,7 +194,7 @@ int count_missed_traces()
 {
     int n = 0;
     for (int t = 1; t <= tot_traces; t++)
-        if (!eth.tr_restored[t < kTraceFlagCount ? t : 0])
+        if (!eth.trace_arrived(t < kTraceFlagCount ? t : 0))
             n++;
     return n;
 }
@@ -272,7 +261,7 @@ int MStop(int restore)
             }
         }
         printf("Stop: my last block: %d; last block: %d; last trace: %d\n",
-               int(eth.last_block_addr), int(last_block), int(last_trace));
+               int(eth.newest_block()), int(last_block), int(last_trace));
         tot_traces = last_trace > uint32_t(kMaxCuTraces) ? kMaxCuTraces : int(last_trace);
         if (stop_result == 0) {
             tot_missed_traces_CU = cu_missed;
@@ -298,7 +287,7 @@ int MStop(int restore)
     after_measurement = false;
     mode = 2;
 
-    if (prm.restore_missed && ProjN != 1 && missed_blocks_pending())
+    if (prm.restore_missed && ProjN != 1 && eth.missed_pending())
         handle_missed(restore, stop_result);
 
     {

@@ -58,7 +58,7 @@ int CAcqSink::fill_gap(int32_t L, double point_interval)
         const double distance = double(pos) / triggCond * point_interval;
         if (single_profile()) {
             if (rdr.rd.append_zero_trace(n) != 0)
-                return -2;
+                return kElemWriteError;
             trace_counted();
         } else {
             grid_column->zero_cell(distance);
@@ -104,7 +104,7 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
             number = rdr.rd.hd.last_trace;
         }
         if (r != 0)
-            return -2;
+            return kElemWriteError;
     } else {
         // Grid lines keep their own count: the trace count of the profile record.
         if (eth.block_mode) {
@@ -127,10 +127,15 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
         grid_column->put_cell(distance, s, n);
 
     if (single_profile() && !restored) {
-        if (eep.gps_enabled)
-            rdr.rd.gps.gps_add_pos(rdr.rd.hd.last_trace, mea_date_text);
-        rdr.rd.srd_add_line(curTmPosition, curWhPosition, int32_t(gps_sec_), gps_ms_);
+        // A position line that did not reach the disk stops the measurement as a lost trace
+        // would: a profile without its positions cannot be placed. (1: the profile has no
+        // .srd at all, which its creation reported.)
+        if (eep.gps_enabled && rdr.rd.gps.gps_add_pos(rdr.rd.hd.last_trace, mea_date_text) != 0)
+            return kElemWriteError;
+        const int srd = rdr.rd.srd_add_line(curTmPosition, curWhPosition, int32_t(gps_sec_), gps_ms_);
         clear_gps_time();
+        if (srd != 0 && srd != 1)
+            return kElemWriteError;
     }
     {
         MutexLock g(lock1);

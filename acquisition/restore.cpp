@@ -31,7 +31,7 @@ bool enter_pressed()
 
 int restore_missed_blocks()
 {
-    const int n = blocks_per_trace_now();
+    const int n = CEthernet::blocks_per_trace();
     clear_error_flags();
     mea_errors = false;
     const uint8_t block_mode_before = eth.block_mode;
@@ -39,24 +39,33 @@ int restore_missed_blocks()
     int retries = 0;
     bool notice_shown = false;
     int halt = 0;
+    // Blocks run_from .. fetched_to came in this restore as one unbroken sequence (0: none).
+    // The margins of neighbouring ranges overlap: a range that starts inside the sequence goes
+    // on from its end, with the link's ring still holding the trace in assembly there, and a
+    // range wholly inside it is already fetched. No block is asked for twice.
+    int32_t run_from = 0, fetched_to = 0;
     for (int k = 0; k < kMissedCount && halt == 0; k++) {
-        CMissedBlock e;
-        {
-            MutexLock g(lock_mb_buf);
-            e = eth.mb_buf[k];
-        }
+        const CMissedBlock e = eth.missed_entry(k);
         if (e.first == -1)
             continue;
         const MissedRange range = missed_request_range(e.first, e.last, n, int32_t(stop_last_block));
-        eth.init_buf();
-        reset_descriptors();
-        // The resent blocks start at `from`: taken as in sequence, so that the blocks before it
-        // are not taken for a new gap in the table.
-        eth.prev_good_block = range.from - 1;
+        const bool in_run = fetched_to > 0 && range.from >= run_from && range.from <= fetched_to + 1;
+        if (in_run && range.to <= fetched_to) {
+            eth.missed_done(k, e);
+            continue;
+        }
+        int32_t from = range.from;
+        if (in_run) {
+            from = fetched_to + 1;
+        } else {
+            // The resent blocks start at `from`: taken as in sequence, so that the blocks
+            // before it are not taken for a new gap in the table.
+            eth.expect_resent_from(range.from);
+            run_from = range.from;
+        }
         keyb_wait();
         bool gave_up = false;
         int r = 0;
-        int32_t from = range.from;
         while (from <= range.to) {
             const int count = missed_request_size(from, range.to);
             if (!notice_shown && count > 10) {
@@ -95,18 +104,18 @@ int restore_missed_blocks()
                 eth.block_mode = block_mode_before;
                 return res;
             }
+            fetched_to = from + count - 1;
             from += kMaxBlocksPerRequest;
         }
+        if (gave_up)
+            fetched_to = 0; // the sequence is broken: the next range starts afresh
         if (r != 0 && r != 1) {
             printf("Halt take traces (%d)\n", r);
             halt = r;
             break;
         }
-        if (!gave_up) {
-            MutexLock g(lock_mb_buf);
-            if (eth.mb_buf[k].first == e.first && eth.mb_buf[k].last == e.last)
-                eth.mb_buf[k].first = -1;
-        }
+        if (!gave_up)
+            eth.missed_done(k, e);
     }
     eth.block_mode = block_mode_before;
     if (halt == -101)
@@ -121,7 +130,7 @@ int restore_missed_blocks()
         mesmode(text, "", false, 0);
         return halt;
     }
-    if (missed_blocks_pending()) {
+    if (eth.missed_pending()) {
         mesmode("Restorintg is not completed!", "", false, 0);
         return 0;
     }

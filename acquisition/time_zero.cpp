@@ -24,7 +24,7 @@ int read_test_trace(int16_t* s)
 {
     memset(s, 0, sizeof(int16_t) * kTestSamples);
     uint32_t pos, end, len = 0;
-    const int e = locate_single_trace(pos, end, len);
+    const int e = eth.locate_single_trace(pos, end, len);
     if (e != 0)
         return e;
     int count = len >= 8 ? int(len - 8) / 2 : 0;

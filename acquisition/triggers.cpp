@@ -34,7 +34,7 @@ int TraceTrigg()
         return -1;
     }
     uint32_t pos, end, len = 0;
-    if (locate_single_trace(pos, end, len) != 0) {
+    if (eth.locate_single_trace(pos, end, len) != 0) {
         thError3 = -2;
         return -2;
     }
@@ -60,7 +60,7 @@ int KeyTrigger()
     if (!MeasureMode || eep.trig_code != kTrigKeyboard || mea_errors)
         return -1;
     MutexLock g(lock_dw);
-    reset_descriptors();
+    eth.reset_ring();
     const int r = gpr.m_Trigg(21000, 0);
     if (r != 0) {
         if (r >= 200)
@@ -70,12 +70,7 @@ int KeyTrigger()
         return -1;
     }
     for (int i = 0;; i++) {
-        uint32_t w;
-        {
-            MutexLock m(eth.eth_mtx1);
-            w = eth.tr_write;
-        }
-        if (w != 0)
+        if (!eth.all_consumed()) // the trace is queued
             break;
         if (i > 3000) {
             if (!prm.restore_missed) {

@@ -75,7 +75,7 @@ int power_off_sequence(EndKind kind)
         rdr.rd.hd.a_write();
     rdr.dClose(true);
     stop_plavik_project();
-    if (prm.restore_missed && missed_blocks_pending())
+    if (prm.restore_missed && eth.missed_pending())
         eth.mt_CreateFiles();
     xml_pars.write_xml_tree();
 
@@ -159,7 +159,7 @@ void battery_switch_off()
     canShow = false;
     if (rdr.rd.data_open())
         rdr.rd.hd.a_write();
-    if (prm.restore_missed && missed_blocks_pending())
+    if (prm.restore_missed && eth.missed_pending())
         eth.mt_CreateFiles();
     unmount_and_mark();
     gps.gps_Unit_Close();

@@ -125,19 +125,23 @@ void draw_pace_duty()
     }
 }
 
-// 6. Power save. While measuring the screen draws at 4 Hz and never darkens.
+// 6. Measurement drawing: while measuring the measurement screen draws at every tick (4 Hz).
+void measurement_draw_duty()
+{
+    if (!MeasureMode)
+        return;
+    MutexLock g(lock_m_sh);
+    m_Show = true;
+}
+
+// 7. Power save. While measuring the screen never darkens.
 void power_save_duty()
 {
+    MutexLock g(lock_ps);
     if (MeasureMode) {
-        {
-            MutexLock g(lock_ps);
-            powersave1 = 0;
-        }
-        MutexLock g(lock_m_sh);
-        m_Show = true;
+        powersave1 = 0;
         return;
     }
-    MutexLock g(lock_ps);
     if (eep.power_opt2 == 0) {
         powersave1 = 0;
         return;
@@ -165,7 +169,7 @@ int read_battery()
     return v;
 }
 
-// 7. Battery: warning once per run, switch-off, level. Each threshold needs two readings
+// 8. Battery: warning once per run, switch-off, level. Each threshold needs two readings
 // in a row inside its band, so one bad reading does nothing.
 void battery_duty()
 {
@@ -197,7 +201,7 @@ double current_wheel_calibration()
     return xml_pars.wheel[w].wheel_calibration;
 }
 
-// 8. Position check screen: the wheel distance in display units.
+// 9. Position check screen: the wheel distance in display units.
 void wheel_duty(bool cu_on)
 {
     if (mode != 35 || eep.trig_code == kTrigTime || eep.trig_code == kTrigKeyboard)
@@ -218,7 +222,7 @@ void wheel_duty(bool cu_on)
     can_Wheel_Show = true;
 }
 
-// 9. GPS on the screens that show or log it.
+// 10. GPS on the screens that show or log it.
 void gps_duty()
 {
     if (!eep.gps_enabled || !mode_is({2, 3, 8, 18, 34, 35, 39}))
@@ -229,7 +233,7 @@ void gps_duty()
     gps_text_step(text);
 }
 
-// 10. Positioning test: one line per recording interval while the fix is fresh.
+// 11. Positioning test: one line per recording interval while the fix is fresh.
 void test_recording_duty()
 {
     if (mode != 39 || !rdr.gps_test.test_log)
@@ -269,7 +273,7 @@ void test_recording_duty()
     test_gps_second = tskip_sec;
 }
 
-// 11. Tick counters.
+// 12. Tick counters.
 void advance_ticks()
 {
     if (tskip % kTicksPerSecond == 0) {
@@ -399,6 +403,7 @@ Uint32 Timer_Funct1(Uint32 interval, void*)
     filter_screen_duty(cu_on);
     clock_duty();
     draw_pace_duty();
+    measurement_draw_duty();
     power_save_duty();
     battery_duty();
     wheel_duty(cu_on);

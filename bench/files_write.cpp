@@ -7,8 +7,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -55,6 +58,46 @@ void BM_AppendTraceAndPositionLine(benchmark::State& state)
     rdr.cur_name[0] = 0;
 }
 BENCHMARK(BM_AppendTraceAndPositionLine)->Arg(512)->Arg(2048)->Unit(benchmark::kMicrosecond);
+
+// The acquisition thread's trace writes while the GUI flushes the data file as each draw tick
+// does (fdatasync), back to back: the writer's longest single trace write, against its
+// typical one. The flush runs outside every lock the writer takes.
+void BM_WriterStallWhileGuiFlushes(benchmark::State& state)
+{
+    Scratch s;
+    const int n = 512;
+    eep.samples = n;
+    rdr.dClose(true);
+    if (rdr.dCreateFiles() != 0)
+        state.SkipWithError("profile not created");
+    std::atomic<bool> stop{false};
+    std::atomic<int> flushes{0};
+    std::thread gui([&] {
+        while (!stop) {
+            rdr.rd.flush_data();
+            flushes++;
+        }
+    });
+    std::vector<int32_t> trace((size_t)n, 4242);
+    double longest = 0;
+    int k = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (rdr.rd.put_trace(++k, trace.data(), n) != 0 || rdr.rd.srd_add_line(k, k, 0, 0) != 0)
+            state.SkipWithError("write failed");
+        const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
+        if (us > longest)
+            longest = us;
+    }
+    stop = true;
+    gui.join();
+    state.counters["longest_write_us"] = longest;
+    state.counters["flushes"] = flushes;
+    state.SetItemsProcessed(state.iterations());
+    rdr.rd.p_Close();
+    rdr.cur_name[0] = 0;
+}
+BENCHMARK(BM_WriterStallWhileGuiFlushes)->Unit(benchmark::kMicrosecond)->Iterations(20000);
 
 void BM_ReloadWindow(benchmark::State& state)
 {

@@ -274,7 +274,7 @@ int CDriver::Reset_P() { return simple(16, 0, 1); }
 
 int CDriver::GetMissedBlock(int first, int last)
 {
-    eth.hm_blocks_red = 0;
+    eth.reset_resent_count();
     Exchange x(1000);
     int r = x.cmd(212, 0, static_cast<uint32_t>(first), static_cast<uint32_t>(last));
     return r ? r : x.u16(0);
@@ -487,45 +487,36 @@ int CDriver::GetGPSString(char* out)
         return -3;
     out[0] = 0;
     Exchange x;
-    eth.init_buffers(0);
-    {
-        MutexLock g(eth.eth_mtx1);
-        eth.tr_read = eth.tr_write = 0;
-    }
+    eth.reset_ring();
     int r = x.cmd(130, 0);
     if (r)
         return r;
 
     uint32_t pos, end;
-    {
-        MutexLock g(eth.eth_mtx1);
-        pos = eth.sink()->measuring() ? eth.tr_desc[1].start : eth.eth_buf_beg;
-        end = eth.eth_buf_end;
-    }
+    eth.exchange_data(pos, end);
     size_t have = 0;
     int result = 0;
-    while (pos != end) {
-        uint32_t len = 0;
-        if (eth.check_element(pos, end, len) != 0) {
+    CElementWalk w(eth, pos, end);
+    while (w.pos != w.end) {
+        if (w.read() != 0) {
             result = -4;
             break;
         }
-        const uint8_t tag = eth.ring_at(pos + 2);
-        const uint32_t body = len - 4; // after length, tag and auxiliary byte
-        if (tag == 132) {
-            if (have + (len - 2) >= kGpsStringSize) {
-                printf("gps_buf[] tries to be overflowed! (%d)\n", static_cast<int>(len - 2));
+        const uint32_t body = w.body_len();
+        if (w.tag() == link_element::kTagGpsText) {
+            if (have + (w.len - 2) >= kGpsStringSize) {
+                printf("gps_buf[] tries to be overflowed! (%d)\n", static_cast<int>(w.len - 2));
             } else {
-                eth.ring_read(pos + 4, reinterpret_cast<uint8_t*>(out) + have, body);
+                eth.ring_read(w.body(), reinterpret_cast<uint8_t*>(out) + have, body);
                 have += body;
             }
-        } else if (tag == 131 && rdr.gps_test.test_log && rdr.gps_test.raw_fd >= 0) {
+        } else if (w.tag() == link_element::kTagGpsUbx && rdr.gps_test.test_log && rdr.gps_test.raw_fd >= 0) {
             // The positioning test keeps the receiver's binary messages in its raw log.
             uint8_t chunk[512];
             bool written = true;
             for (uint32_t done = 0; done < body && written;) {
                 const uint32_t n = std::min<uint32_t>(body - done, sizeof chunk);
-                eth.ring_read(pos + 4 + done, chunk, n);
+                eth.ring_read(w.body() + done, chunk, n);
                 written = rdr.gps_test.gps_add_raw(chunk, n) == 0;
                 done += n;
             }
@@ -534,7 +525,7 @@ int CDriver::GetGPSString(char* out)
                 break;
             }
         }
-        const int next = eth.next_element(pos, end, len);
+        const int next = w.next();
         if (next == 0)
             break;
         if (next < 0) {

@@ -224,7 +224,10 @@ void CNavuart::read_antenna(char* out)
             return;
     }
     // While measuring, the receiving thread gathers the CU's GPS text; asking the CU for it
-    // then would disturb the measurement stream, except with the keyboard trigger.
+    // then would reset the measurement ring under the first traces, except with the keyboard
+    // trigger. The measuring state is looked at under lock_dw: a measurement start holds it
+    // from before the state is set until the CU streams, so a look taken before waiting for
+    // the lock would be stale once the lock is granted.
     // The text is fetched under lock_dw alone and only then put into gps_buf under lock_gps:
     // the device check reopens the receiver (taking lock_gps) while it holds lock_dw, so
     // waiting for lock_dw with lock_gps held would deadlock with it, and holding lock_gps
@@ -232,11 +235,13 @@ void CNavuart::read_antenna(char* out)
     // With the link closed nothing is asked and the gathered text stays.
     char fetched[kGpsBufSize];
     bool have_fetched = false;
-    if ((!cu_measuring() && !cu_block_mode()) || eep.trig_code == 0xFF) {
+    {
         MutexLock d(lock_dw);
-        fetched[0] = '\0';
-        have_fetched = cu_GetGPSString(fetched) != -3;
-        fetched[kGpsBufSize - 1] = '\0';
+        if ((!cu_measuring() && !cu_block_mode()) || eep.trig_code == 0xFF) {
+            fetched[0] = '\0';
+            have_fetched = cu_GetGPSString(fetched) != -3;
+            fetched[kGpsBufSize - 1] = '\0';
+        }
     }
     MutexLock g(lock_gps);
     if (have_fetched)

@@ -39,6 +39,7 @@ CGPS_Set::~CGPS_Set() { gps_Close(); }
 
 void CGPS_Set::open_stream(const char* device_path, const char* mode)
 {
+    std::lock_guard<std::recursive_mutex> files(files_);
     stream = fopen(host_path(device_path).c_str(), mode);
     if (stream)
         setvbuf(stream, buf_, _IOFBF, sizeof buf_);
@@ -46,6 +47,7 @@ void CGPS_Set::open_stream(const char* device_path, const char* mode)
 
 int CGPS_Set::gps_Create(int mode)
 {
+    std::lock_guard<std::recursive_mutex> files(files_);
     gps_Close();
     if (mode == 0) {
         open_stream(path, "wb");
@@ -62,6 +64,7 @@ int CGPS_Set::gps_Create(int mode)
 
 int CGPS_Set::gps_COpen()
 {
+    std::lock_guard<std::recursive_mutex> files(files_);
     gps_Close();
     open_stream(path, "a+b");
     return stream ? 0 : 5;
@@ -69,6 +72,7 @@ int CGPS_Set::gps_COpen()
 
 void CGPS_Set::gps_Close()
 {
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (stream) {
         fclose(stream);
         stream = nullptr;
@@ -105,7 +109,7 @@ int CGPS_Set::gps_add_pos(int trace, const char* date_text, const GpsFix& fix)
 int CGPS_Set::write_pos(int trace, const char* date_text, const GpsFix& fix)
 {
     int t = get_sync_trace(fix.synctime, trace);
-    MutexLock lock(lock_dw);
+    std::lock_guard<std::recursive_mutex> files(files_);
     int written = -1;
     if (stream) {
         written = fprintf(stream, "%d\t%s\t%s\t%s\t%c\t%s\t%c\t%s\t%c\t%d\r\n", t, date_text ? date_text : "",
@@ -121,7 +125,7 @@ int CGPS_Set::gps_add_test_pos(const char* date_text, const char* clock_text, co
                                const char* alt, char alt_ch, const char* hdop, int quality)
 {
     auto s = [](const char* p) { return p ? p : ""; };
-    MutexLock lock(lock_dw);
+    std::lock_guard<std::recursive_mutex> files(files_);
     int written = -1;
     if (stream) {
         written = fprintf(stream, "%s\t%s\t%s\t%s\t%c\t%s\t%c\t%s\t%c\t%s\t%d\r\n", s(date_text), s(clock_text),
@@ -135,7 +139,7 @@ int CGPS_Set::gps_add_test_pos(const char* date_text, const char* clock_text, co
 
 int CGPS_Set::gps_add_raw(const void* data, size_t len)
 {
-    MutexLock lock(lock_dw);
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (raw_fd < 0)
         return 6;
     const char* p = static_cast<const char*>(data);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 
 // A copy of the current fix (the GPS reader keeps it in globals under lock3).
 struct GpsFix {
@@ -67,4 +68,7 @@ private:
     // Writes the .cor line of a claimed fix.
     int write_pos(int trace, const char* date_text, const GpsFix& fix);
     char buf_[512]; // the stream's own buffer: no allocation on the acquisition thread
+    // The streams' own lock, not lock_dw: the acquisition thread writes .cor lines and must
+    // not wait behind the GUI's CU exchanges and syncs.
+    std::recursive_mutex files_;
 };

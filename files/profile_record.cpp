@@ -1,6 +1,5 @@
 #include "files/profile_record.h"
 
-#include "platform/globals.h"
 #include "cu/eep.h"
 #include "platform/host_paths.h"
 
@@ -20,6 +19,7 @@ CRData::~CRData() { p_Close(); }
 
 int CRData::p_Create()
 {
+    std::lock_guard<std::recursive_mutex> files(files_);
     p_Close();
     hd.last_trace = 0;
     shown_traces = 0;
@@ -48,6 +48,7 @@ int CRData::p_COpen(const char* current_name)
 {
     if (eep.samples < 100 || !current_name || !current_name[0])
         return 5;
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (hd.samples <= 0 || hd.samples > kMaxSamples || fd >= 0)
         return -3;
     fd = open(host_path(rd7_path).c_str(), O_RDWR);
@@ -81,6 +82,7 @@ int CRData::p_Open()
         return -2;
     if (hd.samples == 0)
         return -3;
+    std::lock_guard<std::recursive_mutex> files(files_);
     fd = open(host_path(rd7_path).c_str(), O_RDONLY);
     if (fd < 0)
         return -3;
@@ -102,6 +104,7 @@ bool CRData::recording() const
 
 void CRData::p_Close()
 {
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (fd >= 0) {
         close(fd);
         fd = -1;
@@ -136,7 +139,7 @@ int CRData::write_at(int64_t offset, const int32_t* samples, int n)
 
 int CRData::append_trace(const int32_t* samples, int n)
 {
-    MutexLock lock(lock_dw);
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (fd < 0 || n <= 0 || n > kMaxSamples)
         return -2;
     if (write_at((int64_t)hd.last_trace * n * 4, samples, n) != 0)
@@ -149,7 +152,7 @@ int CRData::append_zero_trace(int n) { return append_trace(zero_, n); }
 
 int CRData::put_trace(int32_t number, const int32_t* samples, int n)
 {
-    MutexLock lock(lock_dw);
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (fd < 0 || n <= 0 || n > kMaxSamples || number < 1)
         return -2;
     if (write_at((int64_t)(number - 1) * n * 4, samples, n) != 0)
@@ -161,7 +164,7 @@ int CRData::put_trace(int32_t number, const int32_t* samples, int n)
 
 int CRData::srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, int32_t gps_ms)
 {
-    MutexLock lock(lock_dw);
+    std::lock_guard<std::recursive_mutex> files(files_);
     if (!srd)
         return 1;
     int w = fprintf(srd, "%d\t%d\t%d\t\t%10d\t%3d\r\n", cu_time, wheel_pos, hd.last_trace, gps_sec, gps_ms);
@@ -170,8 +173,16 @@ int CRData::srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, in
 
 int CRData::flush_data()
 {
-    MutexLock lock(lock_dw);
-    return fd >= 0 ? fdatasync(fd) : -1;
+    int d;
+    {
+        std::lock_guard<std::recursive_mutex> files(files_);
+        d = fd >= 0 ? fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    }
+    if (d < 0)
+        return -1;
+    const int r = fdatasync(d);
+    close(d);
+    return r == 0 ? 0 : -1;
 }
 
 long CRData::read_trace(int32_t index, int32_t* out) const

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 
 constexpr int kMaxSamples = 2048;
 
@@ -56,9 +57,11 @@ public:
     int p_Open();
     void p_Close();
 
-    // ---- Write path of the per-trace pipeline (acquisition thread). Each call takes
-    // lock_dw itself (the SDL mutexes are recursive, so a caller may already hold it),
-    // allocates nothing and returns at once.
+    // ---- Write path of the per-trace pipeline (acquisition thread). Each call takes the
+    // record's own file lock, never lock_dw: the GUI holds lock_dw through CU exchanges,
+    // header writes and syncs, and the writer must not wait behind them. Opening and closing
+    // take the same lock (their callers hold lock_dw as well). Nothing is allocated; each call
+    // returns at once.
 
     // Appends one trace of n samples (n = the block's samples, 1..2048) as trace number
     // count + 1 and raises the trace count. 0, or -2 when it was not written whole (the
@@ -73,7 +76,8 @@ public:
     // GPS seconds and milliseconds. 0; 1 when no .srd is open (nothing written); 6 when it
     // was not written whole.
     int srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, int32_t gps_ms);
-    // Pushes the written traces to the disk (fdatasync). 0 or -1.
+    // Pushes the written traces to the disk (fdatasync, on a duplicate of the descriptor and
+    // outside every lock, so the writer goes on meanwhile). 0 or -1.
     int flush_data();
 
     // Reads trace `index` (0-based, hd.samples samples) with one positioned read; the number
@@ -86,6 +90,7 @@ public:
 private:
     int write_at(int64_t offset, const int32_t* samples, int n);
     void open_srd(const char* mode);
+    std::recursive_mutex files_; // fd, srd and the trace count of the write path
     int32_t zero_[kMaxSamples] = {};
     char srd_buf_[512]; // the stream's own buffer: no allocation on the first line
 };

@@ -38,6 +38,13 @@ inline uint32_t le32(const uint8_t* p)
 
 // Bounds-checked big-endian reads of untrusted bytes: false (and *out untouched) when the
 // field does not lie wholly inside [0, len).
+inline bool read_u8(const uint8_t* data, size_t len, size_t pos, uint8_t* out)
+{
+    if (!data || pos >= len)
+        return false;
+    *out = data[pos];
+    return true;
+}
 inline bool read_be16(const uint8_t* data, size_t len, size_t pos, uint16_t* out)
 {
     if (!data || pos > len || len - pos < 2)

@@ -1,7 +1,6 @@
 // Walking the elements of a queued trace and decoding them for the acquisition.
-//
-// Element: 16-bit big-endian length L (bytes after the length field, at least 2), tag byte,
-// auxiliary byte, L - 2 bytes of body. Reads wrap around the ring end.
+#include "link/elements.h"
+
 #include "platform/globals.h"
 #include "cu/eep.h"
 #include "link/byte_order.h"
@@ -13,8 +12,7 @@
 
 namespace {
 
-constexpr uint8_t kTagTrace = 102, kTagDivisor = 180, kTagWheel = 58, kTagTime = 59,
-                  kTagGpsText = 132, kTagGpsUbx = 131;
+using namespace link_element;
 constexpr uint32_t kMaxGpsText = 3999;
 
 uint32_t ring_dist(uint32_t from, uint32_t to)
@@ -35,6 +33,11 @@ int32_t ticks_to_ms(uint32_t v)
 }
 
 } // namespace
+
+int CElementWalk::read() { return link_.check_element(pos, end, len); }
+int CElementWalk::next() { return link_.next_element(pos, end, len); }
+uint8_t CElementWalk::tag() const { return link_.ring_at(pos + 2); }
+uint32_t CElementWalk::body() const { return ring_add(pos, kHead); }
 
 int CEthernet::check_element(uint32_t pos, uint32_t end, uint32_t& len)
 {
@@ -73,11 +76,11 @@ int CEthernet::next_element(uint32_t& pos, uint32_t end, uint32_t len)
     return r;
 }
 
-// The trace element at pos (body from pos + 4, body_len bytes). For the 32-bit format the
-// divisor element that follows is consumed too (pos/len then describe it).
-int CEthernet::decode_trace(uint32_t body, uint32_t body_len, uint32_t& pos, uint32_t end,
-                            uint32_t& len, const CTraceDesc& d)
+// The trace element the walk stands on. For the 32-bit format the divisor element that
+// follows is consumed too (the walk then stands on it).
+int CEthernet::decode_trace(CElementWalk& w, const CTraceDesc& d)
 {
+    const uint32_t body = w.body(), body_len = w.body_len();
     const bool fmt16 = (eep.auto_stacks == 0 && eep.auto_stack_value == 0) || eep.trig_code == 0xFF;
     const uint32_t width = fmt16 ? 2 : 4;
     const uint32_t x = eep.clipped;
@@ -96,22 +99,22 @@ int CEthernet::decode_trace(uint32_t body, uint32_t body_len, uint32_t& pos, uin
     uint32_t s = ring_add(body, 4 + x * width);
     if (fmt16) {
         for (uint32_t i = 0; i < n; i++) {
-            int16_t w = int16_t(ring_be16(ring_add(s, 2 * i)));
-            samples_[i] = int32_t(uint32_t(int32_t(w)) << 16);
+            const int16_t v = int16_t(ring_be16(ring_add(s, 2 * i)));
+            samples_[i] = int32_t(uint32_t(int32_t(v)) << 16);
         }
     } else {
-        int r = next_element(pos, end, len);
+        int r = w.next();
         if (r == 0)
             return kElemNoDivisor;
         if (r < 0)
             return r;
-        if (check_element(pos, end, len) != 0)
+        if (w.read() != 0)
             return kElemNoDivisor;
-        if (m_buf[(pos + 2) % kMeaRingSize] != kTagDivisor)
+        if (w.tag() != kTagDivisor)
             return kElemWrongDivisor;
-        if (len < 6)
+        if (w.body_len() < 2)
             return kElemNoDivisor;
-        uint16_t div = ring_be16(ring_add(pos, 4));
+        uint16_t div = ring_be16(w.body());
         int32_t dv = div ? int32_t(div) : 1;
         for (uint32_t i = 0; i < n; i++) {
             uint32_t w1 = ring_be16(ring_add(s, 4 * i));
@@ -137,18 +140,15 @@ int CEthernet::GetMeaData(uint32_t index)
         MutexLock g(eth_mtx1);
         d = tr_desc[index % kDescCount];
     }
-    uint32_t pos = d.start % kMeaRingSize, end = d.end % kMeaRingSize;
+    CElementWalk w(*this, d.start % kMeaRingSize, d.end % kMeaRingSize);
     for (;;) {
-        uint32_t len = 0;
-        int r = check_element(pos, end, len);
+        int r = w.read();
         if (r < 0)
             return r;
-        uint8_t tag = m_buf[(pos + 2) % kMeaRingSize];
-        uint32_t body = ring_add(pos, 4);
-        uint32_t body_len = len - 4;
-        switch (tag) {
+        const uint32_t body = w.body(), body_len = w.body_len();
+        switch (w.tag()) {
         case kTagTrace:
-            r = decode_trace(body, body_len, pos, end, len, d);
+            r = decode_trace(w, d);
             if (r < 0)
                 return r;
             break;
@@ -195,8 +195,29 @@ int CEthernet::GetMeaData(uint32_t index)
         default: // 64, 77, a lone 180 and unknown tags are skipped
             break;
         }
-        r = next_element(pos, end, len);
+        r = w.next();
         if (r != 1)
             return r;
     }
+}
+
+int CEthernet::locate_single_trace(uint32_t& pos, uint32_t& end, uint32_t& len)
+{
+    {
+        MutexLock g(eth_mtx1);
+        pos = eth_buf_beg;
+        end = eth_buf_end;
+    }
+    CElementWalk w(*this, pos, end);
+    int r;
+    while ((r = w.read()) == 0 && w.tag() != kTagTrace) {
+        const int n = w.next();
+        if (n != 1) {
+            r = n == 0 ? kElemEnd : n;
+            break;
+        }
+    }
+    pos = w.pos;
+    len = w.len;
+    return r;
 }

@@ -20,6 +20,7 @@
 // threads read them for display and statistics.
 #pragma once
 
+#include "link/elements.h"
 #include "link/frames.h"
 #include "link/mea_sink.h"
 #include "link/transport.h"
@@ -36,7 +37,10 @@ constexpr int kMissedCount = 300000;         // missed-block table entries
 constexpr int kTraceFlagCount = 1000000;     // restored-trace flags
 constexpr int kCuRingCount = 100;            // answer ring and error ring entries
 constexpr int kAnswerPayload = 80;
-constexpr int kBlockPayload = 512, kBlockHeader = 16, kBlockData = 496;
+constexpr int kBlockPayload = link_frame::kBlockLen, kBlockHeader = link_frame::kBlockHead,
+              kBlockData = link_frame::kBlockDataLen;
+// Ring bytes a trace may lie behind the newest block and still be read.
+constexpr int64_t kMaxBytesBehind = kMeaRingSize - 1;
 constexpr int kMeaMaxSamples = 2048;
 constexpr int kDefaultAnswerTimeout = 50;    // polls of 2 ms
 constexpr int kNoAnswer = 733;
@@ -195,7 +199,7 @@ public:
     uint32_t eth_buf_beg = 0;   // start of the trace being assembled / the reader's start
     int32_t buf_over = 0;
     CTraceDesc tr_desc[kDescCount];
-    uint32_t tr_read = 0, tr_write = 0;     // descriptor ring indices (under eth_mtx1)
+    uint32_t tr_read = 0, tr_write = 0;     // descriptor ring: processed / queued (under eth_mtx1)
     CMissedBlock mb_buf[kMissedCount];
     uint32_t mb_write = 0;                  // missed-table write index (under lock_mb_buf)
     uint8_t tr_restored[kTraceFlagCount];   // 1: CU trace number already queued
@@ -211,9 +215,54 @@ public:
     uint8_t ring_at(uint32_t pos) const { return m_buf[pos % kMeaRingSize]; }
     uint16_t ring_be16(uint32_t pos) const;
     uint32_t ring_be32(uint32_t pos) const;
-    // Blocks per trace B from the antenna parameter block, and the last block's byte count.
+    // Blocks per trace B from the antenna parameter block: ((samples + clipped) * 4 + 30)
+    // / 496 + 1, and the last block's byte count.
     static int blocks_per_trace();
     static int last_block_size();
+
+    // ---- The consumer's side of the descriptor ring and the missed-block table ----
+    // The acquisition (and the command layer's single exchanges) use only these.
+    // Everything a new measurement starts without: ring, descriptors, missed-block table,
+    // restored flags, answer and error rings, receive counters, block sequence.
+    void reset_for_measurement();
+    // Ring positions and descriptors, before a single exchange (a trace, the GPS text).
+    void reset_ring();
+    // Before blocks resent from `first` on: ring and descriptors empty, the block sequence
+    // standing just before `first`, so that the blocks before it are no new gap.
+    void expect_resent_from(int32_t first);
+    // The next descriptor queued and not yet handed out: true with its index and a copy.
+    bool next_descriptor(uint32_t& index, CTraceDesc& d);
+    // Every descriptor handed out so far has been processed.
+    void consumed();
+    // Every queued descriptor has been handed out and processed.
+    bool all_consumed();
+    // The ring's queued index: it moves with every descriptor queued.
+    uint32_t queued_descriptors();
+    // The trace of d was overwritten in the ring by newer blocks (block mode).
+    bool overwritten(const CTraceDesc& d) const;
+    // The newest block queued as (or with) a trace.
+    int32_t newest_block() const { return last_block_addr; }
+    // Records the blocks of a trace that was lost in the ring (its last block given) in the
+    // missed-block table: the B blocks ending there.
+    void record_lost_trace(int32_t last_block);
+    // The missed-block table holds an entry.
+    bool missed_pending();
+    // Entry k of the missed-block table.
+    CMissedBlock missed_entry(int k);
+    // Frees entry k when it still holds the range of e.
+    void missed_done(int k, const CMissedBlock& e);
+    // CU trace number t arrived (queued whole or restored).
+    bool trace_arrived(int32_t t) const { return t >= 0 && t < kTraceFlagCount && tr_restored[t] != 0; }
+    // Where the data of the last single exchange lies in the ring: from the reader's start
+    // (while a measurement queues descriptors, from the second descriptor's start) to the end
+    // of the committed data.
+    void exchange_data(uint32_t& pos, uint32_t& end);
+    // Before a missed-block request: the count of blocks it delivered starts at 0.
+    void reset_resent_count() { hm_blocks_red = 0; }
+    // The trace element of a single trace now in the ring (eth_buf_beg .. eth_buf_end,
+    // outside a measurement); elements before it (time, wheel positions) are passed over. 0
+    // with pos / end / len describing it, or the element walking error.
+    int locate_single_trace(uint32_t& pos, uint32_t& end, uint32_t& len);
 
     // ---- Receive counters and state ----
     int32_t all_packets = 0, good_packets = 0, checksum_packets = 0;
@@ -276,22 +325,30 @@ private:
     void sequence_frame();
     void discard_uncommitted();
     void raw_data(const uint8_t* payload, int32_t n);
-    void block_data(const uint8_t* payload);
-    void block_during_measurement(int32_t b, uint8_t type, int32_t t, uint32_t tf, uint16_t p,
-                                  const uint8_t* data, int32_t d, int bpt);
-    void block_after_measurement(int32_t b, uint8_t type, int32_t t, uint32_t tf, uint16_t p,
-                                 const uint8_t* data, int32_t d, int bpt);
-    void block_in_sequence(int32_t b, uint8_t type, int32_t t, uint32_t tf, uint16_t p,
-                           const uint8_t* data, int32_t d, int bpt, bool after_gap);
-    void late_block(int32_t b, int32_t t, uint32_t tf, uint16_t p, const uint8_t* data, int bpt);
+    // One measurement block as the handlers see it.
+    struct CBlock {
+        int32_t b;           // block number
+        uint8_t type;        // 2 trace data, other values additional data
+        int32_t t;           // CU trace number
+        uint32_t tf;         // index of its restored flag (0 outside 0 .. 999,999)
+        uint16_t p;          // part of the trace, 1 .. B
+        const uint8_t* data; // the block's data bytes
+        int32_t d;           // how many of them are used
+    };
+    void block_data(const uint8_t* payload, size_t len);
+    void block_during_measurement(const CBlock& k, int bpt);
+    void block_after_measurement(const CBlock& k, int bpt);
+    void block_in_sequence(const CBlock& k, int bpt, bool after_gap);
+    void late_block(const CBlock& k, int bpt);
     void record_missed(int32_t first, int32_t last, uint32_t position);
+    // Stores an entry in the first free slot from the write index on (lock_mb_buf held).
+    void table_missed(const CMissedBlock& e);
     void commit();
     void queue_desc(int32_t block, bool set_block, uint32_t start, uint32_t end, int32_t trace,
                     int16_t kind, int16_t restored);
     void ring_write(uint32_t pos, const uint8_t* src, uint32_t n);
     void send_note(uint16_t cmd, uint16_t sub, const uint32_t* args);
-    int decode_trace(uint32_t body, uint32_t body_len, uint32_t& pos, uint32_t end,
-                     uint32_t& len, const CTraceDesc& d);
+    int decode_trace(CElementWalk& w, const CTraceDesc& d);
     void emulate_command(const uint8_t* f, uint32_t len);
 
     CLinkTransport* transport_ = nullptr;     // chosen by set_transport
@@ -305,6 +362,7 @@ private:
     uint32_t cur_len_ = 0;
     bool cur_udp_ = false;
     int32_t samples_[kMeaMaxSamples];            // decoded samples of one trace
+    uint32_t tr_next_ = 0;                    // next descriptor to hand out (under eth_mtx1)
 };
 
 extern CEthernet eth;

@@ -92,3 +92,17 @@ uint16_t udp_checksum(const uint8_t* f, size_t len)
         sum = (sum & 0xFFFF) + (sum >> 16);
     return uint16_t(~sum);
 }
+
+bool read_block_header(const uint8_t* payload, size_t len, CBlockHeader* h)
+{
+    namespace lf = link_frame;
+    uint32_t trace = 0;
+    CBlockHeader r{};
+    if (len < size_t(lf::kBlockHead) || !read_be32(payload, len, lf::kBlockNumber, &r.number) ||
+        !read_u8(payload, len, lf::kBlockType, &r.type) || !read_be32(payload, len, lf::kBlockTrace, &trace) ||
+        !read_be16(payload, len, lf::kBlockPad, &r.pad) || !read_be16(payload, len, lf::kBlockPart, &r.part))
+        return false;
+    r.trace = int32_t(trace);
+    *h = r;
+    return true;
+}

@@ -17,6 +17,19 @@
 //   18 answered packet number | 20 payload | end-4 pad | end-3 last flag | end-2 frame number
 // A measurement block of block mode: 512-byte payload carrying its own pad count, then only
 // the 3-byte trailer (last flag, frame number).
+//
+// Measurement block (the 512-byte payload of a kind-2/kind-4 frame in block mode):
+//
+//    0               4           7    8               12      14      16                512
+//   +---------------+-----------+----+---------------+-------+-------+------ ... ------+
+//   | block number  | (unused)  |type| trace number  | pad   | part  | data, 496 bytes  |
+//   +---------------+-----------+----+---------------+-------+-------+------ ... ------+
+//
+//   block number  32-bit, counted from 1 through the measurement (GPS blocks included)
+//   type          2 trace data; other values additional data (3 GPS)
+//   trace number  32-bit CU trace number, from 1 (signed on the monitor's side)
+//   pad           unused bytes at the end of the data (the last part of a trace)
+//   part          1 .. B, the block's place in its trace (B = blocks per trace)
 #pragma once
 
 #include <cstddef>
@@ -34,6 +47,9 @@ constexpr int kArgs = 20;          // arguments / payload (raw)
 constexpr int kPadCount = 146, kLastFlag = 147, kFrameNum = 148;
 constexpr int kHeaderRaw = 20, kHeaderUdp = 60;   // bytes before the payload
 constexpr int kMinFrame = 65;      // shorter captures are ignored
+// Measurement block fields (offsets in the block payload, see the diagram above).
+constexpr int kBlockNumber = 0, kBlockType = 7, kBlockTrace = 8, kBlockPad = 12, kBlockPart = 14;
+constexpr int kBlockHead = 16, kBlockLen = 512, kBlockDataLen = kBlockLen - kBlockHead;
 constexpr int kIpHeader = 14, kUdpHeader = 34, kUdpChecksum = 40;
 constexpr int kIpTotalLength = 136, kUdpLength = 116;
 constexpr uint16_t kWiredProtocol = 0x5555, kWirelessProtocol = 0x5557;
@@ -45,6 +61,17 @@ constexpr uint8_t kKindAnswer = 1, kKindData = 2, kKindError = 3, kKindData4 = 4
 
 inline int cu_base(bool udp) { return udp ? kUdpShift : 0; }
 } // namespace link_frame
+
+// The header of a measurement block, read from its payload.
+struct CBlockHeader {
+    uint32_t number;
+    uint8_t type;
+    int32_t trace;
+    uint16_t pad;
+    uint16_t part;
+};
+// Reads the header of a block payload of len bytes: false when it is shorter than the header.
+bool read_block_header(const uint8_t* payload, size_t len, CBlockHeader* h);
 
 #pragma pack(push, 1)
 // The raw-mode address template: the CU's MAC (broadcast until discovered) and the own MAC,

@@ -97,13 +97,145 @@ void CEthernet::init_buffers(int full)
         return;
     {
         MutexLock g(eth_mtx1);
-        tr_read = tr_write = 0;
+        tr_read = tr_write = tr_next_ = 0;
     }
     MutexLock g(lock_mb_buf);
     mb_write = 0;
     for (CMissedBlock& e : mb_buf)
         e = CMissedBlock{-1, 0, 0, 0, 0, 0};
     memset(tr_restored, 0, sizeof tr_restored);
+}
+
+void CEthernet::reset_for_measurement()
+{
+    all_packets = good_packets = checksum_packets = 0;
+    tot_missed_blocks = tot_missed_blocks_intervals = meas_resended_blocks = 0;
+    not_block_test_ok = 0;
+    init_buffers(1);
+    MBCommand_is_allowed = 1;
+    prev_good_block = 0;
+    last_block_addr = 0;
+}
+
+void CEthernet::reset_ring()
+{
+    init_buffers(0);
+    MutexLock g(eth_mtx1);
+    tr_read = tr_write = tr_next_ = 0;
+}
+
+void CEthernet::expect_resent_from(int32_t first)
+{
+    init_buf();
+    {
+        MutexLock g(eth_mtx1);
+        tr_read = tr_write = tr_next_ = 0;
+    }
+    prev_good_block = first - 1;
+}
+
+namespace {
+uint32_t desc_dist(uint32_t from, uint32_t to)
+{
+    return (to + kDescCount - from % kDescCount) % kDescCount;
+}
+} // namespace
+
+bool CEthernet::next_descriptor(uint32_t& index, CTraceDesc& d)
+{
+    MutexLock g(eth_mtx1);
+    // The cursor lies between the processed and the queued index; a reset of both (or a
+    // full ring dropping its oldest entries) puts it back to the processed one.
+    if (desc_dist(tr_read, tr_next_) > desc_dist(tr_read, tr_write))
+        tr_next_ = tr_read;
+    if (tr_next_ == tr_write)
+        return false;
+    index = tr_next_;
+    d = tr_desc[index];
+    tr_next_ = tr_next_ + 1 == kDescCount ? 0 : tr_next_ + 1;
+    return true;
+}
+
+void CEthernet::consumed()
+{
+    MutexLock g(eth_mtx1);
+    if (desc_dist(tr_read, tr_next_) <= desc_dist(tr_read, tr_write))
+        tr_read = tr_next_;
+}
+
+uint32_t CEthernet::queued_descriptors()
+{
+    MutexLock g(eth_mtx1);
+    return tr_write;
+}
+
+bool CEthernet::all_consumed()
+{
+    MutexLock g(eth_mtx1);
+    return tr_read == tr_write;
+}
+
+void CEthernet::exchange_data(uint32_t& pos, uint32_t& end)
+{
+    MutexLock g(eth_mtx1);
+    pos = sink_->measuring() ? tr_desc[1].start : eth_buf_beg;
+    end = eth_buf_end;
+}
+
+bool CEthernet::overwritten(const CTraceDesc& d) const
+{
+    const int64_t behind = (int64_t(last_block_addr) - d.block) * kBlockData;
+    return behind > kMaxBytesBehind;
+}
+
+void CEthernet::table_missed(const CMissedBlock& e)
+{
+    uint32_t start = mb_write % kMissedCount, i = start;
+    bool found = false;
+    do {
+        if (mb_buf[i].first == -1) {
+            found = true;
+            break;
+        }
+        i = i + 1 == kMissedCount ? 0 : i + 1;
+    } while (i != start);
+    if (!found) {
+        puts("missed blocks buffer is full");
+        i = start + 1 == kMissedCount ? 0 : start + 1;
+    }
+    mb_buf[i] = e;
+    mb_write = i + 1 == kMissedCount ? 0 : i + 1;
+}
+
+void CEthernet::record_lost_trace(int32_t last_block)
+{
+    int32_t first = last_block - blocks_per_trace() + 1;
+    if (first < 1)
+        first = 1;
+    MutexLock g(lock_mb_buf);
+    table_missed(CMissedBlock{first, last_block, 0, 0, 0, 0});
+}
+
+bool CEthernet::missed_pending()
+{
+    MutexLock g(lock_mb_buf);
+    for (const CMissedBlock& e : mb_buf)
+        if (e.first != -1)
+            return true;
+    return false;
+}
+
+CMissedBlock CEthernet::missed_entry(int k)
+{
+    MutexLock g(lock_mb_buf);
+    return k >= 0 && k < kMissedCount ? mb_buf[k] : CMissedBlock{-1, 0, 0, 0, 0, 0};
+}
+
+void CEthernet::missed_done(int k, const CMissedBlock& e)
+{
+    MutexLock g(lock_mb_buf);
+    if (k >= 0 && k < kMissedCount && mb_buf[k].first == e.first && mb_buf[k].last == e.last)
+        mb_buf[k].first = -1;
 }
 
 int CEthernet::blocks_per_trace()
@@ -140,29 +272,19 @@ void CEthernet::queue_desc(int32_t block, bool set_block, uint32_t start, uint32
     d.trace = trace;
     d.kind = kind;
     d.restored = restored;
+    const uint32_t oldest = tr_read;
     tr_write = tr_write + 1 == kDescCount ? 0 : tr_write + 1;
-    if (tr_write == tr_read)
+    if (tr_write == tr_read) {
         tr_read = tr_read + 1 == kDescCount ? 0 : tr_read + 1;
+        if (tr_next_ == oldest) // not handed out yet: dropped with it
+            tr_next_ = tr_read;
+    }
 }
 
 void CEthernet::record_missed(int32_t first, int32_t last, uint32_t position)
 {
     MutexLock g(lock_mb_buf);
-    uint32_t start = mb_write % kMissedCount, i = start;
-    bool found = false;
-    do {
-        if (mb_buf[i].first == -1) {
-            found = true;
-            break;
-        }
-        i = i + 1 == kMissedCount ? 0 : i + 1;
-    } while (i != start);
-    if (!found) {
-        puts("missed blocks buffer is full");
-        i = start + 1 == kMissedCount ? 0 : start + 1;
-    }
-    mb_buf[i] = CMissedBlock{first, last, 0, 0, position, 0};
-    mb_write = i + 1 == kMissedCount ? 0 : i + 1;
+    table_missed(CMissedBlock{first, last, 0, 0, position, 0});
     tot_missed_blocks_intervals++;
 }
 
@@ -210,7 +332,7 @@ int CEthernet::eth_Collect(void* arg)
 
 bool CEthernet::accept_frame(const uint8_t* f, uint32_t caplen, uint32_t wirelen, bool udp)
 {
-    if (caplen <= 64 || caplen != wirelen)
+    if (caplen < uint32_t(lf::kMinFrame) || caplen != wirelen)
         return false;
     if (!CompareMAC(f, true, ip_frame.src)) {
         puts("This packet has not destined for us, we will block it.");
@@ -248,7 +370,7 @@ void CEthernet::receive_frame(const uint8_t* f, uint32_t caplen, uint32_t wirele
             puts("Frame length of a block is not correct!");
             return;
         }
-        refuse = be16(payload + 12);
+        refuse = be16(payload + lf::kBlockPad);
     } else {
         refuse = f[caplen - 4];
     }
@@ -298,7 +420,7 @@ void CEthernet::receive_frame(const uint8_t* f, uint32_t caplen, uint32_t wirele
             }
         }
         if (is_block)
-            block_data(payload);
+            block_data(payload, size_t(plen));
         else
             raw_data(payload, last_frame ? plen - refuse : plen);
         break;
@@ -378,39 +500,42 @@ void CEthernet::raw_data(const uint8_t* payload, int32_t n)
 
 // ---- Block mode: numbered 512-byte blocks ----
 
-void CEthernet::block_data(const uint8_t* pl)
+void CEthernet::block_data(const uint8_t* payload, size_t len)
 {
-    uint32_t bn = be32(pl);
-    uint8_t type = pl[7];
-    int32_t t = int32_t(be32(pl + 8));
-    uint16_t p = be16(pl + 14);
-    uint32_t tf = (t < 0 || t > kTraceFlagCount - 1) ? 0 : uint32_t(t);
-    int32_t d = kBlockData - int32_t(refuse);
-    if (d < 0)
-        d = 0;
-    int bpt = blocks_per_trace();
-    if (int64_t(bn) > int64_t(bpt) * kBlockLimitFactor)
+    CBlockHeader h;
+    if (!read_block_header(payload, len, &h))
         return;
-    int32_t b = int32_t(bn);
-    const uint8_t* data = pl + kBlockHeader;
+    CBlock k;
+    k.type = h.type;
+    k.t = h.trace;
+    k.p = h.part;
+    k.tf = (k.t < 0 || k.t > kTraceFlagCount - 1) ? 0 : uint32_t(k.t);
+    k.d = kBlockData - int32_t(h.pad);
+    if (k.d < 0)
+        k.d = 0;
+    int bpt = blocks_per_trace();
+    if (int64_t(h.number) > int64_t(bpt) * kBlockLimitFactor)
+        return;
+    k.b = int32_t(h.number);
+    k.data = payload + kBlockHeader;
     if (sink_->measuring())
-        block_during_measurement(b, type, t, tf, p, data, d, bpt);
+        block_during_measurement(k, bpt);
     else if (prm.restore_missed)
-        block_after_measurement(b, type, t, tf, p, data, d, bpt);
+        block_after_measurement(k, bpt);
 }
 
-void CEthernet::block_during_measurement(int32_t b, uint8_t type, int32_t t, uint32_t tf,
-                                         uint16_t p, const uint8_t* data, int32_t d, int bpt)
+void CEthernet::block_during_measurement(const CBlock& k, int bpt)
 {
+    const int32_t b = k.b;
     int32_t pgb = prev_good_block;
     if (b == pgb + 1) {
-        block_in_sequence(b, type, t, tf, p, data, d, bpt, false);
+        block_in_sequence(k, bpt, false);
     } else if (b > pgb + 1) {
         tot_missed_blocks += b - pgb - 1;
         int32_t s = pgb + 1;
         if (b - s > kMaxFillBlocks)
             s = b - kMaxFillBlocks;
-        for (int32_t k = s; k < b; k++)
+        for (int32_t n = s; n < b; n++)
             if (add_bytes(nullptr, kBlockData, kFiller) < 0)
                 puts("eth buf is full (writing 0)");
         if (prm.restore_missed) {
@@ -427,17 +552,20 @@ void CEthernet::block_during_measurement(int32_t b, uint8_t type, int32_t t, uin
             eth_buf_end = m_buf_end;
             eth_buf_beg = eth_buf_end;
         }
-        block_in_sequence(b, type, t, tf, p, data, d, bpt, true);
+        block_in_sequence(k, bpt, true);
     } else if (b < pgb) {
-        if (prm.restore_missed && type == 2)
-            late_block(b, t, tf, p, data, bpt);
+        if (prm.restore_missed && k.type == 2)
+            late_block(k, bpt);
     }
     // b == pgb: a duplicate, ignored
 }
 
-void CEthernet::block_in_sequence(int32_t b, uint8_t type, int32_t t, uint32_t tf, uint16_t p,
-                                  const uint8_t* data, int32_t d, int bpt, bool after_gap)
+void CEthernet::block_in_sequence(const CBlock& k, int bpt, bool after_gap)
 {
+    const int32_t b = k.b;
+    const uint8_t type = k.type;
+    const uint16_t p = k.p;
+    const uint32_t tf = k.tf;
     if (b >= bpt + mb_request_point)
         MBCommand_is_allowed = 1;
     if (type == 2) {
@@ -469,7 +597,7 @@ void CEthernet::block_in_sequence(int32_t b, uint8_t type, int32_t t, uint32_t t
         eth_buf_beg = eth_buf_end;
     }
     if (take_add_data || type == 2) {
-        if (add_bytes(data, uint32_t(d)) < 0)
+        if (add_bytes(k.data, uint32_t(k.d)) < 0)
             puts(after_gap ? "eth buf is full (1)" : "eth buf is full (2)");
         commit();
     }
@@ -481,12 +609,12 @@ void CEthernet::block_in_sequence(int32_t b, uint8_t type, int32_t t, uint32_t t
         if (queue) {
             {
                 MutexLock g(eth_mtx1);
-                queue_desc(b, true, eth_buf_beg, eth_buf_end, t, type, 0);
+                queue_desc(b, true, eth_buf_beg, eth_buf_end, k.t, type, 0);
                 eth_buf_beg = eth_buf_end;
             }
             if (type == 2 && tf != 0) {
                 tr_restored[tf] = 1;
-                if (t % 50 == 0) {
+                if (k.t % 50 == 0) {
                     static const uint32_t note[8] = {1, 2, 3, 4, 5, 6, 7, 8};
                     send_note(kProgressNote, 0, note);
                 }
@@ -503,9 +631,11 @@ void CEthernet::block_in_sequence(int32_t b, uint8_t type, int32_t t, uint32_t t
 
 // A resent block of a measured interval: it goes back to the place its filler holds, and
 // when that completes its trace, the trace is queued as restored.
-void CEthernet::late_block(int32_t b, int32_t t, uint32_t tf, uint16_t p, const uint8_t* data,
-                           int bpt)
+void CEthernet::late_block(const CBlock& k, int bpt)
 {
+    const int32_t b = k.b;
+    const uint16_t p = k.p;
+    const uint32_t tf = k.tf;
     meas_resended_blocks++;
     MBCommand_is_allowed = 1;
     if (tr_restored[tf])
@@ -537,7 +667,7 @@ void CEthernet::late_block(int32_t b, int32_t t, uint32_t tf, uint16_t p, const 
         return uint32_t(q < 0 ? q + kMeaRingSize : q);
     };
     uint32_t q = back(e.position, int64_t(e.last - b + 1) * kBlockData);
-    ring_write(q, data, kBlockData);
+    ring_write(q, k.data, kBlockData);
 
     if (p < 1 || p > bpt)
         return;
@@ -570,16 +700,18 @@ void CEthernet::late_block(int32_t b, int32_t t, uint32_t tf, uint16_t p, const 
         return;
     {
         MutexLock g(eth_mtx1);
-        queue_desc(first_block + bpt - 1, true, start, pos, t, 2, 1);
+        queue_desc(first_block + bpt - 1, true, start, pos, k.t, 2, 1);
     }
     if (tf != 0)
         tr_restored[tf] = 1;
 }
 
 // Blocks the CU resends after the measurement stopped (from its memory card).
-void CEthernet::block_after_measurement(int32_t b, uint8_t type, int32_t t, uint32_t tf,
-                                        uint16_t p, const uint8_t* data, int32_t d, int bpt)
+void CEthernet::block_after_measurement(const CBlock& k, int bpt)
 {
+    const int32_t b = k.b;
+    const uint16_t p = k.p;
+    const uint32_t tf = k.tf;
     if (packet_valid)
         hm_blocks_red++;
     int32_t pgb = prev_good_block;
@@ -588,7 +720,7 @@ void CEthernet::block_after_measurement(int32_t b, uint8_t type, int32_t t, uint
     // A block that arrived but is not needed (a trace already stored, or GPS data) still
     // ends any gap before it and moves the sequence on: the margin blocks a restore asks for
     // around a lost range must not be tabled as a new lost range.
-    const bool wanted = type == 2 && !tr_restored[tf];
+    const bool wanted = k.type == 2 && !tr_restored[tf];
     if (b > pgb + 1) {
         {
             MutexLock g(eth_mtx1);
@@ -616,13 +748,13 @@ void CEthernet::block_after_measurement(int32_t b, uint8_t type, int32_t t, uint
             if (part_count != p)
                 trace_complete = 0;
         }
-        if (add_bytes(data, uint32_t(d)) < 0)
+        if (add_bytes(k.data, uint32_t(k.d)) < 0)
             puts("eth buf is full (2)");
         commit();
         if (p == bpt && trace_complete) {
             {
                 MutexLock g(eth_mtx1);
-                queue_desc(0, false, eth_buf_beg, eth_buf_end, t, type, 1);
+                queue_desc(0, false, eth_buf_beg, eth_buf_end, k.t, k.type, 1);
                 eth_buf_beg = eth_buf_end;
             }
             if (tf != 0)

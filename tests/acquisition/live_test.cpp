@@ -269,7 +269,7 @@ TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
 
 TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
 {
-    LiveOptions o = wheel_path(50.0005, {"--fault", "loss=0.05", "--seed", "11"});
+    LiveOptions o = wheel_path(50.0005, {"--fault", "loss=0.05", "--seed", "11", "-v"});
     o.card = true;
     ASSERT_TRUE(start(o));
     EXPECT_EQ(1, prm.restore_missed); // the card answered
@@ -281,11 +281,29 @@ TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
     static std::vector<std::string>* seen;
     seen = &boxes;
     mesmode_observer = [](const char* title, const char*, int) { seen->push_back(title); };
+    const int lost = eth.tot_missed_blocks;
+    const Uint32 stop_at = SDL_GetTicks();
     {
         KeyPresser keys; // the restore's closing message waits for a key
         EXPECT_EQ(0, MStop(1));
     }
+    const Uint32 stop_ms = SDL_GetTicks() - stop_at;
     mesmode_observer = nullptr;
+    // Each block is asked for once, even where the margins of neighbouring ranges overlap.
+    std::vector<int> asked(200000, 0);
+    int fetched = 0, twice = 0;
+    const std::string log = read_file(cu_log);
+    for (size_t q = log.find("cusim: resent "); q != std::string::npos; q = log.find("cusim: resent ", q + 1)) {
+        int n = 0, a = 0, b = 0;
+        if (sscanf(log.c_str() + q, "cusim: resent %d of blocks %d..%d", &n, &a, &b) != 3)
+            continue;
+        for (int k = a; k <= b && k < int(asked.size()); k++)
+            twice += asked[size_t(k)]++ > 0;
+        fetched += b - a + 1;
+    }
+    EXPECT_EQ(0, twice) << "blocks asked for twice";
+    printf("restore: %d blocks lost, %d fetched (%.2f per lost block), stop with restore %u ms\n", lost,
+           fetched, lost ? double(fetched) / lost : 0.0, unsigned(stop_ms));
     EXPECT_EQ((std::vector<std::string>{"Missed traces are being uploaded now.", "All missed blocks are restored!"}),
               boxes);
     auto t = of(truth(), 1);

@@ -91,6 +91,29 @@ double sign_agreement(const Png& shot, const std::vector<std::vector<int32_t>>& 
     return total ? double(agree) / total : 0.0;
 }
 
+// Puts the settings the program starts with on the settings partition (its folder, as the
+// partition is not mounted yet): the stored (or default) ones, in the given units, 1000 pulses
+// per metre and a trace every centimetre (0.3937 inch).
+bool store_settings(const Sandbox& sb, int units)
+{
+    auto mount = [&](const char* mp, const char* dev, bool on) {
+        const std::string m = sb.path(mp), d = sb.path(dev);
+        return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
+                          : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
+                                "'; }").c_str()) == 0;
+    };
+    if (!mount("/mnt/hda3", "/dev/sda3", true))
+        return false;
+    xml_pars.Init();
+    xml_pars.read_xml_tree();
+    xml_pars.units = uint8_t(units);
+    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
+    for (int a = 0; a < xml_pars.antenna_count; a++)
+        xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
+    const bool written = xml_pars.write_xml_tree() == 0;
+    return mount("/mnt/hda3", "/dev/sda3", false) && written;
+}
+
 } // namespace
 
 class ProgramMeasure : public LiveTest, public ::testing::WithParamInterface<int> {};
@@ -98,24 +121,7 @@ class ProgramMeasure : public LiveTest, public ::testing::WithParamInterface<int
 TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
 {
     const int units = GetParam(); // 1 SI, 0 imperial
-    // The settings the program starts with: the stored (or default) ones, in the units of this run,
-    // put on the settings partition (its folder, as the partition is not mounted yet).
-    auto mount = [&](const char* mp, const char* dev, bool on) {
-        const std::string m = sb.path(mp), d = sb.path(dev);
-        return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
-                          : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
-                                "'; }").c_str()) == 0;
-    };
-    ASSERT_TRUE(mount("/mnt/hda3", "/dev/sda3", true));
-    xml_pars.Init();
-    xml_pars.read_xml_tree();
-    xml_pars.units = uint8_t(units);
-    // 1000 pulses per metre and a trace every centimetre (0.3937 inch): 400 traces in 4 m.
-    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
-    for (int a = 0; a < xml_pars.antenna_count; a++)
-        xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
-    ASSERT_EQ(0, xml_pars.write_xml_tree());
-    ASSERT_TRUE(mount("/mnt/hda3", "/dev/sda3", false));
+    ASSERT_TRUE(store_settings(sb, units));
 
     // The cart runs 4 m and stands; the CU's GPS blocks keep coming meanwhile (without any
     // data for 3 s a wheel measurement ends with the no-data error).
@@ -269,3 +275,69 @@ TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
 
 INSTANTIATE_TEST_SUITE_P(Units, ProgramMeasure, ::testing::Values(1, 0),
                          [](const ::testing::TestParamInfo<int>& i) { return i.param ? "SI" : "Imperial"; });
+
+// A vehicle-towed survey: the cart at 24 m/s, short profiles one after the other, the antenna
+// GPS on (the default settings), so the timer asks the CU for its GPS text while each
+// measurement starts. Every trace the CU sent whole must be in its profile's file.
+class FastCart : public LiveTest {};
+
+TEST_F(FastCart, ShortProfilesKeepTheirFirstTraces)
+{
+    ASSERT_TRUE(store_settings(sb, 1));
+    LiveOptions o;
+    o.cusim_args = {"--speed", "24", "--wheel-cal", "1000", "--max-rate", "6000", "--send-patience", "10000"};
+    ASSERT_TRUE(start_cusim(o));
+    Program p;
+    ASSERT_TRUE(p.start(sb)) << p.output();
+    ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
+    p.send({"wait 1000", "Enter"});
+    const size_t cu = p.wait_out("Reading from CU:", 0, 60);
+    ASSERT_NE(std::string::npos, cu) << p.output();
+    ASSERT_NE(std::string::npos, p.wait_out("sbars_init", cu, 30)) << p.output();
+
+    constexpr int kProfiles = 8;
+    for (int k = 1; k <= kProfiles; k++) {
+        // New (screen 2's focus), a few hundred traces, Stop (screen 3's focus).
+        size_t from = p.output().size();
+        p.send({"wait 300", "Enter"});
+        ASSERT_NE(std::string::npos, p.wait_out("mstart 5", from, 60)) << p.output();
+        char base[16];
+        snprintf(base, sizeof base, "DAT_%04d", k);
+        const int samples = atoi(rad_value(data(std::string(base) + ".rad"), "SAMPLES:").c_str());
+        ASSERT_GT(samples, 100);
+        for (int i = 0; i < 600; i++) {
+            struct stat st;
+            if (stat(data(std::string(base) + ".rd7").c_str(), &st) == 0 &&
+                size_t(st.st_size) >= 300 * 4 * size_t(samples))
+                break;
+            usleep(20000);
+        }
+        from = p.output().size();
+        p.send({"Enter"});
+        const size_t stop = p.wait_out("Stop:", from, 60);
+        ASSERT_NE(std::string::npos, stop) << p.output();
+        ASSERT_NE(std::string::npos, p.wait_out("\nopen\n", stop, 60)) << p.output();
+    }
+    EXPECT_EQ(0, p.finish()) << "the orderly power-off";
+
+    eep.Init();
+    eep.load_parameters(44, 0); // the simulated CU's antenna
+    eep.pload_l_a();
+    const auto all = truth();
+    for (int k = 1; k <= kProfiles; k++) {
+        char base[16];
+        snprintf(base, sizeof base, "DAT_%04d", k);
+        const std::string rad = sb.path(std::string("/dev/sda1/") + base + ".rad");
+        const int samples = atoi(rad_value(rad, "SAMPLES:").c_str());
+        const auto t = of(all, uint32_t(k));
+        const auto file = read_rd7(sb.path(std::string("/dev/sda1/") + base + ".rd7"), samples);
+        ASSERT_EQ(t.size(), file.size()) << base;
+        int zero = 0;
+        for (size_t i = 0; i < t.size(); i++) {
+            const bool empty = std::all_of(file[i].begin(), file[i].end(), [](int32_t v) { return v == 0; });
+            if (empty && !t[i].damaged() && ++zero <= 3)
+                ADD_FAILURE() << base << ": trace " << i + 1 << " is all zeros, the CU sent it whole";
+        }
+        EXPECT_EQ(0, zero) << base;
+    }
+}

@@ -5,6 +5,7 @@
 #include "platform/globals.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -98,6 +99,54 @@ TEST_F(WithMutexes, ReadingBackWhileTracesAreAppended)
         EXPECT_EQ(sample_of(k, 3), v) << k;
     }
     EXPECT_EQ(1500u - 50u + 2u, split_lines(read_file(data("DAT_0001.srd"))).size());
+}
+
+TEST_F(WithMutexes, TheWriterGoesOnWhileTheGuiHoldsTheDataLockOrFlushes)
+{
+    // The GUI holds lock_dw through CU exchanges, header writes with their syncs, and the
+    // flush of each draw tick; the acquisition thread's traces, position lines and GPS lines
+    // must not wait behind any of them.
+    const int n = 512;
+    eep.samples = n;
+    eep.gps_enabled = 1;
+    ASSERT_EQ(0, rdr.dCreateFiles());
+    std::atomic<int> written{0};
+    std::atomic<bool> stop{false}, failed{false};
+    std::thread writer([&] {
+        std::vector<int32_t> w((size_t)n, 4242);
+        GpsFix fix{};
+        snprintf(fix.lat, sizeof fix.lat, "5742.1234");
+        for (int k = 1; !stop; k++) {
+            rdr.rd.gps.new_fix = 1;
+            if (rdr.rd.put_trace(k, w.data(), n) != 0 || rdr.rd.srd_add_line(k, k, 0, 0) != 0 ||
+                rdr.rd.gps.gps_add_pos(k, "2026-12-09", fix) != 0)
+                failed = true;
+            written++;
+        }
+    });
+    auto wait_for = [&](int count) {
+        for (int i = 0; i < 60000 && written < count; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return written >= count;
+    };
+    {
+        MutexLock g(lock_dw);
+        const int before = written;
+        EXPECT_TRUE(wait_for(before + 200)) << "the writer waited for lock_dw";
+    }
+    for (int round = 0; round < 20; round++) {
+        const int before = written;
+        EXPECT_EQ(0, rdr.rd.flush_data());
+        ASSERT_TRUE(wait_for(before + 5));
+    }
+    stop = true;
+    writer.join();
+    EXPECT_FALSE(failed);
+    rdr.dClose(false);
+    const int traces = written;
+    EXPECT_EQ(size_t(traces) * n * 4, read_file(data("DAT_0001.rd7")).size());
+    EXPECT_EQ(size_t(traces) + 2, split_lines(read_file(data("DAT_0001.srd"))).size());
+    EXPECT_EQ(size_t(traces), split_lines(read_file(data("DAT_0001.cor"))).size());
 }
 
 } // namespace
