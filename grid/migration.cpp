@@ -10,9 +10,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
+#ifdef __SSE__
+#include <xmmintrin.h>
+#endif
 
 bool trace_empty(const float* t, int N)
 {
@@ -38,32 +42,61 @@ MigrationSetup migration_setup(const CMatrix& m)
     return s;
 }
 
-void remove_background(const MigrationSetup& s, const CFTrace* const* in, int count, float* w)
+namespace {
+
+// The loops below run over whole traces; they are built for the wider vector units too, and
+// the processor picks the version it can run.
+#if defined(__x86_64__) || defined(__i386__)
+#define GRID_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define GRID_VECTOR_CLONES
+#endif
+
+GRID_VECTOR_CLONES void add_scaled(double* __restrict sum, const float* __restrict x, int n, double sign)
+{
+    for (int k = 0; k < n; k++)
+        sum[k] += sign * x[k];
+}
+
+GRID_VECTOR_CLONES void mean_of(float* __restrict mean, const double* __restrict sum, int n, double inv)
+{
+    for (int k = 0; k < n; k++)
+        mean[k] = float(sum[k] * inv);
+}
+
+GRID_VECTOR_CLONES void subtract(float* __restrict y, const float* __restrict x, const float* __restrict m, int n)
+{
+    for (int k = 0; k < n; k++)
+        y[k] = x[k] - m[k];
+}
+
+// The background-removed traces one by one: emit(i, samples) for i = 0 .. count - 1, in order.
+// The samples are the input trace itself when nothing is removed from it.
+template <class Emit> void background_rows(const MigrationSetup& s, const CFTrace* const* in, int count, Emit emit)
 {
     const int N = s.N;
-    for (int i = 0; i < count; i++)
-        std::copy(in[i]->data, in[i]->data + N, w + size_t(i) * N);
     const int g = s.bg_traces;
-    if (!s.bg_on || g < 2)
+    if (!s.bg_on || g < 2) {
+        for (int i = 0; i < count; i++)
+            emit(i, in[i]->data);
         return;
+    }
     std::vector<char> empty(static_cast<size_t>(count));
     for (int i = 0; i < count; i++)
         empty[size_t(i)] = trace_empty(in[i]->data, N);
     std::vector<double> sum(size_t(N), 0.0);
     std::vector<float> mean(size_t(N), 0.0f); // the previous mean stands while a window is empty
+    std::vector<float> row(static_cast<size_t>(N));
     auto add = [&](int t, double sign) {
         if (empty[size_t(t)])
             return 0;
-        const float* x = in[t]->data;
-        for (int k = 0; k < N; k++)
-            sum[size_t(k)] += sign * x[k];
+        add_scaled(sum.data(), in[t]->data, N, sign);
         return 1;
     };
     int lo = 0, hi = 0, held = 0;
-    bool first = true;
     for (int i = 0; i < count; i++) {
         const int nlo = i < g ? 0 : i - g, nhi = i < g ? std::min(count, g) : i;
-        if (!first && held >= 4) {
+        if (i > 0 && held >= 4) {
             for (int t = lo; t < nlo; t++)
                 held -= add(t, -1.0);
             for (int t = hi; t < nhi; t++)
@@ -74,21 +107,50 @@ void remove_background(const MigrationSetup& s, const CFTrace* const* in, int co
             for (int t = nlo; t < nhi; t++)
                 held += add(t, 1.0);
         }
-        first = false;
         lo = nlo;
         hi = nhi;
         if (held > 0)
-            for (int k = 0; k < N; k++)
-                mean[size_t(k)] = float(sum[size_t(k)] / held);
-        if (empty[size_t(i)])
+            mean_of(mean.data(), sum.data(), N, 1.0 / held);
+        if (empty[size_t(i)]) {
+            emit(i, in[i]->data);
             continue;
-        float* y = w + size_t(i) * N;
-        for (int k = 0; k < N; k++)
-            y[k] = in[i]->data[k] - mean[size_t(k)];
+        }
+        subtract(row.data(), in[i]->data, mean.data(), N);
+        emit(i, row.data());
     }
 }
 
+} // namespace
+
+void remove_background(const MigrationSetup& s, const CFTrace* const* in, int count, float* w)
+{
+    const int N = s.N;
+    background_rows(s, in, count, [&](int i, const float* x) { std::copy(x, x + N, w + size_t(i) * N); });
+}
+
 namespace {
+
+constexpr int kBlock = 16; // traces or samples moved together between the two layouts
+
+// d_c[r] = s_r[c] for r, c < 4: one 4 x 4 tile between the two layouts.
+inline void tile4(const float* s0, const float* s1, const float* s2, const float* s3, float* d0, float* d1,
+                  float* d2, float* d3)
+{
+#ifdef __SSE__
+    __m128 a = _mm_loadu_ps(s0), b = _mm_loadu_ps(s1), c = _mm_loadu_ps(s2), d = _mm_loadu_ps(s3);
+    _MM_TRANSPOSE4_PS(a, b, c, d);
+    _mm_storeu_ps(d0, a);
+    _mm_storeu_ps(d1, b);
+    _mm_storeu_ps(d2, c);
+    _mm_storeu_ps(d3, d);
+#else
+    const float* s[4] = {s0, s1, s2, s3};
+    float* d[4] = {d0, d1, d2, d3};
+    for (int r = 0; r < 4; r++)
+        for (int col = 0; col < 4; col++)
+            d[col][r] = s[r][col];
+#endif
+}
 
 // Travel time in samples of offset h at output sample k, or N when it lies beyond the
 // trace (the conversion of a huge value would not be defined).
@@ -100,21 +162,58 @@ int travel_time(double G, double a, int u, int k, int h, int N)
     return v < double(N) ? int(v) : N;
 }
 
-// acc[j] += row[j + h] + row[j - h] where both exist; the one that exists near the ends.
-void add_offset(float* __restrict acc, const float* __restrict row, int count, int h)
+// acc[j] += row[j + h] + row[j - h] for j in [from, to), each term where it exists.
+GRID_VECTOR_CLONES void add_offset_part(float* __restrict acc, const float* __restrict row, int count, int h,
+                                        int from, int to)
 {
-    if (h == 0) {
-        for (int j = 0; j < count; j++)
-            acc[j] += row[j];
-        return;
-    }
-    const int mid_end = count - h; // j < mid_end: j + h exists
-    for (int j = 0; j < std::min(h, mid_end); j++)
-        acc[j] += row[j + h];
-    for (int j = h; j < mid_end; j++)
+    const int both_lo = std::max(from, h), both_hi = std::min(to, count - h);
+    for (int j = both_lo; j < both_hi; j++)
         acc[j] += row[j + h] + row[j - h];
-    for (int j = std::max(h, mid_end); j < count; j++)
+    for (int j = from, e = std::min({to, h, count - h}); j < e; j++) // j - h before the line
+        acc[j] += row[j + h];
+    for (int j = std::max({from, count - h, h}); j < to; j++) // j + h beyond it
         acc[j] += row[j - h];
+}
+
+// Four offsets at once, where all of their terms exist (j in [lo, hi)): one pass over acc
+// instead of four.
+GRID_VECTOR_CLONES void add_offsets4(float* __restrict acc, const float* __restrict r0, const float* __restrict r1,
+                                     const float* __restrict r2, const float* __restrict r3, int h0, int h1,
+                                     int h2, int h3, int lo, int hi)
+{
+    for (int j = lo; j < hi; j++)
+        acc[j] += ((r0[j + h0] + r0[j - h0]) + (r1[j + h1] + r1[j - h1])) +
+                  ((r2[j + h2] + r2[j - h2]) + (r3[j + h3] + r3[j - h3]));
+}
+
+GRID_VECTOR_CLONES void add_offset1(float* __restrict acc, const float* __restrict r, int h, int lo, int hi)
+{
+    for (int j = lo; j < hi; j++)
+        acc[j] += r[j + h] + r[j - h];
+}
+
+GRID_VECTOR_CLONES void add_row(float* __restrict acc, const float* __restrict r, int count)
+{
+    for (int j = 0; j < count; j++)
+        acc[j] += r[j];
+}
+
+// Adds the offsets h[i] (rows[i]; all h[i] > 0, ascending) to acc.
+void add_offsets(float* acc, const float* const* rows, const int* h, int n, int count)
+{
+    const int hmax = n > 0 ? h[n - 1] : 0;
+    const int lo = std::min(hmax, count), hi = std::max(lo, count - hmax);
+    // Near the ends some terms fall outside the line.
+    for (int i = 0; i < n; i++) {
+        add_offset_part(acc, rows[i], count, h[i], 0, lo);
+        add_offset_part(acc, rows[i], count, h[i], hi, count);
+    }
+    int i = 0;
+    for (; i + 4 <= n; i += 4)
+        add_offsets4(acc, rows[i], rows[i + 1], rows[i + 2], rows[i + 3], h[i], h[i + 1], h[i + 2], h[i + 3], lo,
+                     hi);
+    for (; i < n; i++)
+        add_offset1(acc, rows[i], h[i], lo, hi);
 }
 
 } // namespace
@@ -125,11 +224,11 @@ void migrate_line(const MigrationSetup& s, const CFTrace* const* in, CFTrace* co
     const int N = s.N;
     if (count <= 0 || N <= 0)
         return;
-    std::vector<float> w(size_t(count) * N);
-    remove_background(s, in, count, w.data());
-
     if (!s.migrate || !(s.G > 0.0f) || !std::isfinite(s.G)) {
         // Without a depth scale there is nothing to sum: the line stays background-removed.
+        // (Through a copy: the output may be the input, which the removal still reads.)
+        std::vector<float> w(size_t(count) * N);
+        remove_background(s, in, count, w.data());
         for (int j = 0; j < count; j++)
             std::copy(w.begin() + ptrdiff_t(j) * N, w.begin() + ptrdiff_t(j + 1) * N, out[j]->data);
         return;
@@ -137,58 +236,108 @@ void migrate_line(const MigrationSetup& s, const CFTrace* const* in, CFTrace* co
     const int u = std::min(s.u, N);
     const double G = s.G, a = s.a;
 
-    // Sample-major copy: row r holds sample r of every trace.
-    std::vector<float> wt(size_t(count) * N);
-    for (int j = 0; j < count; j++)
+    // The background-removed input, sample-major: row r holds sample r of every trace. It is
+    // complete before the first output sample is written, so out may be the input.
+    // Traces are gathered kBlock at a time and written as runs of kBlock floats per sample.
+    std::unique_ptr<float[]> wt(new float[size_t(count) * N]);
+    std::vector<float> block(size_t(kBlock) * N);
+    int first_full = -1; // the first non-empty trace, for the normalisation
+    auto flush_in = [&](int first, int n) {
+        const float* src = block.data();
+        const int n4 = n & ~3, N4 = N & ~3;
+        for (int k = 0; k < N4; k += 4)
+            for (int b = 0; b < n4; b += 4) {
+                const float* s0 = src + size_t(b) * N + k;
+                float* d0 = &wt[size_t(k) * count + first + b];
+                tile4(s0, s0 + N, s0 + 2 * N, s0 + 3 * N, d0, d0 + count, d0 + 2 * count, d0 + 3 * count);
+            }
         for (int k = 0; k < N; k++)
-            wt[size_t(k) * count + j] = w[size_t(j) * N + k];
+            for (int b = k < N4 ? n4 : 0; b < n; b++)
+                wt[size_t(k) * count + first + b] = src[size_t(b) * N + k];
+    };
+    background_rows(s, in, count, [&](int i, const float* x) {
+        std::copy(x, x + N, &block[size_t(i % kBlock) * N]);
+        if (first_full < 0 && !trace_empty(x, N))
+            first_full = i;
+        if (i % kBlock == kBlock - 1 || i == count - 1)
+            flush_in(i - i % kBlock, i % kBlock + 1);
+    });
+    // Output samples likewise: kBlock samples of every trace, then written trace by trace.
+    std::vector<float> rows(size_t(kBlock) * count);
+    auto flush_out = [&](int k0, int n) {
+        const float* src = rows.data();
+        const int n4 = n & ~3, c4 = count & ~3;
+        for (int j = 0; j < c4; j += 4)
+            for (int b = 0; b < n4; b += 4) {
+                const float* s0 = src + size_t(b) * count + j;
+                tile4(s0, s0 + count, s0 + 2 * count, s0 + 3 * count, out[j]->data + k0 + b,
+                      out[j + 1]->data + k0 + b, out[j + 2]->data + k0 + b, out[j + 3]->data + k0 + b);
+            }
+        for (int j = 0; j < count; j++)
+            for (int b = j < c4 ? n4 : 0; b < n; b++)
+                out[j]->data[k0 + b] = src[size_t(b) * count + j];
+    };
 
-    std::vector<float> res(size_t(count) * N, 0.0f); // sample-major output
-    std::vector<float> acc(static_cast<size_t>(count));
+    std::vector<int> offs(static_cast<size_t>(count));
+    std::vector<const float*> offs_rows(static_cast<size_t>(count));
+    const bool known = coef != 0.0f;
+    const float scale = known ? coef : 1.0f;
     const double span = G * (N - u);
     for (int k = u; k < N; k++) {
         const double zk = G * (k - u);
         const double apd = std::sqrt(std::max(span * span - zk * zk, 0.0));
         const int ap = apd < double(count) ? int(apd) : count - 1;
-        std::fill(acc.begin(), acc.end(), 0.0f);
+        float* acc = &rows[size_t((k - u) % kBlock) * count];
+        std::fill(acc, acc + count, 0.0f);
+        // The offsets that contribute: a travel time inside the trace and the window.
+        int n = 0;
         for (int h = 0; h <= ap; h++) {
             const int r = travel_time(G, a, u, k, h, N);
             if (r >= N || std::abs(r - k) > kMigrWindow)
                 continue;
-            add_offset(acc.data(), &wt[size_t(r) * count], count, h);
+            if (h == 0) {
+                add_row(acc, &wt[size_t(r) * count], count);
+                continue;
+            }
+            offs[size_t(n)] = h;
+            offs_rows[size_t(n)] = &wt[size_t(r) * count];
+            n++;
         }
-        float* o = &res[size_t(k) * count];
-        for (int j = 0; j < count; j++) {
-            const int traces = std::min(j + ap, count - 1) - std::max(j - ap, 0) + 1;
-            o[j] = acc[size_t(j)] / float(traces);
-        }
+        add_offsets(acc, offs_rows.data(), offs.data(), n, count);
+        // The mean over the traces of the aperture (2 ap + 1 of them away from the ends), and
+        // the normalisation when it is already known.
+        const int edge = std::min(ap, count);
+        const float inner = scale / float(2 * ap + 1);
+        for (int j = 0; j < edge; j++)
+            acc[j] = acc[j] / float(std::min(j + ap, count - 1) + 1) * scale;
+        for (int j = edge; j < count - edge; j++)
+            acc[j] *= inner;
+        for (int j = std::max(edge, count - edge); j < count; j++)
+            acc[j] = acc[j] / float(count - std::max(j - ap, 0)) * scale;
+        if ((k - u) % kBlock == kBlock - 1 || k == N - 1)
+            flush_out(k - (k - u) % kBlock, (k - u) % kBlock + 1);
     }
 
-    if (coef == 0.0f) {
-        for (int j = 0; j < count; j++) {
-            const float* x = &w[size_t(j) * N];
-            if (trace_empty(x, N))
-                continue;
-            float in_max = 0, in_min = 0, out_max = 0, out_min = 0;
-            for (int k = u; k < N; k++) {
-                in_max = std::max(in_max, x[k]);
-                in_min = std::min(in_min, x[k]);
-                const float y = res[size_t(k) * count + j];
-                out_max = std::max(out_max, y);
-                out_min = std::min(out_min, y);
-            }
-            float den = std::max(out_max, std::fabs(out_min));
-            if (den == 0.0f)
-                den = 1.0f;
-            coef = std::max(std::fabs(in_min), in_max) / den;
-            break;
+    if (!known && first_full >= 0) {
+        float in_max = 0, in_min = 0, out_max = 0, out_min = 0;
+        for (int k = u; k < N; k++) {
+            const float x = wt[size_t(k) * count + first_full], y = out[first_full]->data[k];
+            in_max = std::max(in_max, x);
+            in_min = std::min(in_min, x);
+            out_max = std::max(out_max, y);
+            out_min = std::min(out_min, y);
         }
+        float den = std::max(out_max, std::fabs(out_min));
+        if (den == 0.0f)
+            den = 1.0f;
+        coef = std::max(std::fabs(in_min), in_max) / den;
     }
     for (int j = 0; j < count; j++) {
         float* y = out[j]->data;
         std::fill(y, y + u, 0.0f);
-        for (int k = u; k < N; k++)
-            y[k] = res[size_t(k) * count + j] * coef;
+        if (!known)
+            for (int k = u; k < N; k++)
+                y[k] *= coef;
     }
 }
 
