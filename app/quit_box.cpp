@@ -1,8 +1,7 @@
 // The quit box (screen 41).
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
-#include "app/utilities.h"
 #include "config/parameters.h"
 #include "gui/button.h"
 #include "gui/input.h"

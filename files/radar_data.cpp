@@ -1,7 +1,7 @@
 #include "files/radar_data.h"
 
-#include "app/globals.h"
-#include "app/pending.h"
+#include "platform/globals.h"
+#include "platform/pending.h"
 #include "cu/eep.h"
 #include "files/disk.h"
 #include "files/keylines.h"

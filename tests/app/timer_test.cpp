@@ -2,10 +2,10 @@
 // simulated power controller, power save, the tick-paced screen flags and the positioning
 // test log.
 #include "acquisition/acq_state.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/startup.h"
 #include "app/timer.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "cu/picdrv.h"

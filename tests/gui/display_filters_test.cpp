@@ -2,13 +2,14 @@
 // them, and the input step's rules for measurements and migrated data.
 #include "gui_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "gui/button.h"
 #include "gui/display_filters.h"
 #include "gui/input.h"
+#include "acquisition/acq_state.h"
 #include "gui/screen_state.h"
 #include "gui/screen_table.h"
 
