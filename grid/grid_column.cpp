@@ -1,6 +1,6 @@
 #include "grid/grid_column.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "dsp/rounding.h"
 #include "files/radar_data.h"

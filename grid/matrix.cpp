@@ -1,7 +1,7 @@
 // The cube's sizing, naming and memory.
 #include "grid/matrix.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "dsp/rounding.h"
 #include "files/disk.h"

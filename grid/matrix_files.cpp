@@ -5,7 +5,7 @@
 // the disk, so a full disk or a power cut leaves the previous file, never a cut one.
 #include "grid/matrix.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "dsp/rounding.h"
 #include "files/disk.h"
