@@ -6,7 +6,6 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "platform/globals.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
@@ -16,11 +15,12 @@
 #include "grid/profile_migration.h"
 #include "gui/trace_store.h"
 #include "gui/list_box.h"
+#include "gui/number_field.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_state.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "platform/globals.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "gui/screen_table.h"
 
+#include "gui/bitmaps.h"
 #include "gui/button.h"
 #include "gui/display_filters.h"
 #include "gui/indicators.h"
@@ -158,4 +159,5 @@ void build_all_rows(CMS& t)
     rows_position_check(t);
     rows_quit_box(t);
     rows_measurement(t);
+    rows_parameter_screens(t);
 }
