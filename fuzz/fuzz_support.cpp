@@ -23,7 +23,6 @@ void remove_sandbox()
 }
 
 const uint8_t kOwnMac[6] = {0x02, 0x00, 0x5E, 0x10, 0x00, 0x01};
-const uint8_t kCuMac[6] = {0x02, 0xC0, 0xFF, 0xEE, 0x00, 0x07};
 
 void put16(uint8_t* p, uint16_t v)
 {
@@ -65,9 +64,9 @@ void fuzz_write_file(const char* device_path, const uint8_t* data, size_t size)
 int FuzzSink::trace(const CMeaTrace& t)
 {
     // Every sample handed on must be readable.
-    volatile int32_t sum = 0;
+    volatile uint32_t sum = 0;
     for (int i = 0; i < t.count; i++)
-        sum += t.samples[i];
+        sum = sum + uint32_t(t.samples[i]);
     traces++;
     return 0;
 }
@@ -149,7 +148,8 @@ void FuzzLink::feed_frames(FuzzInput& in)
     for (int n = 0; n < 256 && in.remaining() >= 2; n++) {
         std::vector<uint8_t> bytes = in.chunk();
         const size_t len = bytes.size() < sizeof f ? bytes.size() : sizeof f;
-        memcpy(f, bytes.data(), len);
+        if (len)
+            memcpy(f, bytes.data(), len);
         if (fix_up && len >= 6)
             memcpy(f, kOwnMac, 6);
         if (fix_up && udp && len > size_t(link_frame::kUdpChecksum) + 2)

@@ -7,6 +7,8 @@ frame's bytes; the file targets take 16-bit-length chunks of the files the monit
 import glob, os, re, struct, sys
 
 work, out = sys.argv[1], sys.argv[2]
+pars_seed = sys.argv[3] if len(sys.argv) > 3 else ''
+
 UDP, BLOCK, MEAS, DONE, RESTORE = 1, 2, 4, 8, 16
 
 
@@ -49,10 +51,41 @@ def samples_of(rad):
     return int(m.group(1)) if m else 512
 
 
+def raw_frame(f):
+    """A UDP-framed CU frame in the raw framing: the MACs, the protocol word, then the CU fields
+    from the packet number on (the IPv4/UDP headers and link words dropped)."""
+    return f[:12] + f[42:44] + f[54:]
+
+
+def raw_packets(trace_bodies, payload=1400):
+    """Measurement packets as a CU in raw framing sends them: one packet per trace, frames of
+    `payload` bytes with pad count, last-frame flag and frame number."""
+    res = []
+    for pk, body in enumerate(trace_bodies, start=500):
+        parts = [body[i:i + payload] for i in range(0, len(body), payload)] or [b'']
+        for k, part in enumerate(parts, start=1):
+            pad = (2 - len(part) % 2) % 2
+            f = bytes(12) + struct.pack('>HHBBH', 0x5555, pk, 2, 0, 0) + part + bytes(pad)
+            res.append(f + bytes([pad, 1 if k == len(parts) else 0]) + struct.pack('>H', k))
+    return res
+
+
+recorded = [f for f in frames(os.path.join(work, 'udp.rec')) if len(f) >= 60]
+rad, add, mrk = profile_files('udp')
+n = samples_of(rad)
+trace_bodies = {}
+for f in recorded:
+    if f[56] == 2 and len(f) == 60 + 512 + 3:
+        p = f[60:60 + 512]
+        block, typ, trace, pad, part = struct.unpack('>I3xBIHH', p[:16])
+        if typ == 2:
+            trace_bodies.setdefault(trace, []).append((part, p[16:16 + 496 - min(pad, 496)]))
+bodies = [b''.join(d for _, d in sorted(trace_bodies[t])) for t in sorted(trace_bodies)[1:40]]
+runs = {'udp': recorded,
+        'raw': [raw_frame(f) for f in recorded if f[56] != 2] + raw_packets(bodies)}
+
 for run, udp in (('udp', True), ('raw', False)):
-    rad, add, mrk = profile_files(run)
-    n = samples_of(rad)
-    fs = [f for f in frames(os.path.join(work, run + '.rec')) if len(f) >= 20]
+    fs = runs[run]
     base = 40 if udp else 0
     kind = lambda f: f[base + 16] if len(f) > base + 16 else 0
     data = [i for i, f in enumerate(fs) if kind(f) in (2, 4)]
@@ -73,20 +106,9 @@ for run, udp in (('udp', True), ('raw', False)):
         write('link_frames', run + '-stop', link_header(mode | DONE | RESTORE | (BLOCK if udp else 0), n) +
               b''.join(chunk(f) for f in fs[data[-1] - 10:data[-1] + 20]))
 
-    # A trace's elements as reassembled in the ring: block payloads (UDP) or packet payloads.
-    traces = {}
-    for i in data:
-        f = fs[i]
-        if udp and len(f) == 60 + 512 + 3:
-            p = f[60:60 + 512]
-            block, typ, trace, pad, part = struct.unpack('>I3xBIHH', p[:16])
-            if typ == 2:
-                traces.setdefault(trace, []).append((part, p[16:16 + 496 - min(pad, 496)]))
-        elif not udp:
-            traces.setdefault(len(traces) // 1, []).append((0, f[20:len(f) - 4]))
-    for k, t in enumerate(sorted(traces)[1:4]):
-        body = b''.join(d for _, d in sorted(traces[t]))
-        write('mea_elements', '%s-trace-%d' % (run, k), link_header(MEAS, n) + bytes([k & 1]) + body)
+    # A trace's elements as reassembled in the ring.
+    for k, body in enumerate(bodies[:3]):
+        write('mea_elements', '%s-trace-%d' % (run, k), link_header(MEAS | (BLOCK if udp else 0), n) + bytes([k & 1]) + body)
 
     # GPS texts the CU sent, for the GGA parser and the serial driver's sentence search.
     for k, m in enumerate(re.finditer(rb'\$GPGGA,[^\r\n\0]*(\r\n)?', b''.join(fs))):
@@ -97,20 +119,22 @@ for run, udp in (('udp', True), ('raw', False)):
         write('mea_elements', '%s-gps-%d' % (run, k),
               link_header(MEAS, n) + b'\0' + struct.pack('>HBB', len(m.group(0)) + 2, 132, 0) + m.group(0))
 
-    # The files the monitor wrote.
-    write('profile_headers', run, chunk(rad) + chunk(add) + mrk)
-    xml = os.path.join(work, run, 'dev/sda3/r5_parameters.xml')
-    if os.path.exists(xml):
-        write('xml_reader', run, open(xml, 'rb').read())
-    pars = os.path.join(work, run, 'dev/sda2/root/pars')
-    if os.path.exists(pars):
-        write('parameter_store', run, open(pars, 'rb').read())
-    mbf = os.path.join(work, run, 'dev/sda1/missed_data.mbf')
-    trf = os.path.join(work, run, 'dev/sda1/missed_data.trf')
-    if os.path.exists(mbf) and data:
-        # The table's head and its first entries (the rest counts as free), then late blocks.
-        table = open(mbf, 'rb').read()[:4 + 100 + 24 * 32]
-        flags = open(trf, 'rb').read()[:1024] if os.path.exists(trf) else b''
+    if data:
+        # A missed-block table as a stop leaves it for a continued measurement: its write
+        # index, the pending profile's name and two ranges of blocks, then the blocks coming late.
+        name = b'/mnt/hda1/DAT_0001.rd7'.ljust(100, b'\0')
+        late = fs[data[len(data) // 2]:data[len(data) // 2] + 12]
+        first = struct.unpack('>I', late[0][60:64])[0] if udp else 1
+        table = struct.pack('<I', 2) + name + struct.pack('<6i', first, first + 3, 0, 0, 0, 0) + \
+            struct.pack('<6i', first + 6, first + 8, 0, 0, 4096, 0)
         write('missed_files', run, link_header(mode | DONE | RESTORE | (BLOCK if udp else 0), n) +
-              chunk(table) + chunk(flags) + b''.join(chunk(f) for f in fs[data[-1] - 20:data[-1]]))
+              chunk(table) + chunk(bytes(64)) + b''.join(chunk(f) for f in late))
+
+# The files the monitor wrote.
+write('profile_headers', 'profile', chunk(rad) + chunk(add) + mrk)
+xml = os.path.join(work, 'udp', 'dev/sda3/r5_parameters.xml')
+if os.path.exists(xml):
+    write('xml_reader', 'r5_parameters.xml', open(xml, 'rb').read())
+if pars_seed and os.path.exists(pars_seed):
+    write('parameter_store', 'defaults', open(pars_seed, 'rb').read())
 print('make-corpus: %d seeds in %s' % (sum(len(fs) for _, _, fs in os.walk(out)), out))
