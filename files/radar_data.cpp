@@ -1,6 +1,6 @@
 #include "files/radar_data.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/pending.h"
 #include "cu/eep.h"
 #include "files/disk.h"

@@ -1,6 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/gga_parse.h"
 #include "config/parameters.h"
 #include "cu/eep.h"

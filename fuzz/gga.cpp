@@ -1,7 +1,7 @@
 // GPS sentences from any receiver: the newest GGA picked out of a receiver's text by the GPS
 // reader (as for the antenna's receiver), then its fields parsed.
 #include "app/gga_parse.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 

@@ -1,7 +1,7 @@
 #include "gui/file_list_box.h"
 
-#include "app/globals.h"
 #include "platform/file_offsets.h"
+#include "platform/globals.h"
 #include "platform/host_paths.h"
 
 #include <algorithm>
