@@ -1,7 +1,7 @@
 #include "app/main_menu.h"
 
 #include "platform/globals.h"
-#include "app/pending.h"
+#include "platform/pending.h"
 #include "app/timer.h"
 #include "cu/parport.h"
 #include "app/screens.h"

@@ -5,10 +5,10 @@
 #include "acquisition/descriptors.h"
 #include "acquisition/mea_buf.h"
 #include "platform/globals.h"
-#include "app/pending.h"
+#include "platform/pending.h"
 #include "app/startup.h"
 #include "app/timer.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
@@ -66,8 +66,12 @@ void stop_plavik_project()
 
 int power_off_sequence(EndKind kind)
 {
-    // Profile files, projects, missed-trace state and user settings first.
-    if (rdr.rd.hd.last_trace > 0)
+    // Profile files, projects, missed-trace state and user settings first. A profile still
+    // being recorded (the power-off came while a stop's message box waited) gets its whole
+    // header, so that its trace count is on the disk.
+    if (rdr.rd.recording())
+        rdr.rd.hd.h_write();
+    else if (rdr.rd.hd.last_trace > 0)
         rdr.rd.hd.a_write();
     rdr.dClose(true);
     stop_plavik_project();

@@ -1,0 +1,32 @@
+// The whole program as a child process: gprmon headless in a sandbox, its keypad on a named
+// pipe that the test writes into as the run goes on (after the program printed what it
+// reached), so the keys keep pace with a loaded machine; its output in a file.
+#pragma once
+
+#include "support/sandbox.h"
+
+#include <initializer_list>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class Program {
+public:
+    pid_t pid = -1;
+    std::string out_path, fifo, shots;
+    int fd = -1;
+
+    // Starts gprmon in the sandbox; its output goes to ROOT/sim/RUN.out. `wrapper` is a
+    // command the program is started through (its arguments end with the program's).
+    bool start(const Sandbox& sb, const std::string& run = "gprmon", const std::vector<std::string>& wrapper = {});
+    void send(std::initializer_list<const char*> lines);
+    std::string output() const;
+    // Position after `needle` found at or after `from`, or npos after `seconds`.
+    size_t wait_out(const std::string& needle, size_t from, double seconds) const;
+    bool wait_shot(const std::string& name, double seconds) const;
+    // Ends the run through the orderly power-off: the exit status, -1 when it had to be killed.
+    int finish();
+    // Sends `sig` and waits for the end: the exit status, 128 + signal when ended by one.
+    int end_with(int sig);
+    ~Program();
+};
