@@ -151,7 +151,8 @@ RepairResult repair_profiles()
             copy_text(res.latest, sizeof res.latest, b.c_str());
         }
     }
-    if (res.repaired || res.removed)
+    // The room kept for the header of the profile being recorded is the operator's again.
+    if (disk_reserve_release() || res.repaired || res.removed)
         sync3();
     return res;
 }

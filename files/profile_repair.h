@@ -6,7 +6,8 @@
 // After an unclean end start-up calls repair_profiles(): every profile whose header disagrees
 // with its data gets its trace count (and the stop position that follows from it) rewritten,
 // every other header line kept byte for byte, and a partial last trace cut off. The set of a
-// profile that was being created and holds no trace and no header is removed.
+// profile that was being created and holds no trace and no header is removed, and the room
+// kept for the header of the profile being recorded (files/disk.h) is given back.
 #pragma once
 
 #include <cstddef>

@@ -159,4 +159,5 @@ void build_all_rows(CMS& t)
     rows_position_check(t);
     rows_quit_box(t);
     rows_measurement(t);
+    rows_parameter_screens(t);
 }

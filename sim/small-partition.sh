@@ -21,7 +21,7 @@ exec unshare --user --map-root-user --mount sh -c '
     part="$root/dev/sda1"
     keep=$(mktemp -d "$root/sim/sda1-files-XXXXXX")
     cp -a "$part/." "$keep/"
-    mount -t tmpfs -o "size=$size" gprmon-sda1 "$part"
+    mount -t tmpfs -o "size=$size,mode=755" gprmon-sda1 "$part"
     cp -a "$keep/." "$part/"
     status=0
     "$@" || status=$?

@@ -68,6 +68,7 @@ TEST(Launcher, fresh_device_starts_clean_and_a_device_that_cannot_start_ends_the
     EXPECT_NE(std::string::npos, good.out.find("main loop")) << good.out;
     EXPECT_NE(std::string::npos, good.out.find("message box \"Produced by\"")) << good.out;
     EXPECT_EQ(std::string::npos, good.out.find("switched off abnormally")) << good.out;
+    EXPECT_EQ(std::string::npos, good.out.find("Settings file could not be read")) << "no file is no lost file";
     EXPECT_EQ(std::string::npos, read_file(dir + "/b/sim/standins.log").find("e2fsck -p -f " + dir + "/b/dev/sda1"));
 
     // The never-shut-down layout, for those who need the first start after a power loss.

@@ -2,6 +2,7 @@
 // export, and a process killed while it records.
 #include "files_fixture.h"
 
+#include "files/disk.h"
 #include "files/profile_repair.h"
 
 #include <cstring>
@@ -417,6 +418,7 @@ TEST_F(Profiles, RepairAfterAnUncleanEndSetsTheTraceCountOfEveryProfileLeftOpen)
     write_rd7("DAT_0003.rd7", 0, 512);       // killed while being created: no header yet
     write_bytes(data("DAT_0003.srd"), "#Version: 2\r\n");
     write_rd7("DAT_0004.rd7", 3, 512);       // traces without a header: kept as they are
+    ASSERT_EQ(0, disk_reserve_take());       // the header's room while DAT_0001 was recorded
     const std::string rad1 = read_file(data("DAT_0001.rad")), rad2 = read_file(data("DAT_0002.rad"));
 
     const RepairResult r = repair_profiles();
@@ -438,4 +440,5 @@ TEST_F(Profiles, RepairAfterAnUncleanEndSetsTheTraceCountOfEveryProfileLeftOpen)
     EXPECT_FALSE(file_exists(data("DAT_0003.srd")));
     EXPECT_TRUE(file_exists(data("DAT_0004.rd7")));
     EXPECT_FALSE(file_exists(data("DAT_0001.rad.tmp")));
+    EXPECT_FALSE(file_exists(sb.path(kReservePath)));
 }
