@@ -1,6 +1,7 @@
 #include "files/profile_record.h"
 
 #include "cu/eep.h"
+#include "platform/file_offsets.h"
 #include "platform/host_paths.h"
 
 #include <cerrno>

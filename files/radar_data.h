@@ -6,6 +6,7 @@
 #include "files/gps_log.h"
 #include "files/profile_record.h"
 #include "files/profile_ring.h"
+#include "grid/matrix.h"
 
 #include <cstdint>
 
@@ -15,8 +16,9 @@ public:
     // The measurement display queue CMeaBuf comes here with the acquisition engine.
     char cur_name[kPathSize] = {};      // current base name, empty when no profile is current
     CRData rd;                          // the current profile's files
-    // The baseline-crossing project CPVProject and the grid cube CMatrix come here with
-    // their subsystems, then the KML marker set CGMarkersSet.
+    // The baseline-crossing project CPVProject comes here with its subsystem.
+    CMatrix mx;                         // the grid project's cube
+    // The KML marker set CGMarkersSet comes here with its subsystem.
     CGPS_Set gps_test;                  // the positioning test's log
     char last_rd7_path[kPathSize] = {}; // the last created .rd7 (the link's side files name it)
     char next_name[kPathSize] = {};     // base name chosen by the last dDefineName
