@@ -6,6 +6,7 @@
 #include "files/gps_log.h"
 #include "files/profile_record.h"
 #include "files/profile_ring.h"
+#include "projects/pv_project.h"
 
 #include <cstdint>
 
@@ -15,8 +16,9 @@ public:
     // The measurement display queue CMeaBuf comes here with the acquisition engine.
     char cur_name[kPathSize] = {};      // current base name, empty when no profile is current
     CRData rd;                          // the current profile's files
-    // The baseline-crossing project CPVProject and the grid cube CMatrix come here with
-    // their subsystems, then the KML marker set CGMarkersSet.
+    CPVProject pvp;                     // the baseline-crossing project
+    // The grid cube CMatrix comes here with its subsystem, then the KML marker set
+    // CGMarkersSet.
     CGPS_Set gps_test;                  // the positioning test's log
     char last_rd7_path[kPathSize] = {}; // the last created .rd7 (the link's side files name it)
     char next_name[kPathSize] = {};     // base name chosen by the last dDefineName
@@ -26,8 +28,8 @@ public:
     CRadarData(const CRadarData&) = delete;
     CRadarData& operator=(const CRadarData&) = delete;
 
-    // Chooses the next base name: prefix (default "DAT_"; a baseline-crossing project passes
-    // its 4-character name) + the largest number found + 1 as %04d. When 9999 is taken the
+    // Chooses the next base name: prefix (default "DAT_"; while a baseline-crossing project
+    // is active, its 4-character name) + the largest number found + 1 as %04d. When 9999 is taken the
     // lowest free number is used instead, so an existing profile is never overwritten.
     // Returns how many profiles with the prefix exist; -1 when the data directory cannot be
     // read; -2 when every number 1..9999 is taken.

@@ -4,6 +4,7 @@
 #include "gui/display_filters.h"
 #include "gui/indicators.h"
 #include "gui/rows.h"
+#include "projects/pv_screens.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -158,4 +159,5 @@ void build_all_rows(CMS& t)
     rows_position_check(t);
     rows_quit_box(t);
     rows_measurement(t);
+    rows_pv_screens(t);
 }
