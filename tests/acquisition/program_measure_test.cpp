@@ -4,6 +4,7 @@
 // so the keys keep pace with a loaded machine. Checked: the profile files against the CU's
 // ground truth and the screenshots of the measurement screen against the stored traces.
 #include "live_fixture.h"
+#include "program_driver.h"
 
 #include "acq_fixture.h"
 #include "config/xml_pars.h"
@@ -57,119 +58,6 @@ struct Png {
     }
 };
 
-// gprmon with its keypad on a named pipe and its output in a file.
-class Program {
-public:
-    pid_t pid = -1;
-    std::string out_path, fifo, shots;
-    int fd = -1;
-
-    bool start(const Sandbox& sb)
-    {
-        out_path = sb.root() + "/sim/gprmon.out";
-        fifo = sb.root() + "/sim/keys.fifo";
-        shots = sb.root() + "/sim/shots";
-        mkdir(shots.c_str(), 0755);
-        if (mkfifo(fifo.c_str(), 0600) != 0)
-            return false;
-        pid = fork();
-        if (pid == 0) {
-            if (chdir((sb.root() + "/work").c_str()) != 0 || !freopen(out_path.c_str(), "w", stdout))
-                _exit(126);
-            dup2(fileno(stdout), 2);
-            setenv("GPRMON_KEYS", fifo.c_str(), 1);
-            setenv("GPRMON_SHOTS", shots.c_str(), 1);
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            // Line-buffered output, so that the test sees each line as it is printed (the
-            // sanitizer runtime must then not insist on being loaded first).
-            const char* asan = getenv("ASAN_OPTIONS");
-            setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
-            const std::string exe = std::string(GPRMON_BINARY_DIR) + "/gprmon";
-            execlp("stdbuf", "stdbuf", "-oL", "-eL", exe.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        // The program opens the pipe when its key script starts.
-        for (int i = 0; i < 600 && fd < 0; i++) {
-            fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0)
-                usleep(50000);
-        }
-        return fd >= 0;
-    }
-    void send(std::initializer_list<const char*> lines)
-    {
-        for (const char* l : lines) {
-            std::string s = std::string(l) + "\n";
-            for (size_t done = 0; done < s.size();) {
-                const ssize_t n = write(fd, s.data() + done, s.size() - done);
-                if (n > 0)
-                    done += size_t(n);
-                else if (errno == EAGAIN)
-                    usleep(10000);
-                else
-                    return;
-            }
-        }
-    }
-    std::string output() const { return read_file(out_path); }
-    // Position after `needle` found at or after `from`, or npos after `seconds`.
-    size_t wait_out(const std::string& needle, size_t from, double seconds) const
-    {
-        for (int i = 0; i < int(seconds * 20); i++) {
-            const std::string o = output();
-            const size_t p = o.find(needle, from);
-            if (p != std::string::npos)
-                return p + needle.size();
-            usleep(50000);
-        }
-        return std::string::npos;
-    }
-    bool wait_shot(const std::string& name, double seconds) const
-    {
-        const std::string p = shots + "/" + name + ".png";
-        for (int i = 0; i < int(seconds * 20); i++) {
-            struct stat st;
-            if (stat(p.c_str(), &st) == 0 && st.st_size > 0) {
-                usleep(300000); // written whole
-                return true;
-            }
-            usleep(50000);
-        }
-        return false;
-    }
-    // Ends the run through the orderly power-off: the exit status, -1 when it had to be killed.
-    int finish()
-    {
-        if (pid <= 0)
-            return -1;
-        send({"quit"});
-        if (fd >= 0)
-            close(fd);
-        fd = -1;
-        int status = 0;
-        for (int i = 0; i < 600; i++) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            usleep(50000);
-        }
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        pid = -1;
-        return -1;
-    }
-    ~Program()
-    {
-        if (fd >= 0)
-            close(fd);
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
 std::string rad_value(const std::string& path, const std::string& key)
 {
     for (const std::string& l : file_lines(path))
@@ -212,13 +100,7 @@ TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
     const int units = GetParam(); // 1 SI, 0 imperial
     // The settings the program starts with: the stored (or default) ones, in the units of this run,
     // put on the settings partition (its folder, as the partition is not mounted yet).
-    auto mount = [&](const char* mp, const char* dev, bool on) {
-        const std::string m = sb.path(mp), d = sb.path(dev);
-        return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
-                          : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
-                                "'; }").c_str()) == 0;
-    };
-    ASSERT_TRUE(mount("/mnt/hda3", "/dev/sda3", true));
+    ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", true));
     xml_pars.Init();
     xml_pars.read_xml_tree();
     xml_pars.units = uint8_t(units);
@@ -227,7 +109,7 @@ TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
     for (int a = 0; a < xml_pars.antenna_count; a++)
         xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
     ASSERT_EQ(0, xml_pars.write_xml_tree());
-    ASSERT_TRUE(mount("/mnt/hda3", "/dev/sda3", false));
+    ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", false));
 
     // The cart runs 4 m and stands; the CU's GPS blocks keep coming meanwhile (without any
     // data for 3 s a wheel measurement ends with the no-data error).
