@@ -47,9 +47,15 @@ void CPVAngle::Draw()
     if (theta < 0)
         theta += 2 * M_PI;
     const double back = theta + M_PI;
-    sge_FilledTrigon(surf, Sint16(cx + r * cos(theta)), Sint16(cy - r * sin(theta)),
-                     Sint16(cx + r * cos(back + half_opening)), Sint16(cy - r * sin(back + half_opening)),
-                     Sint16(cx + r * cos(back - half_opening)), Sint16(cy - r * sin(back - half_opening)), black);
+    const double tx = cx + r * cos(theta), ty = cy - r * sin(theta);
+    const double b1x = cx + r * cos(back + half_opening), b1y = cy - r * sin(back + half_opening);
+    const double b2x = cx + r * cos(back - half_opening), b2y = cy - r * sin(back - half_opening);
+    sge_FilledTrigon(surf, Sint16(tx), Sint16(ty), Sint16(b1x), Sint16(b1y), Sint16(b2x), Sint16(b2y), black);
+    // The pointing end in red, so the needle is not read the wrong way round.
+    const double k = 0.4;
+    sge_FilledTrigon(surf, Sint16(tx), Sint16(ty), Sint16(tx + k * (b1x - tx)), Sint16(ty + k * (b1y - ty)),
+                     Sint16(tx + k * (b2x - tx)), Sint16(ty + k * (b2y - ty)), SDL_MapRGB(surf->format, 220, 0, 0));
+    sge_FilledCircle(surf, Sint16(cx), Sint16(cy), 4, grey);
     display_surface(surf, rect.x, rect.y);
 }
 
