@@ -4,7 +4,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/descriptors.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

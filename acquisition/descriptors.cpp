@@ -1,7 +1,7 @@
 #include "acquisition/descriptors.h"
 
 #include "acquisition/acq_state.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "link/ethernet.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include "acquisition/display_seam.h"
 #include "acquisition/do_mea.h"
 #include "acquisition/mea_buf.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "link/ethernet.h"

@@ -5,7 +5,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/descriptors.h"
 #include "acquisition/hw_test_view.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/driver.h"
 #include "cu/eep.h"

@@ -2,7 +2,7 @@
 
 #include "acquisition/acquisition.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "app/utilities.h"
 #include "config/parameters.h"

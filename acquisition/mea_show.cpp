@@ -2,7 +2,7 @@
 // follower, the single-trace view, the wheel and GPS texts and the GPS quality lamp.
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -5,7 +5,7 @@
 #include "acquisition/descriptors.h"
 #include "acquisition/mea_buf.h"
 #include "acquisition/pipeline.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/termination.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"

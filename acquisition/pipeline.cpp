@@ -2,7 +2,7 @@
 
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_buf.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "dsp/acq_filter.h"

@@ -5,7 +5,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/descriptors.h"
 #include "acquisition/restore_plan.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/driver.h"
 #include "gui/input.h"
 #include "link/ethernet.h"

@@ -3,7 +3,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "files/profile_record.h"
 #include "gui/button.h"
 #include "gui/input.h"

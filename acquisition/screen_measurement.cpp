@@ -8,7 +8,7 @@
 #include "acquisition/mea_lists.h"
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -3,7 +3,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"

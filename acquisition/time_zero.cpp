@@ -3,7 +3,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/descriptors.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/driver.h"
 #include "cu/eep.h"

@@ -1,5 +1,5 @@
 // check_CU_ON: waits for the CU while a screen that needs it is entered.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "app/screens.h"
 #include "app/shutdown.h"

@@ -1,6 +1,6 @@
 // setLanguage: the language table, the Chinese font on the factory partition, and the
 // rebuild of every screen object.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "config/parameters.h"
 #include "gui/input.h"

@@ -1,6 +1,6 @@
 #include "app/main_menu.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "cu/parport.h"
 #include "app/screens.h"

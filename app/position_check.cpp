@@ -1,6 +1,6 @@
 // The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"

@@ -1,5 +1,5 @@
 // The quit box (screen 41).
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"

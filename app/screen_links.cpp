@@ -1,7 +1,7 @@
 // Links from the menus to the screens of other subsystems. Each screen's subsystem replaces
 // the body of its function here with the call of its screen.
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/screens.h"
 #include "gui/input.h"
 #include "projects/pv_screens.h"

@@ -4,7 +4,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/descriptors.h"
 #include "acquisition/mea_buf.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/startup.h"
 #include "app/timer.h"
 #include "app/utilities.h"

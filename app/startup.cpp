@@ -2,7 +2,7 @@
 
 #include "acquisition/acquisition.h"
 #include "acquisition/pipeline.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/pending.h"
 #include "app/screens.h"
 #include "app/timer.h"

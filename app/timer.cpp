@@ -5,7 +5,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "app/gga_parse.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
 #include "config/xml_pars.h"

@@ -1,6 +1,6 @@
 #include "app/utilities.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/pending.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"

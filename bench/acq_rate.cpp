@@ -13,7 +13,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/pipeline.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

@@ -2,7 +2,7 @@
 // applied to the GPS state, and one idle tick of Timer_Funct1 on the main menu. Each must be
 // a negligible part of the 250 ms period (the target: under 50 microseconds).
 #include "app/gga_parse.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "cu/eep.h"
 

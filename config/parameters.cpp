@@ -1,6 +1,6 @@
 #include "config/parameters.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/pending.h"
 #include "config/xmlParser/safe_file_write.h"
 #include "platform/host_paths.h"

@@ -1,6 +1,6 @@
 #include "config/xml_pars.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"

@@ -1,7 +1,7 @@
 // The CU command set: one exchange per method, and the decoding of the answers.
 #include "cu/driver.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "acquisition/acq_state.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"

@@ -2,7 +2,7 @@
 // parameter object and the CU, names and the trigger step.
 #include "cu/eep.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "config/parameters.h"

@@ -1,6 +1,6 @@
 #include "cu/navuart_reader.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/dev_request.h"
 #include "cu/eep.h"

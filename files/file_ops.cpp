@@ -5,7 +5,7 @@
 // command is built, since an empty base would widen a "*.wav" pattern to every file.
 #include "files/radar_data.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "files/disk.h"
 #include "files/keylines.h"
 #include "platform/host_paths.h"

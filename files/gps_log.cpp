@@ -1,6 +1,6 @@
 #include "files/gps_log.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "files/disk.h"
 #include "files/keylines.h"

@@ -1,6 +1,6 @@
 #include "files/header.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "files/disk.h"
 #include "files/keylines.h"

@@ -1,6 +1,6 @@
 #include "files/profile_record.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "platform/host_paths.h"
 

@@ -1,6 +1,6 @@
 #include "files/screenshot.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "files/disk.h"
 #include "gui/input.h"
 #include "platform/host_paths.h"

@@ -1,6 +1,6 @@
 #include "gui/file_list_box.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "platform/host_paths.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "gui/input.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/termination.h"
 #include "app/utilities.h"

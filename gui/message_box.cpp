@@ -1,5 +1,5 @@
 // The message box (screen 9).
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/utilities.h"
 #include "cu/driver.h"

@@ -1,6 +1,6 @@
 #include "gui/palette.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "gui/sdl_object.h"
 #include "platform/host_paths.h"
 

@@ -1,6 +1,6 @@
 #include "gui/scrbuf.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "dsp/auto_gain.h"

@@ -1,6 +1,6 @@
 #include "gui/scrbuf_input.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -1,6 +1,6 @@
 #include "gui/scrbuf_mea_display.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
 #include "gui/trace_store.h"

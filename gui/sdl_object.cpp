@@ -1,6 +1,6 @@
 #include "gui/sdl_object.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Answers, error reports and the waits for them; file uploads to the CU.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "link/byte_order.h"
 #include "link/ethernet.h"

@@ -2,7 +2,7 @@
 //
 // Element: 16-bit big-endian length L (bytes after the length field, at least 2), tag byte,
 // auxiliary byte, L - 2 bytes of body. Reads wrap around the ring end.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "link/byte_order.h"
 #include "link/ethernet.h"

@@ -1,6 +1,6 @@
 // The built-in CU emulator: with the emulator-run flag set, the receiving thread answers
 // commands as a CU would (raw mode), so that one monitor can serve another as its CU.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "link/byte_order.h"
 #include "link/ethernet.h"
 

@@ -2,7 +2,7 @@
 #include "link/ethernet.h"
 
 #include "config/parameters.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "link/byte_order.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 //   missed_data.mbf: write index (4 bytes), 100-byte pending profile name, 300000 entries
 //   missed_data.trf: 1000000 restored-trace flags
 // Both in host byte order.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 

@@ -1,6 +1,6 @@
 // The receiving thread: frame acceptance, answers and error reports, and the reassembly of
 // measurement data into the measurement ring.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/eep.h"
 #include "link/byte_order.h"

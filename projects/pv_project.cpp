@@ -1,6 +1,6 @@
 #include "projects/pv_project.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "files/disk.h"
 #include "files/keylines.h"

@@ -1,7 +1,7 @@
 #include "acq_fixture.h"
 
 #include "acquisition/mea_buf.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "files/radar_data.h"
 #include "link/ethernet.h"
 

@@ -4,7 +4,7 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/do_mea.h"
 #include "acquisition/mea_buf.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "files/profile_ring.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "acq_fixture.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/pipeline.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

@@ -5,7 +5,7 @@
 #include "acq_fixture.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/hw_test_view.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "link/ethernet.h"

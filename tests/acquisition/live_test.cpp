@@ -4,7 +4,7 @@
 
 #include "acq_fixture.h"
 #include "acquisition/acquisition.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/driver.h"
 #include "cu/eep.h"

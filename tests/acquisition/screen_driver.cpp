@@ -1,7 +1,7 @@
 #include "screen_driver.h"
 
 #include "acquisition/acq_state.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "gui/input.h"
 

@@ -4,7 +4,7 @@
 
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -1,7 +1,7 @@
 // GGA sentences from the receivers: the parsed fix, what is refused, and how the timer's GPS
 // state ages when no good fix comes.
 #include "app/gga_parse.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/timer.h"
 #include "files/radar_data.h"
 

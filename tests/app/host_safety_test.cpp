@@ -1,5 +1,5 @@
 // The program and its simulation never act outside the sandbox.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/startup.h"
 #include "platform/host_paths.h"

@@ -1,5 +1,5 @@
 // The clean-shutdown marker decides whether the data partition is checked at start-up.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/startup.h"
 #include "support/sandbox.h"

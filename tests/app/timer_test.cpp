@@ -2,7 +2,7 @@
 // simulated power controller, power save, the tick-paced screen flags and the positioning
 // test log.
 #include "acquisition/acq_state.h"
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/startup.h"
 #include "app/timer.h"
 #include "app/utilities.h"

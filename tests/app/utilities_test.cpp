@@ -1,5 +1,5 @@
 // Application-wide utilities: hostapd configuration, free space, backlight ramps, power save.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/utilities.h"
 #include "support/sandbox.h"
 

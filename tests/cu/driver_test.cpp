@@ -1,7 +1,7 @@
 // The CU command set against a scripted CU over the Unix datagram link: the frame of every
 // command (code, sub-code, arguments, answer time-out), the decoding of the answers, the
 // connection with its raw-mode fallback, the CU parameters and the GPS text of the antenna.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

@@ -1,6 +1,6 @@
 // The antenna parameter block: units and names, depth conversions, antenna selection, loading
 // from and saving to the XML parameter object with the CU off, and the trigger step.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -2,7 +2,7 @@
 // method finds in cusim's answers what it decodes.
 #if defined(CUSIM_WITH_LINK) && defined(CUSIM_WITH_DRIVER)
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/driver.h"
 #include "cu/eep.h"

@@ -4,7 +4,7 @@
 // status; and the antenna GPS through the GPS reader.
 #if defined(CUSIM_WITH_LINK) && defined(CUSIM_WITH_DRIVER)
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

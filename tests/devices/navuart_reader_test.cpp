@@ -1,6 +1,6 @@
 // The GPS reader: the USB receiver through a real pseudo-terminal, the serial-port driver
 // through a fake driver on the request path, and the antenna GPS text.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/dev_wire.h"
 #include "cu/eep.h"

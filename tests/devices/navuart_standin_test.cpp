@@ -1,6 +1,6 @@
 // The serial-port GPS end to end in simulation: the reader's requests answered by the
 // driver's own sentence logic in the navuart stand-in, fed one second of sentences a second.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "devices/standin_process.h"

@@ -1,6 +1,6 @@
 // The power controller through the request path: closed device, the stand-in's answers,
 // the backlight wiring, and a controller that disappears.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/utilities.h"
 #include "cu/dev_request.h"
 #include "cu/dev_wire.h"

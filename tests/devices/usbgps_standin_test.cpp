@@ -1,6 +1,6 @@
 // The simulated USB receiver end to end: the stand-in's pseudo-terminal read by the real
 // termios path, switching between fix, no fix, garbage and silence while running.
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "devices/standin_process.h"

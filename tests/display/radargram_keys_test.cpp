@@ -3,7 +3,7 @@
 // hold), and the vertical scroll and zoom limits.
 #include "display_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "cu/eep.h"
 #include "files/profile_record.h"
 #include "files/radar_data.h"

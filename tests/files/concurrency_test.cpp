@@ -2,7 +2,7 @@
 // GUI reading a profile back does not disturb the acquisition thread appending to it.
 #include "files_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 
 #include <atomic>
 #include <thread>

@@ -1,7 +1,7 @@
 // Marker files and GPS logs: lines, numbering, the single end line, damaged marker files.
 #include "files_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 
 #include <cstring>
 

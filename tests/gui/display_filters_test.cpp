@@ -2,7 +2,7 @@
 // them, and the input step's rules for measurements and migrated data.
 #include "gui_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

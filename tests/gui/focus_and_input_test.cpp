@@ -1,7 +1,7 @@
 // Focus traversal over the current row and the input step.
 #include "gui_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "gui/button.h"
 #include "gui/input.h"
 #include "gui/rows.h"

@@ -1,6 +1,6 @@
 #include "gui_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/parameters.h"
 #include "gui/input.h"
 #include "gui/lang.h"

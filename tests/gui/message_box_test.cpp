@@ -1,7 +1,7 @@
 // The message box: its five types, their results, and what it leaves on the screen.
 #include "gui_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "config/password.h"
 #include "gui/button.h"
 #include "gui/input.h"

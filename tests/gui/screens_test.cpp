@@ -2,7 +2,7 @@
 // and what they leave on the screen.
 #include "gui_fixture.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "app/main_menu.h"
 #include "app/screens.h"
 #include "config/parameters.h"

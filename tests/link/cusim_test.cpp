@@ -2,7 +2,7 @@
 // wire: a block-mode measurement with lost blocks, reassembled, requested again and decoded.
 #include "link_rig.h"
 
-#include "app/globals.h"
+#include "platform/globals.h"
 #include "platform/host_paths.h"
 #include "support/sandbox.h"
 

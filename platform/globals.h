@@ -1,4 +1,4 @@
-// Process-wide state of the application core: the screen number, the focus table, the CU
+// Process-wide state shared by every subsystem: the screen number, the focus table, the CU
 // state flags, the last GPS fix texts, the thread and timer handles, and the sixteen named
 // mutexes shared by the GUI, acquisition, receiving and timer threads.
 #pragma once
@@ -38,14 +38,14 @@ extern int powersave1;                // power-save tick counter; 121 = backligh
 // Grid defaults for a new project, in the units the grid screen shows.
 extern float grid_def_x_size, grid_def_y_size, grid_def_point_int, grid_def_line_spacing;
 
-// The sixteen mutexes, created in this order by create_all_mutexes().
+// The sixteen mutexes shared by the GUI, acquisition, receiving and timer threads.
 extern SDL_mutex *lock1, *lock1_2, *lock3, *lock_wheel, *lock4, *lock_t2, *lock_eol, *lock_ps,
     *lock_b, *lock_dw, *lock_time, *lock_m_sh, *lock_cuOn, *lock_gps, *lock_mea_buf, *lock_mb_buf;
 
 // Sets the globals to their start values (step 1 of start-up, without the mutexes).
 void init_globals();
 
-// Creates the sixteen mutexes in their documented order; returns false if any failed.
+// Creates the sixteen mutexes (those not yet created); returns false if any failed.
 bool create_all_mutexes();
 void DestroyAllMutexes();
 

@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "platform/globals.h"
 
 #include <cstring>
 
