@@ -2,6 +2,7 @@
 
 #include "cu/eep.h"
 
+std::atomic<bool> MeasureMode{false};
 std::atomic<bool> inMeasurement{false};
 std::atomic<bool> after_measurement{false};
 std::atomic<bool> cont_meas{false};

@@ -5,7 +5,7 @@
 // value; their meaning is that of plain flags (nothing waits on them but MStop's polls).
 #pragma once
 
-#include "gui/screen_state.h" // MeasureMode and ag_autostart, shared with the screens
+#include "gui/screen_state.h" // ag_autostart, which a new measurement resets
 
 #include <atomic>
 #include <cstdint>
@@ -15,6 +15,8 @@ constexpr int kMaxCuTraces = 1000000;  // the CU numbers at most this many trace
 constexpr int kBlockDataBytes = 496;   // data bytes of one measurement block
 
 // ---- Measurement state ----
+// A measurement runs (set and cleared by MStart/MStop; read by every thread).
+extern std::atomic<bool> MeasureMode;
 extern std::atomic<bool> inMeasurement;     // Collect is inside its measurement branch
 extern std::atomic<bool> after_measurement; // MStop runs
 extern std::atomic<bool> cont_meas;         // the next MStart continues the current profile

@@ -4,7 +4,7 @@
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/timer.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "config/parameters.h"
 #include "cu/eep.h"
 #include "cu/parport.h"
@@ -19,6 +19,7 @@
 #include "gui/scrbuf_mea_display.h"
 #include "gui/screen_table.h"
 #include "config/xml_pars.h"
+#include "platform/termination.h"
 
 #include <SDL/SDL.h>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include "acquisition/mea_buf.h"
 #include "acquisition/pipeline.h"
 #include "platform/globals.h"
-#include "app/termination.h"
+#include "platform/termination.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

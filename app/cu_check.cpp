@@ -3,13 +3,14 @@
 #include "app/timer.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/eep.h"
 #include "cu/parport.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
 #include "gui/screen_table.h"
 #include "gui/service_keys.h"
+#include "platform/termination.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 #include "platform/globals.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
-#include "app/utilities.h"
 #include "config/parameters.h"
 #include "gui/button.h"
 #include "gui/input.h"

@@ -1,7 +1,5 @@
 // Status texts of the profile screens and the trace-interval slider.
-#include "app/pending.h"
 #include "app/screens.h"
-#include "app/utilities.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
@@ -38,6 +36,11 @@ void eep_textinfo()
     set(status::kSoil, lngs[23], soil);
     set(status::kAntenna, lngs[0], eep.ant_name);
     set(status::kFile, lngs[47], rdr.rd.rd7_name);
+}
+
+float min_t_int()
+{
+    return 0.01f;
 }
 
 void set_point_dist(CButton* slider, short time_mode)

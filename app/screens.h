@@ -26,9 +26,11 @@ void eep_textinfo();
 
 // Turns the trace-interval slider into a time (time_mode != 0) or a distance slider.
 void set_point_dist(CButton* slider, short time_mode);
+// Largest time interval offered by the trace-interval slider, in seconds.
+float min_t_int();
 
-// Screens of other subsystems, reached from the menus through one function each. Until a
-// screen exists its function shows "This screen is not available yet" and returns 34.
+// Screens of other subsystems, reached from the menus through one function each. A screen
+// this program does not contain shows "This screen is not available yet" and returns 34.
 int screen_pre_meas();            // 2D project (mode_02_pre_meas)
 int screen_grid_new_proj();       // 3D grid project (mode_23_grid_new_proj)
 int screen_plavik();              // Plavik project (mode_21_PV_screen_1)

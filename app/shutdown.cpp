@@ -7,7 +7,7 @@
 #include "platform/globals.h"
 #include "app/startup.h"
 #include "app/timer.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

@@ -7,7 +7,7 @@
 #include "app/gga_parse.h"
 #include "platform/globals.h"
 #include "app/shutdown.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"

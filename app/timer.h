@@ -30,10 +30,9 @@ constexpr int kWheelTextSize = 64;
 extern char wheel_str_01[kWheelTextSize];
 extern bool can_Wheel_Show;
 
-// ---- GPS fix (lock3); gps_str_01, gps_qi, can_GPS_Show are in cu/gps_display.h ----
+// ---- GPS fix (lock3); gps_str_01, gps_qi, gps_synctime, can_GPS_Show are in cu/gps_display.h ----
 constexpr int kNmeaTextSize = 256;
 extern char gps_nmea_string[kNmeaTextSize]; // the last GGA sentence, "$GPGGA,..."
-extern int gps_synctime;  // mm * 60000 + ss * 1000 + fraction digits of the last fix
 extern int gps_zero;      // ticks since the last good fix
 
 // ---- Set by the screens, read by the timer ----

@@ -16,7 +16,6 @@ char wheel_str_01[kWheelTextSize] = " ";
 bool can_Wheel_Show = false;
 
 char gps_nmea_string[kNmeaTextSize] = "";
-int gps_synctime = 0;
 int gps_zero = 0;
 
 int FileMode = 0;

@@ -1,8 +1,8 @@
 #include "config/parameters.h"
 
 #include "platform/globals.h"
-#include "app/pending.h"
 #include "config/xmlParser/safe_file_write.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 
@@ -166,7 +166,7 @@ void CParameters::p_read()
         run_cmd("umount %s", "/mnt/hda2");
     }
     after_loading();
-    pending_link_word_a(unit_number);
+    eth.set_link_word_a(unit_number); // the unit number goes into link word A of every frame
 }
 
 int CParameters::p_write()

@@ -1,7 +1,7 @@
 #include "files/gps_log.h"
 
 #include "platform/globals.h"
-#include "app/timer.h"
+#include "cu/gps_display.h"
 #include "files/disk.h"
 #include "files/keylines.h"
 #include "platform/host_paths.h"

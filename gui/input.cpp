@@ -1,9 +1,9 @@
 #include "gui/input.h"
 
+#include "acquisition/acq_state.h"
 #include "platform/globals.h"
-#include "app/shutdown.h"
-#include "app/termination.h"
-#include "app/utilities.h"
+#include "platform/termination.h"
+#include "gui/backlight.h"
 #include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/display_filters.h"
@@ -45,12 +45,6 @@ CButton* button_at(int s)
 }
 
 } // namespace
-
-void check_termination()
-{
-    if (termination_requested())
-        terminate_by_signal();
-}
 
 int gui_poll_event(SDL_Event* e)
 {

@@ -30,9 +30,6 @@ int press_but_and_slid();
 // Polls one event for an input loop. Scripted screenshots are taken here, on the GUI thread;
 // a window close requests termination. Returns 0 when no event is pending.
 int gui_poll_event(SDL_Event* e);
-// Ends the program through the power-off sequence when SIGTERM/SIGINT (or a window close)
-// asked for it. Every input loop calls it on every round.
-void check_termination();
 
 // Message box (screen 9). type: 0 wait for a key (result: its key symbol), 1 Yes/No
 // (2 = Yes, 3 = No), 2 Copy/Cancel (4 = Copy, 6 = Cancel), 3 shown for 3 s (0), -1 shown

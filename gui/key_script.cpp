@@ -1,6 +1,6 @@
 #include "gui/key_script.h"
 
-#include "app/termination.h"
+#include "platform/termination.h"
 #include "gui/input.h"
 #include "gui/sdl_object.h"
 

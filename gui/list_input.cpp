@@ -1,8 +1,9 @@
 #include "gui/list_input.h"
 
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "gui/file_list_box.h"
 #include "gui/input.h"
+#include "platform/termination.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // The message box (screen 9).
 #include "platform/globals.h"
-#include "app/shutdown.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/driver.h"
 #include "gui/button.h"
 #include "gui/input.h"
@@ -9,6 +8,7 @@
 #include "gui/screen_table.h"
 #include "gui/scrbuf_input.h"
 #include "gui/service_keys.h"
+#include "platform/termination.h"
 
 #include <cstdio>
 #include <cstring>
@@ -59,6 +59,8 @@ int wait_any_key()
 
 } // namespace
 
+void (*service_exit_action)() = nullptr;
+
 int question_loop()
 {
     curbutDraw();
@@ -75,8 +77,11 @@ int question_loop()
         int key = e.key.keysym.sym;
         // Every key reaches the service-key matcher first, so a sequence may end in Enter.
         int code = dialog_service_key(key);
-        if (code == kServiceExitCode)
-            service_exit();
+        if (code == kServiceExitCode) {
+            if (service_exit_action)
+                service_exit_action();
+            continue;
+        }
         if (code)
             return code;
         int old = curbut;

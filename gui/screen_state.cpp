@@ -1,5 +1,4 @@
 #include "gui/screen_state.h"
 
-std::atomic<bool> MeasureMode{false};
 std::atomic<int> ag_autostart{0};
 bool data_is_migrated = false;

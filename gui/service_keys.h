@@ -9,6 +9,10 @@
 constexpr int kServiceExitCode = 1;
 int dialog_service_key(int key);
 
+// What the exit sequence runs in a question dialog: the service exit, installed by main (it
+// does not return). Without one the sequence is ignored.
+extern void (*service_exit_action)();
+
 // The input loop of a question dialog: Left/Right move the focus over the visible buttons of
 // the current row, every key also feeds the service-key matcher (the exit sequence leaves
 // the program). Enter presses the focused button and returns its slot; a service sequence

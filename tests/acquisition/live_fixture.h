@@ -1,6 +1,6 @@
 // End-to-end rig: the simulated CU (cusim) as a child process on the unix link, the monitor's
 // link, CU command layer and acquisition thread in this process, headless. Also the reader of
-// cusim's ground truth (its documented layout) and what the monitor must have stored for it.
+// cusim's ground truth (in the layout of sim/cu/README.md) and what the monitor must have stored for it.
 #pragma once
 
 #include "support/sandbox.h"

@@ -5,7 +5,7 @@
 #include "platform/globals.h"
 #include "app/startup.h"
 #include "app/timer.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "cu/picdrv.h"

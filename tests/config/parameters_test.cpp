@@ -1,5 +1,5 @@
 // The binary parameter store: its image, loading rules and the mount around each access.
-#include "app/utilities.h"
+#include "app/access_point.h"
 #include "config/parameters.h"
 #include "config/xmlParser/safe_file_write.h"
 #include "support/sandbox.h"

@@ -42,7 +42,7 @@ protected:
 
 } // namespace
 
-TEST(XmlParsDefaults, match_the_documented_settings_antennas_and_wheels)
+TEST(XmlParsDefaults, match_the_factory_settings_antennas_and_wheels)
 {
     CXML_PARS x;
     EXPECT_TRUE(x.missed_traces_mode);
@@ -90,7 +90,7 @@ TEST(XmlParsDefaults, match_the_documented_settings_antennas_and_wheels)
     EXPECT_DOUBLE_EQ(x.wheel[4].wheel_calibration, 500.0);
 }
 
-TEST_F(XmlPars, the_default_file_has_the_documented_lines)
+TEST_F(XmlPars, the_default_file_has_the_factory_lines)
 {
     ASSERT_EQ(x.write_xml_tree(), 0);
     std::string f = read_file(main_path());

@@ -1,7 +1,5 @@
 // cusim through the monitor's command layer (CDriver `gpr` over the global link `eth`): every
 // method finds in cusim's answers what it decodes.
-#if defined(CUSIM_WITH_LINK) && defined(CUSIM_WITH_DRIVER)
-
 #include "platform/globals.h"
 #include "config/parameters.h"
 #include "cu/driver.h"
@@ -127,5 +125,3 @@ TEST_F(CommandLayer, MeasurementStartStopSingleTraceAndGps)
 }
 
 }  // namespace
-
-#endif

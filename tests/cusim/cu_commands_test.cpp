@@ -2,8 +2,6 @@
 // cusim decoded it (its command log) and the monitor's decoding of cusim's answer; the
 // connection with its raw-mode fallback; the CU parameters and their corrections; the start
 // status; and the antenna GPS through the GPS reader.
-#if defined(CUSIM_WITH_LINK) && defined(CUSIM_WITH_DRIVER)
-
 #include "platform/globals.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -594,5 +592,3 @@ TEST_F(AntennaGpsSim, AReceiverWithoutAFixGivesNoCoordinates)
 }
 
 }  // namespace
-
-#endif

@@ -1,8 +1,6 @@
 // cusim through the monitor's own link code (CEthernet): discovery in both framings, commands
 // decoded as the command layer decodes them, a 1000-trace block-mode measurement with 3 % block
 // loss restored with command 212, and a raw-mode measurement that loses a frame.
-#ifdef CUSIM_WITH_LINK
-
 #include "config/parameters.h"
 #include "cu/eep.h"
 #include "cusim/wire_client.h"
@@ -180,7 +178,7 @@ TEST_F(MonitorLink, CommandsAreAnsweredWhereTheCommandLayerReadsThem)
     EXPECT_EQ(e->cmd_inject(58, 0), 200 + 0x2200) << "also for packet numbers with unequal bytes";
 }
 
-// The measurement of the issue, on whatever wire e uses: 1000 traces in block mode while 3 % of
+// The lossy block-mode measurement, on whatever wire e uses: 1000 traces in block mode while 3 % of
 // the blocks are lost, then the restore with command 212.
 // On a real wire (lossless_wire false) frames may also be dropped by the capture when the
 // receiver falls behind; such traces count as lost too, and the resend must still bring them.
@@ -349,5 +347,3 @@ TEST_F(MonitorLink, RawMeasurementLosesOnlyThePacketOfTheLostFrame)
 }
 
 }  // namespace
-
-#endif  // CUSIM_WITH_LINK

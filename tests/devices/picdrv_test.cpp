@@ -1,7 +1,7 @@
 // The power controller through the request path: closed device, the stand-in's answers,
 // the backlight wiring, and a controller that disappears.
 #include "platform/globals.h"
-#include "app/utilities.h"
+#include "gui/backlight.h"
 #include "cu/dev_request.h"
 #include "cu/dev_wire.h"
 #include "cu/picdrv.h"

@@ -9,6 +9,7 @@
 #include "gui/button.h"
 #include "gui/display_filters.h"
 #include "gui/input.h"
+#include "acquisition/acq_state.h"
 #include "gui/screen_state.h"
 #include "gui/screen_table.h"
 

@@ -1,6 +1,4 @@
-#include "app/pending.h"
-
-#include "link/ethernet.h"
+#include "platform/pending.h"
 
 #include <cstdio>
 #include <mutex>
@@ -14,9 +12,4 @@ void pending_skip(const char* what)
     std::lock_guard<std::mutex> g(m);
     if (said.insert(what).second)
         printf("%s: not built yet, skipped\n", what);
-}
-
-void pending_link_word_a(unsigned unit_number)
-{
-    eth.set_link_word_a(unit_number); // the link has landed; the caller may call it directly
 }

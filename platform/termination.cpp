@@ -1,4 +1,4 @@
-#include "app/termination.h"
+#include "platform/termination.h"
 
 #include <SDL/SDL.h>
 #include <atomic>
@@ -8,6 +8,7 @@
 namespace {
 
 std::atomic<bool> requested{false};
+void (*end_action)() = nullptr; // set once in main, before any other thread runs
 
 void* watcher(void*)
 {
@@ -24,8 +25,9 @@ void* watcher(void*)
 
 } // namespace
 
-void install_termination_handling()
+void install_termination_handling(void (*end_program)())
 {
+    end_action = end_program;
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
@@ -48,4 +50,10 @@ void request_termination()
     SDL_Event e;
     e.type = SDL_QUIT;
     SDL_PushEvent(&e);
+}
+
+void check_termination()
+{
+    if (end_action && termination_requested())
+        end_action();
 }
