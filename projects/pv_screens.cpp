@@ -21,6 +21,7 @@
 #include "gui/screen_table.h"
 #include "gui/text_widgets.h"
 #include "platform/host_paths.h"
+#include "platform/termination.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>
