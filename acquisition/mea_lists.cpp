@@ -5,7 +5,6 @@
 
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "platform/globals.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
@@ -13,10 +12,11 @@
 #include "dsp/rounding.h"
 #include "files/radar_data.h"
 #include "gui/list_box.h"
+#include "gui/number_field.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "platform/globals.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>

@@ -2,17 +2,17 @@
 // follower, the single-trace view, the wheel and GPS texts and the GPS quality lamp.
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_screens.h"
-#include "platform/globals.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "files/profile_record.h"
 #include "gui/indicators.h"
+#include "gui/label_value.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
 #include "gui/trace_view.h"
+#include "platform/globals.h"
 
 #include <cstdio>
 #include <cstring>

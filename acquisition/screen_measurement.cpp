@@ -89,6 +89,7 @@ int enter_new(CScrBuf* b)
     mS.Init_3_filters();
     printf("projname(new):%s\n", rdr.cur_name);
     if (rdr.rd.hd.h_write() != 0) {
+        rdr.dDiscard(); // a profile without a header would be an orphan set
         mesmode("Header write error: flash disk is full", "or try to restart the unit to check file system",
                 true, 0);
         return back_code();

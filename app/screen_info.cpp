@@ -7,6 +7,7 @@
 #include "gui/lang.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
+#include "gui/wide_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -63,8 +63,12 @@ void stop_plavik_project() { rdr.pvp.Stop(); }
 
 int power_off_sequence(EndKind kind)
 {
-    // Profile files, projects, missed-trace state and user settings first.
-    if (rdr.rd.hd.last_trace > 0)
+    // Profile files, projects, missed-trace state and user settings first. A profile still
+    // being recorded (the power-off came while a stop's message box waited) gets its whole
+    // header, so that its trace count is on the disk.
+    if (rdr.rd.recording())
+        rdr.rd.hd.h_write();
+    else if (rdr.rd.hd.last_trace > 0)
         rdr.rd.hd.a_write();
     rdr.dClose(true);
     stop_plavik_project();

@@ -14,12 +14,14 @@
 #include "cu/navuart_reader.h"
 #include "cu/parport.h"
 #include "cu/picdrv.h"
+#include "files/profile_repair.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
+#include "platform/mounts.h"
 #include "platform/shell.h"
 
 #include <SDL/SDL.h>
@@ -45,14 +47,27 @@ int run_fmt2(const char* fmt, const char* a, const char* b)
 
 } // namespace
 
+// A program restarted without a reboot finds its partitions mounted: such a partition is
+// used as it is (a mounted file system cannot be checked), never taken for one that cannot
+// be mounted.
+static bool already_mounted(const char* device, const char* mount_point)
+{
+    if (!partition_mounted(device, mount_point))
+        return false;
+    printf("%s is mounted on %s already\n", device, mount_point);
+    return true;
+}
+
 bool check_system_partition()
 {
-    run_fmt("e2fsck -p -f %s", "/dev/sda3");
-    if (run_fmt2("mount %s %s", "/dev/sda3", "/mnt/hda3") != 0) {
-        puts("can not mount hda3");
-        run_fmt("mke2fs %s", "/dev/sda3");
-        run_fmt2("mount %s %s", "/dev/sda3", "/mnt/hda3");
-        return false; // a re-created partition holds no marker
+    if (!already_mounted("/dev/sda3", "/mnt/hda3")) {
+        run_fmt("e2fsck -p -f %s", "/dev/sda3");
+        if (run_fmt2("mount %s %s", "/dev/sda3", "/mnt/hda3") != 0) {
+            puts("can not mount hda3");
+            run_fmt("mke2fs %s", "/dev/sda3");
+            run_fmt2("mount %s %s", "/dev/sda3", "/mnt/hda3");
+            return false; // a re-created partition holds no marker
+        }
     }
     std::string marker = host_path(kShutdownMarker);
     bool present = access(marker.c_str(), F_OK) == 0;
@@ -64,17 +79,29 @@ bool check_system_partition()
 
 void check_data_partition(bool marker_present)
 {
-    if (!marker_present) {
-        mesmode("Monitor was switched off abnormally", "Data disk check is forced", false, -1);
-        run_fmt("e2fsck -p -f %s", "/dev/sda1");
-    }
-    if (run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1") != 0) {
-        mesmode("Error mounting disk hda1 for data files", "All data files will be erased", false, 0);
-        run_fmt("mke2fs %s", "/dev/sda1");
-        run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1");
+    if (!already_mounted("/dev/sda1", "/mnt/hda1")) {
+        if (!marker_present) {
+            mesmode("Monitor was switched off abnormally", "Data disk check is forced", false, -1);
+            run_fmt("e2fsck -p -f %s", "/dev/sda1");
+        }
+        if (run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1") != 0) {
+            mesmode("Error mounting disk hda1 for data files", "All data files will be erased", false, 0);
+            run_fmt("mke2fs %s", "/dev/sda1");
+            run_fmt2("mount %s %s", "/dev/sda1", "/mnt/hda1");
+        }
     }
     run_fmt("mkdir %s", "/mnt/hda1/");
     run_fmt("mkdir %s", "/mnt/hda1/GPS/");
+    if (!marker_present)
+        repair_after_unclean_end();
+}
+
+void repair_after_unclean_end()
+{
+    RepairResult r = repair_profiles();
+    // The profile that was being recorded can be continued with "Cont".
+    if (r.latest[0])
+        rdr.dSetNames(r.latest);
 }
 
 void set_grid_defaults(int units)
@@ -134,8 +161,11 @@ int startup()
     gps.gps_Open();
     blight_sw(0, configured_backlight());
 
-    // 9. Data partition.
+    // 9. Data partition (after an unclean end also the headers of the profiles left open),
+    // then a word to the operator when the settings could not be read.
     check_data_partition(marker_present);
+    if (xml_pars.settings_reset)
+        mesmode("Settings file could not be read", "Default settings are used", false, 3);
 
     // 10. Headers of the current profile and of the grid project.
     rdr.rd.hd.hd_init();

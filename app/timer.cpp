@@ -5,9 +5,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "app/gga_parse.h"
-#include "platform/globals.h"
 #include "app/shutdown.h"
-#include "gui/backlight.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"
@@ -16,8 +14,10 @@
 #include "dsp/rounding.h"
 #include "files/keylines.h"
 #include "files/radar_data.h"
+#include "gui/backlight.h"
+#include "gui/date_time_field.h"
 #include "gui/input.h"
-#include "gui/text_widgets.h"
+#include "platform/globals.h"
 
 #include <atomic>
 #include <cmath>

@@ -31,6 +31,13 @@ struct ScalarKey {
 
 #define FIELD(f) [](CXML_PARS& x) -> void* { return &x.f; }
 
+// Ranges of the per-antenna and per-wheel values that make the trigger step (pulses per
+// trace = point interval x calibration): positive, and small enough that the step stays
+// far inside a 32-bit count.
+constexpr double kMinPositive = 1e-6;
+constexpr double kMaxPointInterval = 1e3;    // metres or inches
+constexpr double kMaxWheelCalibration = 1e6; // pulses per metre or per inch
+
 const ScalarKey kScalarKeys[] = {
     {"trigger_type", "0-wheel, 0xFE-time, 0xFF-keyboard", Field::U8, FIELD(trigger_type), 0, 255},
     {"autostacks", nullptr, Field::Bool, FIELD(autostacks), 0, 1},
@@ -360,10 +367,14 @@ void read_labels(const XMLNode& node, const char* what, char (&name)[N], char (&
 
 int CXML_PARS::read_xml_tree()
 {
+    settings_reset = false;
     {
         MutexLock g(lock_dw);
         doc.deleteNodeContent();
         doc = load_settings(kXmlParsPath, "xml1");
+        // A missing file is a device that never saved its settings; one that is there but
+        // cannot be used means the operator's settings are lost.
+        settings_reset = doc.isEmpty() && last_error != eXMLErrorFileNotFound;
         if (doc.isEmpty()) {
             // Language 8 keeps the factory partition mounted for its font.
             bool mounted = prm.language == 8;
@@ -372,6 +383,7 @@ int CXML_PARS::read_xml_tree()
             doc = load_settings(kXmlParsFactoryPath, "xml2");
             if (!mounted)
                 run_path_cmd("umount %s", "/mnt/hda4");
+            settings_reset = settings_reset || (doc.isEmpty() && last_error != eXMLErrorFileNotFound);
         }
     }
     if (doc.isEmpty()) {
@@ -465,7 +477,8 @@ void CXML_PARS::read_antenna(const XMLNode& node, CAntennaRecord& a)
     read_labels(node, "antenna", a.name, a.sh_name, a.index, 0x10000, "is not a valid number");
     a.samples_in_file = from_str(node, "samples_in_file", "value", a.samples_in_file, missing);
     a.start_samples = from_str(node, "start_samples", "value", a.start_samples, missing);
-    a.point_interval = from_str(node, "point_interval", "value", a.point_interval, missing);
+    store(a.point_interval, from_str(node, "point_interval", "value", a.point_interval, missing),
+          kMinPositive, kMaxPointInterval, "point_interval");
 
     XMLNode filters = node.getChildNode("FILTERS");
     int j = 0;
@@ -497,7 +510,8 @@ void CXML_PARS::read_wheel(const XMLNode& node, CWheelRecord& w)
 {
     bool missing;
     read_labels(node, "wheel", w.name, w.sh_name, w.index, 0x10000, "is not a valid number");
-    w.wheel_calibration = from_str(node, "wheel_calibration", "value", w.wheel_calibration, missing);
+    store(w.wheel_calibration, from_str(node, "wheel_calibration", "value", w.wheel_calibration, missing),
+          kMinPositive, kMaxWheelCalibration, "wheel_calibration");
     int dir = from_str(node, "wheel_direction", "value", static_cast<int>(w.wheel_direction), missing);
     if (dir >= -1 && dir <= 1) // 0 is what unused records hold
         w.wheel_direction = static_cast<int8_t>(dir);

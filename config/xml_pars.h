@@ -124,9 +124,13 @@ public:
     // Loads the settings file into the fields: the file on /mnt/hda3, else the factory copy
     // on /mnt/hda4, else the defaults (Init). A file that does not parse or has no <body>
     // counts as unreadable. Returns 0, or the last error code (the parser's, or 11 for a
-    // missing <body>) when no file could be read. A missing key keeps the field's value; a value that is not a
-    // number of the key's type or lies outside its range keeps it too, with a diagnostic.
+    // missing <body>) when no file could be read. A missing key keeps the field's value; a
+    // value that is not a number of the key's type or lies outside its range keeps it too,
+    // with a diagnostic. Sets settings_reset.
     int read_xml_tree();
+    // The last read_xml_tree found a settings file it could not use (present but unreadable)
+    // and took the operator's settings from a fallback: start-up tells the operator.
+    bool settings_reset = false;
 
     // Rebuilds the document from the fields and replaces the settings file with it (under
     // lock_dw; the old file stays until the new one is complete on the disk), then syncs.

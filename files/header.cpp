@@ -249,7 +249,7 @@ int Header::format_add(char* out, size_t size) const
     return ok ? (int)n : -1;
 }
 
-int replace_file_atomic(const char* device_path, const char* text, size_t len)
+static int write_replacement(const char* device_path, const char* text, size_t len)
 {
     std::string path = host_path(device_path);
     std::string tmp = path + ".tmp";
@@ -271,6 +271,15 @@ int replace_file_atomic(const char* device_path, const char* text, size_t len)
         return 0;
     unlink(tmp.c_str());
     return -2;
+}
+
+int replace_file_atomic(const char* device_path, const char* text, size_t len)
+{
+    int r = write_replacement(device_path, text, len);
+    // A full data disk: the room kept for the headers of the recorded profile is given up.
+    if (r != 0 && strncmp(device_path, kDataDir, strlen(kDataDir)) == 0 && disk_reserve_release())
+        r = write_replacement(device_path, text, len);
+    return r;
 }
 
 int Header::h_write(const HeaderSettings& s)

@@ -95,6 +95,11 @@ int CRData::p_Open()
     return size == 0 ? 3 : 5;
 }
 
+bool CRData::recording() const
+{
+    return fd >= 0 && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDWR;
+}
+
 void CRData::p_Close()
 {
     if (fd >= 0) {
@@ -116,8 +121,14 @@ int CRData::write_at(int64_t offset, const int32_t* samples, int n)
         ssize_t w = pwrite(fd, p + done, len - done, (off_t)(offset + (int64_t)done));
         if (w < 0 && errno == EINTR)
             continue;
-        if (w <= 0)
+        if (w <= 0) {
+            // A full disk takes part of a trace: a trace past the stored ones is cut off
+            // again, so the file keeps whole traces only and agrees with the trace count.
+            const int64_t end = (int64_t)hd.last_trace * n * 4;
+            if (done > 0 && offset >= end && ftruncate(fd, (off_t)end) != 0)
+                perror("cutting a partial trace");
             return -2;
+        }
         done += (size_t)w;
     }
     return 0;

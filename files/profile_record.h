@@ -80,6 +80,8 @@ public:
     // of bytes read, or -1.
     long read_trace(int32_t index, int32_t* out) const;
     bool data_open() const { return fd >= 0; }
+    // The data file is open for recording (created or continued), not only for viewing.
+    bool recording() const;
 
 private:
     int write_at(int64_t offset, const int32_t* samples, int n);

@@ -107,6 +107,28 @@ int CRadarData::dSetNames(const char* name)
     return 0;
 }
 
+namespace {
+
+// Traces a new profile must have room for besides its header and logs.
+constexpr long long kFewTraces = 16;
+constexpr long long kSmallFilesBytes = 32 * 1024;
+
+// Room for the header, the logs and a few traces of `samples`, with the header's reserve
+// taken. False (nothing left behind) on a disk that is too full.
+bool room_for_new_profile(int samples)
+{
+    if (disk_reserve_take() != 0)
+        return false;
+    long long free = data_free_bytes();
+    if (free >= 0 && free < kSmallFilesBytes + kFewTraces * samples * 4) {
+        disk_reserve_release();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int CRadarData::dCreateFiles(const char* prefix)
 {
     int count = dDefineName(prefix);
@@ -115,7 +137,16 @@ int CRadarData::dCreateFiles(const char* prefix)
     int r;
     {
         MutexLock lock(lock_dw);
+        if (!room_for_new_profile(eep.samples > 0 ? eep.samples : kMaxSamples)) {
+            printf("no room on the data disk for a new profile\n");
+            cur_name[0] = 0;
+            return 3;
+        }
         r = rd.p_Create();
+        if (r != 0) {
+            dDiscard();
+            return r;
+        }
         rd.mrk.m_create();
         if (eep.gps_enabled)
             rd.gps.gps_Create(0);
@@ -135,6 +166,7 @@ int CRadarData::dCOpen()
     int r = rd.p_COpen(cur_name);
     if (r != 0 && r != 1)
         return r;
+    disk_reserve_take(); // best effort: a full disk stops the measurement at its first trace
     rd.mrk.m_read();
     rd.mrk.mCOpen();
     if (eep.gps_enabled)
@@ -164,10 +196,25 @@ int CRadarData::dOpen(const char* name)
     return 0;
 }
 
+void CRadarData::dDiscard()
+{
+    {
+        MutexLock lock(lock_dw);
+        rd.p_Close();
+        rd.mrk.m_close(true);
+        rd.gps.gps_Close();
+        mea_Del_Files();
+        disk_reserve_release();
+    }
+    dClose(true);
+}
+
 void CRadarData::dClose(bool clear_name)
 {
     {
         MutexLock lock(lock_dw);
+        if (rd.recording())
+            disk_reserve_release(); // the header is written: its room is the operator's again
         rd.p_Close();
         rd.mrk.m_close(true);
         rd.gps.gps_Close();

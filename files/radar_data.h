@@ -38,13 +38,18 @@ public:
     // set. 0; -1 (paths cleared) when the name is empty, holds '/' or is too long for them.
     int dSetNames(const char* name);
     // New profile: name, files (.rd7, .srd, .mrk, and .cor when GPS is on). 0, or the code
-    // of p_Create (3 data file, 1 .srd) or 3 when no name is free.
+    // of p_Create (3 data file, 1 .srd) or 3 when no name is free or the data disk has no
+    // room for a header and a few traces; on failure no file is left and no profile is
+    // current.
     int dCreateFiles(const char* prefix = nullptr);
     // Continues the current profile for appending: the result of p_COpen.
     int dCOpen();
     // Opens a stored profile for viewing (empty name: the current one). 0, a p_Open code,
     // -10 when its header does not fit the antenna parameter block (nothing left open).
     int dOpen(const char* name);
+    // A new profile that could not be set up (no room for its header): its files are closed
+    // and deleted, and no profile is current.
+    void dDiscard();
     // Ends the current profile: files closed (end marker written), sync, header reset,
     // trace store emptied; with clear_name no profile is current afterwards.
     void dClose(bool clear_name);

@@ -1,5 +1,8 @@
 #include "gui/button.h"
 
+#include "gui/bitmaps.h"
+#include "gui/draw.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>

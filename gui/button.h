@@ -2,7 +2,8 @@
 // label, an optional second line and an optional numeric value field beside the button.
 #pragma once
 
-#include "gui/text_widgets.h"
+#include "gui/number_field.h"
+#include "gui/selectable.h"
 
 class CButton : public CSDLObject, public Selectable {
 public:

@@ -1,5 +1,7 @@
 #include "gui/file_list_box.h"
 
+#include "gui/draw.h"
+#include "gui/wide_text.h"
 #include "platform/globals.h"
 #include "platform/host_paths.h"
 

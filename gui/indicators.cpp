@@ -1,5 +1,7 @@
 #include "gui/indicators.h"
 
+#include "gui/draw.h"
+
 #include <cstdio>
 #include <cstdlib>
 

@@ -2,6 +2,7 @@
 
 #include "gui/screen_table.h"
 #include "gui/sdl_object.h"
+#include "gui/wide_text.h"
 
 #include <cstdio>
 #include <cstring>

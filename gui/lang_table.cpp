@@ -61,7 +61,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "Control Unit is OFF", // 53
         "Switch it ON or press the button to go back", // 54
         "Produced by", // 55
-        "Sorlan AB, Sweden", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Old or NO Antenna has been detected", // 57
         "Change it or press the button to go back", // 58
         "OK", // 59
@@ -130,7 +130,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "L'unité de contrôle est éteinte", // 53
         "Allumez-la ou appuyez sur le bouton pour revenir", // 54
         "Fabriqué par", // 55
-        "Sorlan AB, Suède", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Antenne ancienne ou absente détectée", // 57
         "Changez-la ou appuyez sur le bouton pour revenir", // 58
         "OK", // 59
@@ -199,7 +199,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "L'unità di controllo è spenta", // 53
         "Accenderla o premere il pulsante per tornare indietro", // 54
         "Prodotto da", // 55
-        "Sorlan AB, Svezia", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Antenna vecchia o assente rilevata", // 57
         "Cambiarla o premere il pulsante per tornare indietro", // 58
         "OK", // 59
@@ -268,7 +268,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "La unidad de control está apagada", // 53
         "Enciéndala o pulse el botón para volver", // 54
         "Fabricado por", // 55
-        "Sorlan AB, Suecia", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Se ha detectado una antena antigua o ninguna", // 57
         "Cámbiela o pulse el botón para volver", // 58
         "OK", // 59
@@ -337,7 +337,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "Steuereinheit ist AUS", // 53
         "Einschalten oder Taste drücken, um zurückzugehen", // 54
         "Hergestellt von", // 55
-        "Sorlan AB, Schweden", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Alte oder KEINE Antenne erkannt", // 57
         "Wechseln oder Taste drücken, um zurückzugehen", // 58
         "OK", // 59
@@ -406,7 +406,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "Styrenheten är AV", // 53
         "Slå på den eller tryck på knappen för att gå tillbaka", // 54
         "Tillverkad av", // 55
-        "Sorlan AB, Sverige", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Gammal eller INGEN antenn har upptäckts", // 57
         "Byt den eller tryck på knappen för att gå tillbaka", // 58
         "OK", // 59
@@ -475,7 +475,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "Styreenheten er AV", // 53
         "Slå den PÅ eller trykk på knappen for å gå tilbake", // 54
         "Produsert av", // 55
-        "Sorlan AB, Sverige", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Gammel eller INGEN antenne er oppdaget", // 57
         "Bytt den eller trykk på knappen for å gå tilbake", // 58
         "OK", // 59
@@ -544,7 +544,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "Блок управления ВЫКЛЮЧЕН", // 53
         "Включите его или нажмите кнопку для возврата", // 54
         "Производитель", // 55
-        "Sorlan AB, Швеция", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Обнаружена старая антенна или антенны НЕТ", // 57
         "Замените ее или нажмите кнопку для возврата", // 58
         "OK", // 59
@@ -613,7 +613,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "控制单元已关闭", // 53
         "请打开控制单元或按键返回", // 54
         "制造商", // 55
-        "Sorlan AB（瑞典）", // 56
+        "gprmon - open-source GPR monitor", // 56
         "检测到旧天线或无天线", // 57
         "请更换天线或按键返回", // 58
         "确定", // 59
@@ -682,7 +682,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "A unidade de controle está DESLIGADA", // 53
         "Ligue-a ou pressione o botão para voltar", // 54
         "Fabricado por", // 55
-        "Sorlan AB, Suécia", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Antena antiga ou NENHUMA antena detectada", // 57
         "Troque-a ou pressione o botão para voltar", // 58
         "OK", // 59
@@ -751,7 +751,7 @@ const char* const CLang::utf8_table[kLanguages][kLangStrings] = {
         "Unitatea de control este OPRITA", // 53
         "Porniti-o sau apasati butonul pentru a reveni", // 54
         "Produs de", // 55
-        "Sorlan AB, Suedia", // 56
+        "gprmon - open-source GPR monitor", // 56
         "Antena veche sau LIPSA a fost detectata", // 57
         "Schimbati-o sau apasati butonul pentru a reveni", // 58
         "OK", // 59

@@ -1,5 +1,8 @@
 #include "gui/list_box.h"
 
+#include "gui/draw.h"
+#include "gui/wide_text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>

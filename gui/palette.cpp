@@ -1,7 +1,8 @@
 #include "gui/palette.h"
 
-#include "platform/globals.h"
+#include "gui/bitmaps.h"
 #include "gui/sdl_object.h"
+#include "platform/globals.h"
 #include "platform/host_paths.h"
 
 #include <cstdio>

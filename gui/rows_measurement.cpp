@@ -4,10 +4,10 @@
 #include "gui/button.h"
 #include "gui/lang.h"
 #include "gui/list_box.h"
+#include "gui/number_field.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Row 35: the position check screen: GPS position and wheel position, wheel reset, back.
 #include "gui/button.h"
+#include "gui/label_value.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
 

@@ -1,5 +1,7 @@
 #include "gui/rulers.h"
 
+#include "gui/draw.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -1,14 +1,15 @@
 #include "gui/scrbuf.h"
 
-#include "platform/globals.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "dsp/auto_gain.h"
 #include "dsp/rounding.h"
 #include "files/markers.h"
 #include "files/radar_data.h"
+#include "gui/draw.h"
 #include "gui/screen_state.h"
 #include "gui/trace_store.h"
+#include "platform/globals.h"
 
 #include <algorithm>
 #include <cmath>

@@ -14,6 +14,7 @@
 #include "gui/rulers.h"
 #include "gui/scroll_bar.h"
 #include "gui/sdl_object.h"
+#include "gui/selectable.h"
 #include "gui/trace_view.h"
 
 #include <cstdint>

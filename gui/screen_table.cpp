@@ -1,5 +1,6 @@
 #include "gui/screen_table.h"
 
+#include "gui/bitmaps.h"
 #include "gui/button.h"
 #include "gui/display_filters.h"
 #include "gui/indicators.h"

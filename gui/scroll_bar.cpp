@@ -1,5 +1,6 @@
 #include "gui/scroll_bar.h"
 
+#include "gui/draw.h"
 #include "gui/input.h"
 
 #include <algorithm>

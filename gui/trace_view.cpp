@@ -1,10 +1,11 @@
 #include "gui/trace_view.h"
 
-#include "cu/eep.h"
 #include "config/xml_pars.h"
+#include "cu/eep.h"
 #include "dsp/acq_filter.h"
 #include "dsp/auto_gain.h"
 #include "dsp/rounding.h"
+#include "gui/draw.h"
 #include "gui/trace_store.h"
 
 #include <algorithm>

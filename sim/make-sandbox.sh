@@ -1,5 +1,5 @@
 #!/bin/sh
-# make-sandbox.sh ROOT: lays out a fresh simulated device under ROOT.
+# make-sandbox.sh [--never-shut-down] ROOT: lays out a fresh simulated device under ROOT.
 #
 #   ROOT/dev/sda1..sda4   the four partitions, each a folder (its contents)
 #   ROOT/mnt/hda1..hda4   mount points; mounting links a partition folder here
@@ -12,17 +12,29 @@
 #
 # The factory partition (sda4) holds the Chinese font (sandbox.d/gui-assets.sh). It holds no
 # factory settings file: the program then starts from its built-in defaults, as a device
-# whose factory copy was lost would. Partitions start as freshly made file systems with no marker, as on a
-# device that has never been shut down.
+# whose factory copy was lost would.
+#
+# A new device leaves the factory shut down cleanly: its partitions are freshly made file
+# systems and the system partition holds the clean-shutdown marker, so the first start shows
+# no abnormal-shutdown warning. With --never-shut-down the marker is left out, as on a device
+# that lost its power before its first orderly end. An existing sandbox keeps the state its
+# last run left.
 set -eu
-root=${1:?usage: make-sandbox.sh ROOT}
+never_shut_down=0
+if [ "${1:-}" = "--never-shut-down" ]; then never_shut_down=1; shift; fi
+root=${1:?usage: make-sandbox.sh [--never-shut-down] ROOT}
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$root"
 root=$(cd "$root" && pwd -P)
+fresh=1
+[ ! -d "$root/dev/sda3" ] || fresh=0
 for n in 1 2 3 4; do
     mkdir -p "$root/dev/sda$n/lost+found" "$root/mnt/hda$n"
 done
 mkdir -p "$root/dev/sda2/root" "$root/mnt/usb" "$root/etc/hostapd" "$root/work/images" "$root/sim"
+if [ $fresh -eq 1 ] && [ "$never_shut_down" != 1 ]; then
+    touch "$root/dev/sda3/hda1_ok"
+fi
 # Assets the build generated or the sources ship (later issues add theirs here).
 if [ -n "${GPRMON_ASSETS:-}" ] && [ -d "$GPRMON_ASSETS" ]; then
     cp -R "$GPRMON_ASSETS"/. "$root/work/"

@@ -1,8 +1,21 @@
 #!/bin/sh
 # Started by sim/launch.sh as: cusim.sh BUILD_DIR ROOT. Runs the simulated CU on the sandbox's
-# Unix link until killed; its ground truth and log stay in ROOT/sim/.
+# Unix link until killed; its ground truth and log stay in ROOT/sim/. Ready once the link's
+# socket is bound; a cusim that ends first ends this script with its status.
 build=$1
 root=$2
-[ -z "${CUSIM_DISABLE:-}" ] || exit 0   # the veth harness runs its own cusim on libpcap
-exec "$build/sim/cu/cusim" --link "unix:$root/sim/cu.sock" --truth "$root/sim/cusim-truth.bin" \
-    ${CUSIM_OPTIONS:-} >"$root/sim/cusim.log" 2>&1
+. "$(dirname "$0")/_lib.sh"
+if [ -n "${CUSIM_DISABLE:-}" ]; then
+    launch_absent "$root" cusim "CUSIM_DISABLE is set (the veth harness runs its own cusim on libpcap)"
+    exit 0
+fi
+sock="$root/sim/cu.sock"
+log="$root/sim/cusim.log"
+rm -f "$sock"
+set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" ${CUSIM_OPTIONS:-}
+launch_describe "$root" cusim "$log" "$@"
+"$@" >"$log" 2>&1 &
+cu=$!
+trap 'kill $cu 2>/dev/null; wait $cu 2>/dev/null; exit 0' TERM INT
+if launch_wait_paths $cu "$sock"; then launch_ready "$root" cusim; fi
+wait $cu

@@ -8,15 +8,15 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/mea_lists.h"
 #include "acquisition/mea_screens.h"
-#include "platform/globals.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "gui/list_box.h"
+#include "gui/number_field.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "platform/globals.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>

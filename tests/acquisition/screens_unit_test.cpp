@@ -4,7 +4,6 @@
 
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "platform/globals.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
@@ -13,7 +12,8 @@
 #include "gui/lang.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "gui/text_label.h"
+#include "platform/globals.h"
 
 #include <cmath>
 #include <cstring>

@@ -2,6 +2,8 @@
 #include "platform/globals.h"
 #include "app/shutdown.h"
 #include "app/startup.h"
+#include "cu/eep.h"
+#include "files/radar_data.h"
 #include "support/sandbox.h"
 
 #include <SDL/SDL.h>
@@ -9,6 +11,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -26,7 +29,7 @@ std::string data_check_line(const Sandbox& sb) { return "e2fsck -p -f " + sb.roo
 
 TEST(ShutdownMarker, start_after_power_loss_forces_the_data_check)
 {
-    Sandbox sb;
+    Sandbox sb(Sandbox::NeverShutDown);
     bool marker = check_system_partition();
     EXPECT_FALSE(marker);
     check_data_partition(marker);
@@ -123,4 +126,24 @@ TEST(ShutdownMarker, reboot_leaves_the_marker_and_asks_for_reboot_without_poweri
     EXPECT_EQ(reboot_sequence(), 0);
     EXPECT_TRUE(file_exists(sb.path("/dev/sda3/hda1_ok")));
     EXPECT_NE(read_file(sb.root() + "/sim/reboot-requested").find("reboot -f"), std::string::npos);
+}
+
+// The power-off may come while a stop's message box waits (the restore's closing notice): the
+// profile is still open for recording, and its header must say how many traces it holds.
+TEST(ShutdownMarker, power_off_writes_the_header_of_a_profile_still_being_recorded)
+{
+    Sandbox sb;
+    init_globals();
+    ASSERT_TRUE(create_all_mutexes());
+    check_data_partition(check_system_partition());
+    eep.Init();
+    eep.samples = 512;
+    ASSERT_EQ(0, rdr.dCreateFiles());
+    ASSERT_EQ(0, rdr.rd.hd.h_write());
+    std::vector<int32_t> trace(512, 7);
+    for (int i = 0; i < 5; i++)
+        ASSERT_EQ(0, rdr.rd.append_trace(trace.data(), 512));
+    EXPECT_EQ(0, power_off_sequence(EndKind::Reboot));
+    const std::string rad = read_file(sb.path("/dev/sda1/DAT_0001.rad"));
+    EXPECT_NE(std::string::npos, rad.find("\r\nLAST TRACE:5\r\n")) << rad;
 }

@@ -239,6 +239,7 @@ TEST_F(XmlPars, a_missing_main_file_falls_back_to_the_factory_copy)
     ASSERT_EQ(rename(main_path().c_str(), sb.path(kFactory).c_str()), 0);
     ASSERT_EQ(x.read_xml_tree(), 0);
     EXPECT_EQ(x.soil_velocity, 321);
+    EXPECT_FALSE(x.settings_reset) << "a device that never saved its settings lost nothing";
     std::string log = sb.standins_log();
     EXPECT_NE(log.find("mount"), std::string::npos);
     EXPECT_NE(log.find("umount"), std::string::npos);
@@ -250,6 +251,9 @@ TEST_F(XmlPars, a_broken_main_file_falls_back_to_the_factory_copy)
     put_file(sb.path(kFactory), body_file("<soil_velocity value=\"55\"/>"));
     EXPECT_EQ(read_body("<soil_velocity value=\"44\"/"), 0);
     EXPECT_EQ(x.soil_velocity, 55);
+    EXPECT_TRUE(x.settings_reset) << "the operator's settings were lost";
+    EXPECT_EQ(read_body("<soil_velocity value=\"44\"/>"), 0);
+    EXPECT_FALSE(x.settings_reset);
 }
 
 TEST_F(XmlPars, with_no_readable_file_the_defaults_are_used_and_the_error_returned)
@@ -259,11 +263,13 @@ TEST_F(XmlPars, with_no_readable_file_the_defaults_are_used_and_the_error_return
     EXPECT_EQ(x.read_xml_tree(), eXMLErrorFileNotFound);
     EXPECT_EQ(x.soil_velocity, 100);
     EXPECT_EQ(x.antenna_count, 5);
+    EXPECT_FALSE(x.settings_reset);
     put_file(main_path(), "");
     put_file(sb.path(kFactory), std::string("\0\1\2garbage<<", 12));
     x.soil_velocity = 9;
     EXPECT_NE(x.read_xml_tree(), 0);
     EXPECT_EQ(x.soil_velocity, 100);
+    EXPECT_TRUE(x.settings_reset);
     EXPECT_FALSE(file_exists(main_path()) && read_file(main_path()).size() > 0);
 }
 
@@ -393,6 +399,25 @@ TEST_F(XmlPars, values_out_of_range_or_not_numbers_keep_the_setting)
     EXPECT_EQ(x.current_wheel, 0); // one wheel: the kept 1 is past the end
     EXPECT_EQ(x.wheel[0].wheel_direction, d.wheel[0].wheel_direction);
     EXPECT_DOUBLE_EQ(x.wheel[0].wheel_calibration, d.wheel[0].wheel_calibration);
+}
+
+// The values that make the trigger step: absurd ones would make it 1 or 2^31 - 1 pulses.
+TEST_F(XmlPars, point_interval_and_wheel_calibration_must_be_finite_and_positive)
+{
+    CXML_PARS d;
+    for (const char* v : {"-99999999999", "0", "-0.01", "nan", "inf", "1e30", "1e300"}) {
+        const std::string val = std::string("value=\"") + v + "\"/>";
+        ASSERT_EQ(read_body("<ANTENNAS><antenna><point_interval " + val + "</antenna></ANTENNAS>"
+                            "<WHEELS current=\"0\"><wheel><wheel_calibration " + val + "</wheel></WHEELS>"),
+                  0);
+        EXPECT_FLOAT_EQ(x.antenna[0].point_interval, d.antenna[0].point_interval) << v;
+        EXPECT_DOUBLE_EQ(x.wheel[0].wheel_calibration, d.wheel[0].wheel_calibration) << v;
+    }
+    ASSERT_EQ(read_body("<ANTENNAS><antenna><point_interval value=\"0.05\"/></antenna></ANTENNAS>"
+                        "<WHEELS current=\"0\"><wheel><wheel_calibration value=\"360.5\"/></wheel></WHEELS>"),
+              0);
+    EXPECT_FLOAT_EQ(x.antenna[0].point_interval, 0.05f);
+    EXPECT_DOUBLE_EQ(x.wheel[0].wheel_calibration, 360.5);
 }
 
 TEST_F(XmlPars, from_str_reads_the_indexed_child_and_reports_a_missing_one)

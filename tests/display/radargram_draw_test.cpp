@@ -7,6 +7,7 @@
 #include "cu/eep.h"
 #include "files/markers.h"
 #include "files/screenshot.h"
+#include "gui/draw.h"
 #include "gui/key_script.h"
 #include "gui/screen_table.h"
 #include "support/sandbox.h"

@@ -2,6 +2,9 @@
 // export, and a process killed while it records.
 #include "files_fixture.h"
 
+#include "files/disk.h"
+#include "files/profile_repair.h"
+
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
@@ -403,4 +406,39 @@ TEST_F(Profiles, NewProfileRemovesTheMissedTraceTableOfAnEarlierOne)
     ASSERT_EQ(0, rdr.dCreateFiles());
     EXPECT_NE(0, access(data("missed_data.mbf").c_str(), F_OK));
     EXPECT_NE(0, access(data("missed_data.trf").c_str(), F_OK));
+}
+
+// After an unclean end: each profile's header is brought into agreement with its data.
+TEST_F(Profiles, RepairAfterAnUncleanEndSetsTheTraceCountOfEveryProfileLeftOpen)
+{
+    write_rd7("DAT_0001.rd7", 10, 512, 100); // left open: header of its start, a partial trace
+    write_header("DAT_0001", 512, 0);
+    write_rd7("DAT_0002.rd7", 4, 512);       // stopped cleanly
+    write_header("DAT_0002", 512, 4);
+    write_rd7("DAT_0003.rd7", 0, 512);       // killed while being created: no header yet
+    write_bytes(data("DAT_0003.srd"), "#Version: 2\r\n");
+    write_rd7("DAT_0004.rd7", 3, 512);       // traces without a header: kept as they are
+    ASSERT_EQ(0, disk_reserve_take());       // the header's room while DAT_0001 was recorded
+    const std::string rad1 = read_file(data("DAT_0001.rad")), rad2 = read_file(data("DAT_0002.rad"));
+
+    const RepairResult r = repair_profiles();
+    EXPECT_EQ(1, r.repaired);
+    EXPECT_EQ(1, r.removed);
+    EXPECT_STREQ("DAT_0001", r.latest);
+    std::vector<std::string> before = split_lines(rad1), after = split_lines(read_file(data("DAT_0001.rad")));
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); i++) {
+        if (before[i].rfind("LAST TRACE:", 0) == 0) {
+            EXPECT_EQ("LAST TRACE:10", after[i]);
+        } else if (before[i].rfind("STOP POSITION:", 0) != 0) {
+            EXPECT_EQ(before[i], after[i]);
+        }
+    }
+    EXPECT_EQ(10u * 512 * 4, read_file(data("DAT_0001.rd7")).size()) << "partial trace cut off";
+    EXPECT_EQ(rad2, read_file(data("DAT_0002.rad")));
+    EXPECT_FALSE(file_exists(data("DAT_0003.rd7")));
+    EXPECT_FALSE(file_exists(data("DAT_0003.srd")));
+    EXPECT_TRUE(file_exists(data("DAT_0004.rd7")));
+    EXPECT_FALSE(file_exists(data("DAT_0001.rad.tmp")));
+    EXPECT_FALSE(file_exists(sb.path(kReservePath)));
 }

@@ -6,7 +6,7 @@
 #include "gui/lang.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "gui/text_label.h"
 #include "support/sandbox.h"
 
 #include <gtest/gtest.h>

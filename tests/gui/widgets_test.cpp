@@ -2,8 +2,11 @@
 #include "gui_fixture.h"
 
 #include "config/parameters.h"
+#include "gui/char_field.h"
+#include "gui/date_time_field.h"
+#include "gui/decimal_field.h"
 #include "gui/indicators.h"
-#include "gui/text_widgets.h"
+#include "gui/number_field.h"
 
 #include <gtest/gtest.h>
 

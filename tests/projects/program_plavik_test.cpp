@@ -9,6 +9,7 @@
 #include "config/xml_pars.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <vector>
@@ -277,7 +278,7 @@ TEST_F(ProgramPlavik, KilledMidProfileLeavesTheProjectFileWhole)
     ASSERT_NE(std::string::npos, at);
     keys("Enter");
     ASSERT_NE(std::string::npos, reach("mstart 5", at));
-    ASSERT_EQ(0, p.terminate()) << "SIGTERM runs the orderly power-off";
+    ASSERT_EQ(0, p.end_with(SIGTERM)) << "SIGTERM runs the orderly power-off";
     // Unmounted now: the files are in the partition's folder.
     const std::string disk = sb.path("/dev/sda1/");
     EXPECT_EQ("VERSION:2\r\nNUMBER_OF_PROFILES:    1\r\nPVP_0001\r\n", read_file(disk + "PVP_.pvb"));

@@ -10,13 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-Sandbox::Sandbox()
+Sandbox::Sandbox(Layout layout)
 {
     char tmpl[] = "/tmp/gprmon-test-XXXXXX";
     if (!mkdtemp(tmpl))
         throw std::runtime_error("mkdtemp failed");
     root_ = tmpl;
-    std::string cmd = std::string(GPRMON_SOURCE_DIR) + "/sim/make-sandbox.sh '" + root_ + "' >/dev/null";
+    std::string cmd = std::string(GPRMON_SOURCE_DIR) + "/sim/make-sandbox.sh " +
+        (layout == NeverShutDown ? "--never-shut-down '" : "'") + root_ + "' >/dev/null";
     if (system(cmd.c_str()) != 0)
         throw std::runtime_error("make-sandbox.sh failed");
     if (const char* old = getenv("GPRMON_ROOT")) {

@@ -6,7 +6,11 @@
 
 class Sandbox {
 public:
-    Sandbox();
+    // A new device is laid out as shut down cleanly (the clean-shutdown marker in place);
+    // NeverShutDown leaves the marker out, as on a device that lost its power before its
+    // first orderly end.
+    enum Layout { ShutDownCleanly, NeverShutDown };
+    explicit Sandbox(Layout layout = ShutDownCleanly);
     ~Sandbox();
     Sandbox(const Sandbox&) = delete;
     Sandbox& operator=(const Sandbox&) = delete;

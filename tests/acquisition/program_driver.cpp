@@ -1,0 +1,141 @@
+#include "program_driver.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+bool Program::start(const Sandbox& sb, const std::string& run, const std::vector<std::string>& wrapper)
+{
+    out_path = sb.root() + "/sim/" + run + ".out";
+    fifo = sb.root() + "/sim/keys.fifo";
+    shots = sb.root() + "/sim/shots";
+    mkdir(shots.c_str(), 0755);
+    unlink(fifo.c_str()); // left by an earlier run in this sandbox
+    if (mkfifo(fifo.c_str(), 0600) != 0)
+        return false;
+    pid = fork();
+    if (pid == 0) {
+        if (chdir((sb.root() + "/work").c_str()) != 0 || !freopen(out_path.c_str(), "w", stdout))
+            _exit(126);
+        dup2(fileno(stdout), 2);
+        setenv("GPRMON_KEYS", fifo.c_str(), 1);
+        setenv("GPRMON_SHOTS", shots.c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        // Line-buffered output, so that the test sees each line as it is printed (the
+        // sanitizer runtime must then not insist on being loaded first).
+        const char* asan = getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
+        const std::string exe = std::string(GPRMON_BINARY_DIR) + "/gprmon";
+        std::vector<std::string> args = wrapper;
+        for (const char* a : {"stdbuf", "-oL", "-eL"})
+            args.push_back(a);
+        args.push_back(exe);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    // The program opens the pipe when its key script starts.
+    for (int i = 0; i < 600 && fd < 0; i++) {
+        fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd < 0)
+            usleep(50000);
+    }
+    return fd >= 0;
+}
+void Program::send(std::initializer_list<const char*> lines)
+{
+    for (const char* l : lines) {
+        std::string s = std::string(l) + "\n";
+        for (size_t done = 0; done < s.size();) {
+            const ssize_t n = write(fd, s.data() + done, s.size() - done);
+            if (n > 0)
+                done += size_t(n);
+            else if (errno == EAGAIN)
+                usleep(10000);
+            else
+                return;
+        }
+    }
+}
+std::string Program::output() const { return read_file(out_path); }
+size_t Program::wait_out(const std::string& needle, size_t from, double seconds) const
+{
+    for (int i = 0; i < int(seconds * 20); i++) {
+        const std::string o = output();
+        const size_t p = o.find(needle, from);
+        if (p != std::string::npos)
+            return p + needle.size();
+        usleep(50000);
+    }
+    return std::string::npos;
+}
+bool Program::wait_shot(const std::string& name, double seconds) const
+{
+    const std::string p = shots + "/" + name + ".png";
+    for (int i = 0; i < int(seconds * 20); i++) {
+        struct stat st;
+        if (stat(p.c_str(), &st) == 0 && st.st_size > 0) {
+            usleep(300000); // written whole
+            return true;
+        }
+        usleep(50000);
+    }
+    return false;
+}
+int Program::finish()
+{
+    if (pid <= 0)
+        return -1;
+    send({"quit"});
+    if (fd >= 0)
+        close(fd);
+    fd = -1;
+    int status = 0;
+    for (int i = 0; i < 600; i++) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        usleep(50000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    pid = -1;
+    return -1;
+}
+Program::~Program()
+{
+    if (fd >= 0)
+        close(fd);
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+int Program::end_with(int sig)
+{
+    if (pid <= 0)
+        return -1;
+    kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+bool link_partition(const Sandbox& sb, const char* mount_point, const char* device, bool on)
+{
+    const std::string m = sb.path(mount_point), d = sb.path(device);
+    return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
+                      : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
+                            "'; }")
+                      .c_str()) == 0;
+}
