@@ -1,5 +1,7 @@
 #include "gui/pv_angle.h"
 
+#include "gui/draw.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

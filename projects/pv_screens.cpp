@@ -19,7 +19,10 @@
 #include "gui/list_box.h"
 #include "gui/pv_angle.h"
 #include "gui/screen_table.h"
-#include "gui/text_widgets.h"
+#include "gui/char_field.h"
+#include "gui/decimal_field.h"
+#include "gui/number_field.h"
+#include "gui/text_label.h"
 #include "platform/host_paths.h"
 #include "platform/termination.h"
 
