@@ -13,6 +13,7 @@
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
 #include "gui/screen_table.h"
+#include "screens/parameter_screens.h"
 
 #include <SDL/SDL.h>
 
@@ -20,13 +21,6 @@ bool new_meas = true;
 bool migration_is_on = false;
 
 namespace {
-
-// The parameter screens are reached from here once they exist.
-int parameters_screen()
-{
-    mesmode("Parameters", "This screen is not available yet", true, 0);
-    return 0;
-}
 
 // Step 3 of the entry: what the radargram starts with, by the screen we came from.
 void start_view(CScrBuf* b, int prev)
@@ -129,7 +123,7 @@ int mode_02_pre_meas()
                 break;
             }
             if (r == kPars) {
-                if (parameters_screen() == -333)
+                if (mode_05_parameters() == -333)
                     return -333;
                 prev = 5;
                 break;

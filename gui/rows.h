@@ -50,6 +50,9 @@ constexpr int kSoilVelocity = 0, kDepthCalibration = 1, kHyperbola = 2, kMigrati
               kZeroLevel = 4, kCloseTools = 5;
 } // namespace meas
 
+// Rows 4, 5, 11, 13-18: the parameter screens (screens/parameter_screens.h).
+void rows_parameter_screens(CMS& t);
+
 // Every row builder, in order.
 void build_all_rows(CMS& t);
 

@@ -161,4 +161,5 @@ void build_all_rows(CMS& t)
     rows_quit_box(t);
     rows_measurement(t);
     rows_pv_screens(t);
+    rows_parameter_screens(t);
 }

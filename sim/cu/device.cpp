@@ -201,6 +201,12 @@ void Device::execute(const Command& c, Reply& r, double now)
     case 9:
         wheel_offset_ += int64_t(int32_t(a[1])) - wheel_count();
         acq_.last_trigger = int32_t(a[1]);
+        if (!acq_.running && !cfg_.idle_path.empty()) {
+            // A wheel reset outside a measurement starts the calibration run.
+            idle_run_ = true;
+            idle_start_ = now;
+            idle_origin_ = cart_pos_;
+        }
         break;
     case 10:
         time_ref_ = clock();
@@ -227,7 +233,10 @@ void Device::execute(const Command& c, Reply& r, double now)
         else if (a[0] == 100) { r.u32(0, 2); r.u32(4, 100); }
         break;
     case 51: for (int i = 0; i < 6; ++i) r.u16(2 * i, uint16_t(cfg_.adc_values[i])); break;
-    case 58: r.u32(0, uint32_t(wheel_count())); break;
+    case 58:
+        if (idle_run_) advance_idle(now);
+        r.u32(0, uint32_t(wheel_count()));
+        break;
     case 59: r.u32(0, time_ticks()); r.u32(8, cfg_.clock_hz); break;
     case 61:
         if (a[0] == 1) for (int i = 0; i < 6; ++i) r.u32(4 * i, cfg_.versions[i]);
@@ -385,6 +394,24 @@ int32_t Device::wheel_count() const
     return int32_t(wheel_offset_ + meas_dir_ * std::llround(cart_pos_ * cfg_.wheel_calibration));
 }
 
+void Device::advance_idle(double now)
+{
+    double left = cfg_.cart_speed * (now - idle_start_), pos = 0;
+    bool done = true;
+    for (double seg : cfg_.idle_path) {
+        const double m = std::fabs(seg);
+        if (left < m) { pos += seg < 0 ? -left : left; done = false; break; }
+        pos += seg;
+        left -= m;
+    }
+    cart_pos_ = idle_origin_ + pos;
+    if (done) {
+        idle_run_ = false;
+        std::printf("cusim: idle path done, wheel at %d\n", int(wheel_count()));
+        std::fflush(stdout);
+    }
+}
+
 void Device::advance_cart(double now)
 {
     const double dt = now - acq_.last;
@@ -421,6 +448,7 @@ void Device::start(const Command& c, Reply& r, double now)
         return;
     }
     if (acq_.running) return;
+    idle_run_ = false;
     flush_held();
     acq_ = Acquisition{};
     acq_.running = true;

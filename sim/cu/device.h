@@ -52,6 +52,7 @@ struct DeviceConfig {
     double cart_speed = 1.0;               // m/s
     std::vector<double> cart_path;         // signed segment lengths in m; empty: ahead for ever
     double wheel_calibration = 500.0;      // pulses per metre
+    std::vector<double> idle_path;         // run after a wheel reset while idle (calibration)
     bool flat_out = false;                 // as fast as the link takes
     double max_rate = 0;                   // traces/s the sampler manages (0: from the parameters)
     int send_patience_ms = -1;             // how long a send waits for a full link (-1: 20, flat out 2000)
@@ -136,6 +137,8 @@ private:
     void stop(Reply& r);
     void advance_cart(double now);
     int32_t wheel_count() const;
+    // Moves the cart along the idle path to where it is at `now`.
+    void advance_idle(double now);
     uint32_t time_ticks() const;
     double clock() const;             // real time, or the virtual time of a flat-out run
     double max_rate() const;
@@ -193,6 +196,8 @@ private:
 
     // the cart and the clocks
     double cart_pos_ = 0, cart_origin_ = 0, cart_travel_ = 0;   // m; travel counts along the path
+    bool idle_run_ = false;              // the cart runs the idle path (from idle_start_)
+    double idle_start_ = 0, idle_origin_ = 0;
     double vclock_ = 0;
     int64_t wheel_offset_ = 0;
     double time_ref_ = 0;

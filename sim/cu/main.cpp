@@ -37,6 +37,8 @@ const char kUsage[] =
     "  --speed M_PER_S       cart speed (default 1.0)\n"
     "  --path SEGMENTS       cart path, signed metres, e.g. +20,-3,+15 (default: ahead for ever)\n"
     "  --wheel-cal P         wheel pulses per metre (default 500)\n"
+    "  --idle-path SEGMENTS  the cart's run after each wheel reset outside a measurement\n"
+    "                        (a calibration run), signed metres at --speed\n"
     "  --flat-out            send traces as fast as the link takes (benchmarks)\n"
     "  --max-rate N          traces per second the sampler manages (default: from its parameters)\n"
     "  --send-patience MS    how long a send waits while the link is full before the frame is lost\n"
@@ -101,14 +103,15 @@ int main(int argc, char** argv)
         else if (o == "--antenna-id") cfg.antenna_id = uint32_t(num(0, 4294967295.0));
         else if (o == "--serial") cfg.antenna_serial = uint32_t(num(0, 4294967295.0));
         else if (o == "--speed") cfg.cart_speed = num(0, 100);
-        else if (o == "--path") {
+        else if (o == "--path" || o == "--idle-path") {
             const char* s = value();
-            cfg.cart_path.clear();
+            std::vector<double>& path = o == "--path" ? cfg.cart_path : cfg.idle_path;
+            path.clear();
             for (const char* p = s; *p;) {
                 char* end;
                 const double v = std::strtod(p, &end);
                 if (end == p) { std::fprintf(stderr, "cusim: bad path %s\n", s); return 2; }
-                cfg.cart_path.push_back(v);
+                path.push_back(v);
                 p = *end == ',' ? end + 1 : end;
                 if (*end && *end != ',') { std::fprintf(stderr, "cusim: bad path %s\n", s); return 2; }
             }
