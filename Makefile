@@ -1,9 +1,11 @@
 # The two everyday commands. Both install what is missing first (scripts/install-deps.sh).
 #   make run   build the monitor and start it in a fresh simulated device (sim/launch.sh)
-#   make test  build with AddressSanitizer + UndefinedBehaviorSanitizer and run every test
+#   make test  build with AddressSanitizer + UndefinedBehaviorSanitizer and run every test, then
+#              the same tests built for 32-bit x86 (test-i386) and every fuzz target (fuzz)
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 15
 
-.PHONY: all deps build build-asan run test bench clean
+.PHONY: all deps build build-asan build-fuzz run test test-i386 fuzz bench clean
 
 all: build
 
@@ -24,9 +26,23 @@ run: build
 test: build-asan
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j$(JOBS)
+	@$(MAKE) --no-print-directory test-i386 fuzz
+
+# The device's 32-bit x86: a Release build and ctest inside a cached Debian i386 root.
+test-i386: deps
+	@JOBS=$(JOBS) ./scripts/i386/run-tests.sh
+
+# libFuzzer targets (clang) of every parser, each run for FUZZ_SECONDS on its corpus.
+build-fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DGPRMON_SANITIZE=ON \
+		-DGPRMON_FUZZ=ON -DGPRMON_TESTS=OFF -DGPRMON_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz -j$(JOBS) --target fuzz_all
+
+fuzz: build-fuzz
+	@./fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-i386 build-fuzz

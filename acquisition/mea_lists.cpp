@@ -3,6 +3,7 @@
 // cursor and entry is left with Up, Down or Escape without acting.
 #include "acquisition/mea_lists.h"
 
+#include "acquisition/acq_state.h"
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "app/screens.h"
@@ -11,10 +12,13 @@
 #include "cu/eep.h"
 #include "dsp/rounding.h"
 #include "files/radar_data.h"
+#include "grid/profile_migration.h"
+#include "gui/trace_store.h"
 #include "gui/list_box.h"
 #include "gui/number_field.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
+#include "gui/screen_state.h"
 #include "gui/screen_table.h"
 #include "platform/globals.h"
 
@@ -22,10 +26,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 int object_row = -1; // depth cursor of "Object" and "Depth Calibration", kept between uses
+bool saved_del_mean = false; // the "Delete Mean Trace" flag while migrated columns are shown
 
 bool leaves(int k) { return k == SDLK_UP || k == SDLK_DOWN || k == SDLK_ESCAPE; }
 
@@ -162,6 +168,51 @@ void save_soil_velocity(CScrBuf* b, int v)
 } // namespace
 
 int depth_cursor_limit(const CScrBuf* b) { return first_row_below_zero(b); }
+
+void migration_tool(CScrBuf* b)
+{
+    if (data_is_migrated) {
+        migration_undo(b);
+        return;
+    }
+    // The visible columns, as far as they are in the trace store.
+    std::vector<float*> cols;
+    for (int t = b->first_trace; t < b->first_trace + b->width && t < store_trace_count(); t++) {
+        if (!store_trace(t))
+            break;
+        cols.push_back(rdr.prof.slot(rdr.prof.start + (t - rdr.prof.first_trace)));
+    }
+    if (!profile_migration_apply(cols.data(), int(cols.size()), eep.samples))
+        return;
+    saved_del_mean = del_mean_on();
+    set_del_mean(false);
+    data_is_migrated = migration_is_on = true;
+    redraw_radargram(b);
+}
+
+void migration_undo(CScrBuf* b)
+{
+    if (!data_is_migrated)
+        return;
+    profile_migration_restore();
+    set_del_mean(saved_del_mean);
+    data_is_migrated = migration_is_on = false;
+    if (b)
+        redraw_radargram(b);
+}
+
+void migration_follow(CScrBuf* b)
+{
+    if (!data_is_migrated)
+        return;
+    bool pending;
+    {
+        MutexLock g(lock1);
+        pending = canShow;
+    }
+    if (pending)
+        migration_undo(b);
+}
 
 int add_surface_marker()
 {
@@ -300,6 +351,9 @@ bool tools_list(CScrBuf* b)
         }
         break;
     }
+    case meas::kMigration:
+        migration_tool(b);
+        break;
     case meas::kZeroLevel: {
         const int row = row_cursor(b, std::max(1, row_of(b, eep.tz_sample)), 1, 1);
         if (row < 0) {

@@ -14,3 +14,9 @@ int add_surface_marker();
 int object_marker(CScrBuf* b);
 // Highest row the depth cursor may take: the first row below the zero level.
 int depth_cursor_limit(const CScrBuf* b);
+// "Migration": the visible columns are migrated and shown, the "Delete Mean Trace" flag
+// saved and turned off; used again (or by migration_undo) the columns and the flag return.
+void migration_tool(CScrBuf* b);
+void migration_undo(CScrBuf* b);
+// Before new traces move the view: migrated columns go back first.
+void migration_follow(CScrBuf* b);

@@ -7,6 +7,7 @@
 #include "cu/navuart_reader.h"
 #include "dsp/acq_filter.h"
 #include "files/radar_data.h"
+#include "grid/grid_column.h"
 #include "link/ethernet.h"
 
 #include <cstdio>
@@ -14,8 +15,6 @@
 #include <cstring>
 
 namespace {
-
-CGridColumn idle_grid;
 
 bool single_profile() { return ProjN != 1; }
 
@@ -27,7 +26,7 @@ void trace_counted()
 
 } // namespace
 
-CGridColumn* grid_column = &idle_grid;
+CGridColumn* grid_column = &grid_cells;
 char mea_date_text[16] = "2000-01-01";
 CAcqSink acq_sink;
 

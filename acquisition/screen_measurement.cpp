@@ -16,6 +16,7 @@
 #include "files/markers.h"
 #include "files/radar_data.h"
 #include "files/screenshot.h"
+#include "grid/profile_migration.h"
 #include "gui/button.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
@@ -34,8 +35,6 @@
 #include <string>
 
 namespace {
-
-bool saved_del_mean = false; // the flag while migrated data are shown
 
 // Continuing the stored profile: 0 ready to start, else the screen to go back to.
 int enter_continue(CScrBuf* b)
@@ -219,10 +218,13 @@ int mode_03_measurement()
     curbutton[3] = kStop;
     caption_button11(buttons[kShot]);
 
-    // Hyperbola fitting and migration need the grid cube's work area, which is not built.
+    // Migration (single or Plavik profile, wheel trigger) works in the grid cube, prepared
+    // as one line of the radargram's width. Hyperbola fitting needs the radargram's
+    // hyperbola drawing, which is not built.
+    const bool migration = ProjN != 1 && eep.trig_code == 0 && profile_migration_prepare(b->width) == 0;
     if (auto* tools = mS.at<CListBox>(3, kToolsList)) {
         for (int i = 0; i < tools->count(); i++)
-            tools->SetEnabled(i, i != kHyperbola && i != kMigration);
+            tools->SetEnabled(i, i != kHyperbola && (i != kMigration || migration));
     }
     if (buttons[kTools]) {
         buttons[kTools]->visible = eep.trig_code == kTrigTime ? 0 : 1;
@@ -241,9 +243,9 @@ int mode_03_measurement()
 
     int result = back_code();
     for (;;) {
+        migration_follow(b);
         if (take_m_show() && !doMea()) {
-            if (data_is_migrated)
-                set_del_mean(saved_del_mean);
+            migration_undo(nullptr);
             break;
         }
         trig_pos_show();

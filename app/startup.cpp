@@ -169,7 +169,7 @@ int startup()
 
     // 10. Headers of the current profile and of the grid project.
     rdr.rd.hd.hd_init();
-    pending_skip("grid project header (hd_init)");
+    rdr.mx.hd.hd_init();
 
     // 11. CU link and access point. The acquisition side is handed to the link first: the
     // receiving thread asks it whether a measurement runs from the first frame on.

@@ -1,6 +1,7 @@
 #include "files/markers.h"
 
 #include "files/keylines.h"
+#include "platform/file_offsets.h"
 #include "platform/host_paths.h"
 
 #include <cerrno>

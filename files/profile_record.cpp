@@ -2,6 +2,7 @@
 
 #include "platform/globals.h"
 #include "cu/eep.h"
+#include "platform/file_offsets.h"
 #include "platform/host_paths.h"
 
 #include <cerrno>

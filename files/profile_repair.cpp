@@ -3,6 +3,7 @@
 #include "files/disk.h"
 #include "files/header.h"
 #include "files/keylines.h"
+#include "platform/file_offsets.h"
 #include "platform/globals.h"
 #include "platform/host_paths.h"
 

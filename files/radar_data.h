@@ -6,6 +6,7 @@
 #include "files/gps_log.h"
 #include "files/profile_record.h"
 #include "files/profile_ring.h"
+#include "grid/matrix.h"
 #include "projects/pv_project.h"
 
 #include <cstdint>
@@ -17,8 +18,8 @@ public:
     char cur_name[kPathSize] = {};      // current base name, empty when no profile is current
     CRData rd;                          // the current profile's files
     CPVProject pvp;                     // the baseline-crossing project
-    // The grid cube CMatrix comes here with its subsystem, then the KML marker set
-    // CGMarkersSet.
+    CMatrix mx;                         // the grid project's cube
+    // The KML marker set CGMarkersSet comes here with its subsystem.
     CGPS_Set gps_test;                  // the positioning test's log
     char last_rd7_path[kPathSize] = {}; // the last created .rd7 (the link's side files name it)
     char next_name[kPathSize] = {};     // base name chosen by the last dDefineName

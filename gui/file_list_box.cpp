@@ -2,6 +2,7 @@
 
 #include "gui/draw.h"
 #include "gui/wide_text.h"
+#include "platform/file_offsets.h"
 #include "platform/globals.h"
 #include "platform/host_paths.h"
 

@@ -1,10 +1,15 @@
 #!/bin/sh
 # Installs every Debian package the build, the tests and the simulation need.
-# The package lists live in scripts/deps/*.txt (one package a line, '#' starts a comment).
+# The package lists live in scripts/deps/*.txt (one package a line, '#' starts a comment;
+# "name [ARCH]" installs name only where dpkg's architecture is ARCH).
 # Idempotent: when every package is already installed it only runs dpkg-query and exits.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-pkgs=$(cat "$here"/deps/*.txt | sed 's/#.*//' | tr -s ' \t' '\n\n' | grep -v '^$' | sort -u)
+arch=$(dpkg --print-architecture)
+pkgs=$(sed 's/#.*//' "$here"/deps/*.txt | awk -v arch="$arch" '
+    NF == 0 { next }
+    $2 ~ /^\[.*\]$/ { if ($2 != "[" arch "]") next; print $1; next }
+    { for (i = 1; i <= NF; i++) print $i }' | sort -u)
 missing=""
 for p in $pkgs; do
     st=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)

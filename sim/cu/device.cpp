@@ -506,8 +506,14 @@ double Device::poll(double now)
             vclock_ += cfg_.cart_speed > 0 ? trig_cond_ / (cfg_.cart_speed * cfg_.wheel_calibration) : 0.001;
             produce('W', int32_t(acq_.last_trigger), now);
         }
-        if (cfg_.gps_rate > 0 && vclock_ >= acq_.next_gps_v) {
-            acq_.next_gps_v = vclock_ + 1.0 / cfg_.gps_rate;
+        // Flat out the fixes are counted in whole traces (after the first trace, then every
+        // interval's worth): comparing summed clock steps at exact ties would depend on how
+        // the machine rounds (x87 on 32-bit x86).
+        if (cfg_.gps_rate > 0 && acq_.traces_to_gps-- <= 0) {
+            const double step = trig_src_ == 'T' ? trig_cond_ / 1000.0
+                                : cfg_.cart_speed > 0 ? trig_cond_ / (cfg_.cart_speed * cfg_.wheel_calibration)
+                                                      : 0.001;
+            acq_.traces_to_gps = std::max<int64_t>(1, std::llround(1.0 / cfg_.gps_rate / step)) - 1;
             if (gps_on_) send_gps(acq_.block_mode, 0);
         }
         return 0;

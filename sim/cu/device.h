@@ -206,7 +206,8 @@ private:
     struct Acquisition {
         bool running = false, block_mode = false, full = false;
         uint32_t measurement = 0, seq = 0;
-        double last = 0, next_time_trigger = 0, next_gps = 0, next_gps_v = 0, tokens = 0, started = 0;
+        double last = 0, next_time_trigger = 0, next_gps = 0, tokens = 0, started = 0;
+        int64_t traces_to_gps = 0; // flat out: traces until the next GPS fix
         uint64_t missed = 0;
         int64_t last_trigger = 0;
         uint16_t start_packet = 0;

@@ -7,12 +7,47 @@
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
 using namespace cusim;
 
 namespace {
+
+// --record: every frame sent goes to the file as well (the fuzz targets' seed frames).
+class RecordPort : public Port {
+public:
+    RecordPort(std::unique_ptr<Port> inner, FILE* f) : inner_(std::move(inner)), f_(f) {}
+    ~RecordPort() override { std::fclose(f_); }
+    bool send(const uint8_t* frame, size_t len) override
+    {
+        const uint8_t head[2] = {uint8_t(len >> 8), uint8_t(len)};
+        if (len <= 0xFFFF) {
+            std::fwrite(head, 1, 2, f_);
+            std::fwrite(frame, 1, len, f_);
+            std::fflush(f_);
+        }
+        return inner_->send(frame, len);
+    }
+    int receive(uint8_t* buf, size_t cap, int timeout_ms) override { return inner_->receive(buf, cap, timeout_ms); }
+    void set_send_patience(int ms) override { inner_->set_send_patience(ms); }
+    bool own_mac(Mac& out) const override { return inner_->own_mac(out); }
+
+private:
+    std::unique_ptr<Port> inner_;
+    FILE* f_;
+};
+
+std::unique_ptr<Port> record_port(std::unique_ptr<Port> inner, const std::string& path, std::string& error)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        error = "cannot create " + path;
+        return nullptr;
+    }
+    return std::make_unique<RecordPort>(std::move(inner), f);
+}
 
 volatile sig_atomic_t g_stop = 0;
 void on_signal(int) { g_stop = 1; }
@@ -48,6 +83,7 @@ const char kUsage[] =
     "  --gps-rate HZ         GPS fixes per second during a measurement (default 1, 0 = none)\n"
     "  --gps-nofix           the GPS receiver has no position (GGA without a fix)\n"
     "  --command-log FILE    one line per command received: code sub raw|udp packet a1..a8 [text]\n"
+    "  --record FILE         every frame sent, as a 16-bit big-endian length and the frame's bytes\n"
     "  --samples N --cu-samples N --clipped N --runs N --auto-stacks N   stored CU parameters\n"
     "  --off-time S          seconds the CU stays off after the switch-off command (default 3)\n"
     "  --error-packet-order le|be   byte order of the answered packet number in error reports\n"
@@ -68,7 +104,7 @@ bool number(const char* s, double& v)
 int main(int argc, char** argv)
 {
     DeviceConfig cfg;
-    std::string link, truth, command_log, error;
+    std::string link, truth, command_log, record, error;
     long demo = 0;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     for (int i = 1; i < argc; ++i) {
@@ -124,6 +160,7 @@ int main(int argc, char** argv)
         else if (o == "--gps-rate") cfg.gps_rate = num(0, 50);
         else if (o == "--gps-nofix") cfg.gps_fix = false;
         else if (o == "--command-log") command_log = value();
+        else if (o == "--record") record = value();
         else if (o == "--samples") cfg.params.file_samples = uint32_t(num(1, 8192));
         else if (o == "--cu-samples") cfg.params.cu_samples = uint32_t(num(1, 8192));
         else if (o == "--clipped") cfg.params.clipped = uint32_t(num(0, 1024));
@@ -158,6 +195,10 @@ int main(int argc, char** argv)
 
     auto port = open_port(link, error);
     if (!port) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+    if (!record.empty()) {
+        port = record_port(std::move(port), record, error);
+        if (!port) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+    }
     port->set_send_patience(cfg.send_patience_ms >= 0 ? cfg.send_patience_ms : cfg.flat_out ? 2000 : 20);
     Device dev(cfg, *port);
     if (!truth.empty() && !dev.open_truth(truth, error)) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }

@@ -27,6 +27,7 @@ constexpr int kStep = 10;            // pulses per trace (1000 pulses/m, 1 cm pe
 constexpr double kSpeed = 2.5;       // m/s of the cart: 4 ms of CU time per trace
 constexpr double kWheelCal = 1000.0; // pulses per metre
 constexpr double kGpsRate = 50.0;    // fixes per second of CU time: one every five traces
+constexpr int kTracesPerFix = 5;     // flat out cusim counts the fix interval in whole traces
 
 // One GGA the CU sent in the stream: after which of its traces, and the .cor fields it gives.
 struct SentFix {
@@ -51,13 +52,12 @@ std::vector<SentFix> sent_fixes(int traces)
         return std::string(out);
     };
     std::vector<SentFix> out;
-    double vclock = 0, next = 0;
+    double vclock = 0;
     for (int n = 1; n <= traces; n++) {
         const double pos = double(int64_t(kStep) * n) / (1 * kWheelCal);
         vclock += kStep / (kSpeed * kWheelCal);
-        if (vclock < next)
+        if ((n - 1) % kTracesPerFix != 0)
             continue;
-        next = vclock + 1.0 / kGpsRate;
         double utc = std::fmod(std::fmod(double(int64_t(1780308000)) + vclock, 86400.0), 86400.0);
         const double lat = lat0 + pos * std::cos(h) / 111320.0;
         const double lon = lon0 + pos * std::sin(h) / (111320.0 * std::cos(lat0 * pi / 180.0));

@@ -15,7 +15,9 @@
 #include "gui/number_field.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
+#include "gui/screen_state.h"
 #include "gui/screen_table.h"
+#include "gui/trace_store.h"
 #include "platform/globals.h"
 
 #include <SDL/SDL.h>
@@ -312,6 +314,8 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
     int typed = 0, calibrated = 0, depth_sample = 0, zero_row = -1, zero_after = 0;
     float depth = 0;
     bool full_screen = false;
+    std::vector<float> unmigrated, migrated, restored;
+    bool migration_shown[2] = {false, true};
     const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
         s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
         s.key(SDLK_RETURN);
@@ -342,10 +346,27 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
         s.key(SDLK_RETURN);
         s.wait([] { return !shown(3, meas::kNumber); });
         calibrated = xml_pars.soil_velocity;
+        // "Migration" on the visible columns, and again to put them back.
+        s.wait([] { return store_trace_count() >= 100; }, 60);
+        const int column = b->first_trace + 50;
+        auto column_now = [&] {
+            const float* c = store_trace(column);
+            return c ? std::vector<float>(c, c + eep.samples) : std::vector<float>();
+        };
+        for (int pass = 0; pass < 2; pass++) {
+            (pass == 0 ? unmigrated : migrated) = column_now();
+            s.key(SDLK_RETURN);
+            s.wait([] { return shown(3, meas::kToolsList); });
+            s.keys(SDLK_LEFT, 2); // Depth Calibration, Migration (Hyperbola Fitting is not offered)
+            s.key(SDLK_RETURN);
+            s.wait([pass] { return data_is_migrated == (pass == 0); });
+            migration_shown[pass] = data_is_migrated;
+        }
+        restored = column_now();
         // "Set Zero Level": two rows down from where it is.
         s.key(SDLK_RETURN);
         s.wait([] { return shown(3, meas::kToolsList); });
-        s.keys(SDLK_LEFT, 2); // Depth Calibration, then past the disabled rows to Set Zero Level
+        s.keys(SDLK_LEFT, 3); // Depth Calibration, Migration, then Set Zero Level
         s.key(SDLK_RETURN);
         s.wait([&] { return b->hcur_on != 0; });
         zero_row = b->hcur_row;
@@ -372,6 +393,11 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
     EXPECT_EQ(-1, r);
     EXPECT_EQ(103, typed);
     EXPECT_GT(depth, 0.0f);
+    EXPECT_TRUE(migration_shown[0]);
+    EXPECT_FALSE(migration_shown[1]);
+    ASSERT_FALSE(unmigrated.empty());
+    EXPECT_NE(unmigrated, migrated);
+    EXPECT_EQ(unmigrated, restored);
     EXPECT_TRUE(full_screen);
     EXPECT_GE(zero_row, 1);
     EXPECT_EQ(zero_after, b->first_sample + int(std::lround((zero_row + 2) * b->compression)));

@@ -164,8 +164,8 @@ TEST(CusimLink, UnixSocketMeasurementWithBlockLossIsCompleteAfterResend)
 TEST(CusimLink, FollowsTheMonitorAcrossRestarts)
 {
     TempDir dir;
-    const std::string sock = dir.path + "/cu.sock";
-    CusimProcess cu({"--link", "unix:" + sock});
+    const std::string sock = dir.path + "/cu.sock", record = dir.path + "/frames.rec";
+    CusimProcess cu({"--link", "unix:" + sock, "--record", record});
     ASSERT_TRUE(wait_for_file(sock, 5000));
     for (int run = 0; run < 2; ++run) {   // a new monitor socket each time
         std::string err;
@@ -175,6 +175,23 @@ TEST(CusimLink, FollowsTheMonitorAcrossRestarts)
         Exchange x(*wire, c);
         EXPECT_EQ(x.ask(0xFFFF).kind, 1) << "run " << run;
     }
+    // --record kept both discovery answers whole, each behind its 16-bit big-endian length.
+    EXPECT_EQ(cu.stop(), 0);
+    FILE* f = std::fopen(record.c_str(), "rb");
+    ASSERT_TRUE(f);
+    Bytes all(1 << 16);
+    all.resize(std::fread(all.data(), 1, all.size(), f));
+    std::fclose(f);
+    size_t at = 0, answers = 0;
+    while (at + 2 <= all.size()) {
+        const size_t n = size_t(all[at]) << 8 | all[at + 1];
+        ASSERT_LE(at + 2 + n, all.size()) << "a frame cut short at " << at;
+        const Reply r = decode(Bytes(all.begin() + long(at) + 2, all.begin() + long(at + 2 + n)));
+        answers += r.ok && r.kind == 1;
+        at += 2 + n;
+    }
+    EXPECT_EQ(at, all.size());
+    EXPECT_EQ(answers, 2u);
 }
 
 // Runs the same measurement over libpcap on both ends of a veth pair. The test starts the veth

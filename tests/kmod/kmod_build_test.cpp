@@ -7,7 +7,8 @@ TEST(NavuartModule, builds_against_the_debian_kernel_headers_without_warnings)
 {
     std::string kdir = debian_kernel_headers();
     if (kdir.empty())
-        GTEST_SKIP() << "no /usr/src/linux-headers-*-amd64 (package linux-headers-amd64)";
+        GTEST_SKIP() << "no /usr/src/linux-headers-*-" << kernel_flavour() << " (package linux-headers-"
+                     << kernel_flavour() << ")";
     std::string work = std::string(GPRMON_BINARY_DIR) + "/kmod/build";
     std::string src = std::string(GPRMON_SOURCE_DIR) + "/kmod/navuart";
     std::string cmd = "rm -rf " + sh_arg(work) + " && mkdir -p " + sh_arg(work) + " && cp " + sh_arg(src) +

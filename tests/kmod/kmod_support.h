@@ -6,6 +6,7 @@
 #include <glob.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <sys/wait.h>
 
 struct CommandResult {
@@ -43,13 +44,25 @@ inline bool path_exists(const std::string& p)
     return stat(p.c_str(), &st) == 0;
 }
 
-// The newest /usr/src/linux-headers-*-amd64, or "".
+// Debian's kernel header flavour of this machine's word size: amd64, or 686 on 32-bit x86
+// (the device; Debian names them -686 and -686-pae).
+inline const char* kernel_flavour() { return sizeof(void*) == 8 ? "amd64" : "686"; }
+
+// The headers to build the module against: those of the running kernel when they are
+// installed, else the newest /usr/src/linux-headers-*-<flavour>, or "".
 inline std::string debian_kernel_headers()
 {
-    glob_t g;
     std::string found;
-    if (glob("/usr/src/linux-headers-*-amd64", 0, nullptr, &g) == 0 && g.gl_pathc > 0)
+    glob_t g;
+    const std::string pattern = std::string("/usr/src/linux-headers-*-") + kernel_flavour();
+    if (glob(pattern.c_str(), 0, nullptr, &g) == 0 && g.gl_pathc > 0)
         found = g.gl_pathv[g.gl_pathc - 1];
     globfree(&g);
+    struct utsname u;
+    if (uname(&u) == 0) {
+        const std::string running = std::string("/usr/src/linux-headers-") + u.release;
+        if (path_exists(running + "/Makefile"))
+            found = running;
+    }
     return found;
 }

@@ -1,0 +1,36 @@
+#!/bin/sh
+# Makes the seed corpus of the fuzz targets (fuzz/corpus/<name>/) from real data: the monitor
+# (BUILD_DIR/gprmon, scripted keypad) measures a profile against cusim in UDP block mode, with
+# cusim recording every frame it sends (--record), a CU error report and lost blocks; the files
+# the monitor wrote and the recorded frames are cut into seeds by make-corpus.py (the raw-framing
+# seeds are the same frames and traces in raw framing). FUZZ_BUILD_DIR gives the settings record
+# of the defaults.
+#   fuzz/make-corpus.sh BUILD_DIR FUZZ_BUILD_DIR
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+fuzz_build=$(cd "$2" && pwd)
+work=$(mktemp -d /tmp/gprmon-corpus.XXXXXX)
+[ -n "${KEEP:-}" ] || trap 'rm -rf "$work"' EXIT INT TERM
+
+# Main menu "2D Project", screen 2 "New", measure, then the orderly power-off saves everything.
+cat > "$work/measure.keys" <<KEYS
+wait 6000
+Enter
+wait 8000
+Enter
+wait 6000
+quit
+KEYS
+
+measure() {
+    name=$1; shift
+    GPRMON_SANDBOX="$work/$name" GPRMON_KEYS="$work/measure.keys" \
+        CUSIM_OPTIONS="--record $work/$name.rec --gps-rate 5 $*" \
+        timeout 120 "$here/../sim/launch.sh" "$build" > "$work/$name.log" 2>&1 || {
+        tail -20 "$work/$name.log"; echo "make-corpus: the $name run failed"; exit 1; }
+}
+measure udp --fault error=0x2200@trace:150 --fault loss=0.02
+GPRMON_FUZZ_WRITE_SEED="$work/pars" "$fuzz_build/fuzz/fuzz_parameter_store"
+rm -rf "$here/corpus"
+python3 "$here/make-corpus.py" "$work" "$here/corpus" "$work/pars"
