@@ -1,11 +1,11 @@
 # The two everyday commands. Both install what is missing first (scripts/install-deps.sh).
 #   make run   build the monitor and start it in a fresh simulated device (sim/launch.sh)
-#   make test  build with AddressSanitizer + UndefinedBehaviorSanitizer and run every test, then
-#              the same tests built for 32-bit x86 (test-i386) and every fuzz target (fuzz)
+#   make test  build with AddressSanitizer + UndefinedBehaviorSanitizer and run every test
+#   make test-all  the same, then the tests built for 32-bit x86 (test-i386) and every fuzz target (fuzz)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: all deps build build-asan build-fuzz run test test-i386 fuzz bench clean
+.PHONY: all deps build build-asan build-fuzz run test test-all test-i386 fuzz bench clean
 
 all: build
 
@@ -26,6 +26,8 @@ run: build
 test: build-asan
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j$(JOBS)
+
+test-all: test
 	@$(MAKE) --no-print-directory test-i386 fuzz
 
 # The device's 32-bit x86: a Release build and ctest inside a cached Debian i386 root.

@@ -294,6 +294,8 @@ int MStop(int restore)
         MutexLock g(lock_dw);
         eth.init_buffers(1);
     }
+    if (ProjN == 2 && rdr.pvp.active)
+        rdr.pvp.write_pvb();
     if (ProjN != 1) {
         if (rdr.rd.hd.h_write() != 0)
             mesmode("Header write error: flash disk is full",

@@ -1,7 +1,8 @@
-// Screen 3: measuring a profile. Entry creates (New) or continues (Cont) the profile and
-// starts the CU; the loop shows the traces as they come and handles stop, restart, markers,
-// tools, the full-screen view, background removal and button 11 (screenshot, or "Trig" with
-// the keyboard trigger).
+// Screen 3: measuring a profile. Entry creates (New) or continues (Cont) the profile, or the
+// next profile of a baseline-crossing project (from screen 37), and starts the CU; the loop
+// shows the traces as they come and handles stop, restart, markers, tools, the full-screen
+// view, background removal and button 11 (screenshot, "Trig" with the keyboard trigger, or
+// "BL Crossing" in a baseline-crossing project).
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/mea_lists.h"
@@ -11,6 +12,7 @@
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "files/disk.h"
 #include "files/markers.h"
 #include "files/radar_data.h"
 #include "files/screenshot.h"
@@ -23,9 +25,14 @@
 #include "gui/scrbuf_input.h"
 #include "gui/screen_state.h"
 #include "gui/screen_table.h"
+#include "platform/host_paths.h"
+#include "projects/pv_screens.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <string>
 
 namespace {
 
@@ -76,7 +83,7 @@ int enter_new(CScrBuf* b)
     if (rdr.dCreateFiles() != 0) {
         mesmode("File open error: flash disk is full", "or try to restart the unit to check file system", true,
                 0);
-        return 2;
+        return back_code();
     }
     mS.Init_3_filters();
     printf("projname(new):%s\n", rdr.cur_name);
@@ -84,7 +91,7 @@ int enter_new(CScrBuf* b)
         rdr.dDiscard(); // a profile without a header would be an orphan set
         mesmode("Header write error: flash disk is full", "or try to restart the unit to check file system",
                 true, 0);
-        return 2;
+        return back_code();
     }
     b->first_trace = 0;
     b->shown = 0;
@@ -92,6 +99,57 @@ int enter_new(CScrBuf* b)
     b->sbars_init();
     return 0;
 }
+
+// The first stored profile of the running baseline-crossing project ("" when none) and how
+// many entries the data directory holds.
+std::string project_profile(int* entries)
+{
+    std::string found;
+    *entries = 0;
+    MutexLock g(lock_dw);
+    DIR* d = opendir(host_path(kDataDir).c_str());
+    if (!d)
+        return found;
+    const size_t n = strlen(rdr.pvp.name);
+    while (struct dirent* e = readdir(d)) {
+        (*entries)++;
+        if (found.empty() && strstr(e->d_name, ".rd7") && strncmp(e->d_name, rdr.pvp.name, n) == 0)
+            found = e->d_name;
+    }
+    closedir(d);
+    return found;
+}
+
+// The next profile of a baseline-crossing project: all of its profiles are measured with the
+// settings of the first, which are offered back when the live ones differ. 0 ready to start,
+// else 37.
+int enter_project_profile(CScrBuf* b)
+{
+    voice_mrk_num = gps_mrk_num = surf_mrk_num = 1;
+    close_open_profile();
+    int entries = 0;
+    const std::string name = project_profile(&entries);
+    printf("===omp %s %d %d\n", name.c_str(), name.empty() ? 0 : 1, entries);
+    if (!name.empty() && rdr.dSetNames(name.c_str()) == 0 && changed_parsmeters() != 0) {
+        if (mesmode("Original parameters of the last file will be restored.", "Shall we continue the PV Project?",
+                    true, 1, 2) == 3)
+            return 37;
+        if (rdr.rd.hd.set_EEPROM_from_header() != 0) {
+            mesmode("There are errors in the previous header file!", "It is impossible to continue the PV Project",
+                    true, 0);
+            MutexLock g(lock_dw);
+            eep.pload_l_a();
+            return 37;
+        }
+        MutexLock g(lock_dw);
+        eep.psave_l_a();
+        xml_pars.write_xml_tree();
+        eep.pload_l_a();
+    }
+    return enter_new(b);
+}
+
+bool in_project() { return ProjN == 2 && rdr.pvp.active; }
 
 void draw_screen(CScrBuf* b)
 {
@@ -106,11 +164,14 @@ void draw_screen(CScrBuf* b)
     curbutDraw();
 }
 
-// Button 11 by the project and trigger: "Trig" with the keyboard trigger, else "jpeg".
+// Button 11 by the project and trigger: "BL Crossing" in a baseline-crossing project, "Trig"
+// with the keyboard trigger, else "jpeg".
+bool crossing_button() { return in_project() && eep.trig_code != kTrigKeyboard; }
+
 void caption_button11(CButton* b11)
 {
     if (b11)
-        b11->SetLabel(eep.trig_code == kTrigKeyboard ? "Trig" : "jpeg");
+        b11->SetLabel(crossing_button() ? "BL Crossing" : eep.trig_code == kTrigKeyboard ? "Trig" : "jpeg");
 }
 
 void release(CButton* b)
@@ -124,6 +185,7 @@ void release(CButton* b)
 int mode_03_measurement()
 {
     using namespace meas;
+    const int from = mode;
     set_del_mean(false);
     data_is_migrated = false;
     migration_is_on = false;
@@ -148,8 +210,9 @@ int mode_03_measurement()
     Init_All_Buttons(buttons);
     show_display_controls(3);
 
-    // Entered from screen 2 (the Plavik project's screen 37 is not built).
-    const int entry = cont_meas ? enter_continue(b) : enter_new(b);
+    const int entry = from == 37 && in_project() ? enter_project_profile(b)
+                      : cont_meas                ? enter_continue(b)
+                                                 : enter_new(b);
     if (entry != 0)
         return entry;
     curbutton[3] = kStop;
@@ -206,6 +269,14 @@ int mode_03_measurement()
             show_errors();
             if (mesmode("Last profile will be replaced", "Restart the profile?", true, 1, 3) == 2) {
                 rdr.mea_Del_Files();
+                if (in_project()) {
+                    // The project forgets the deleted profile; the next one takes its number.
+                    char file[CPVProject::kNameSize + 8];
+                    snprintf(file, sizeof file, "%s.pvb", rdr.pvp.name);
+                    rdr.pvp.Stop();
+                    rdr.pvp.Clear_proj_file(file);
+                    rdr.pvp.Continue();
+                }
                 new_meas = true;
             }
             break;
@@ -254,6 +325,15 @@ int mode_03_measurement()
                 ag_autostart = 0;
                 redraw_radargram(b);
             }
+        } else if (r == kShot && crossing_button()) {
+            const int trace = current_trigger_trace();
+            const bool created = mode_20_PV_BL_marker() == 0;
+            draw_screen(b);
+            caption_button11(buttons[kShot]);
+            prev_hrlcur = -1;
+            if (created)
+                add_marker_now(trace, eep.tz_sample, -1, "");
+            release(buttons[kShot]);
         } else if (r == kShot) {
             if (eep.trig_code == kTrigKeyboard)
                 KeyTrigger();

@@ -1,12 +1,12 @@
 #include "app/main_menu.h"
 
 #include "platform/globals.h"
-#include "platform/pending.h"
 #include "app/timer.h"
 #include "cu/parport.h"
 #include "app/screens.h"
 #include "app/shutdown.h"
 #include "config/parameters.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
@@ -88,7 +88,7 @@ void main_menu_draw()
 {
     mode = 34;
     tbuf = nullptr;
-    pending_skip("Plavik project stop");
+    rdr.pvp.Stop();
     if (auto* flag = dynamic_cast<CSDLText*>(mS.obj[34][menu::kLinkFlag]))
         flag->SetText(prm.wifi_link ? "Link: WiFi" : "Link: Ethernet");
     Init_All_Buttons(menu_buttons);

@@ -35,6 +35,7 @@ int screen_pre_meas();            // 2D project (mode_02_pre_meas)
 int screen_grid_new_proj();       // 3D grid project (mode_23_grid_new_proj)
 int screen_plavik();              // Plavik project (mode_21_PV_screen_1)
 int screen_files();               // file manager (mode_06_files)
+int screen_parameters();          // acquisition parameters (mode_05_parameters); -333 = reboot
 int screen_sys_pars_level_0();    // system menu (mode_10_sys_pars_level_0); -333 = reboot
 int screen_sys_pars_level_1_1();  // service level 1 (mode_40_sys_pars_level_1_1)
 int screen_sys_pars_level_2();    // service level 2 (mode_22_sys_pars_level_2)

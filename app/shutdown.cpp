@@ -5,7 +5,6 @@
 #include "acquisition/descriptors.h"
 #include "acquisition/mea_buf.h"
 #include "platform/globals.h"
-#include "platform/pending.h"
 #include "app/startup.h"
 #include "app/timer.h"
 #include "gui/backlight.h"
@@ -57,10 +56,8 @@ void unmount_and_mark()
     run_path("umount %s", "/mnt/hda3");
 }
 
-void stop_plavik_project()
-{
-    pending_skip("Plavik project stop");
-}
+// A crew that switches off mid-survey keeps every profile and crossing of the project.
+void stop_plavik_project() { rdr.pvp.Stop(); }
 
 } // namespace
 

@@ -1,7 +1,6 @@
 #include "files/radar_data.h"
 
 #include "platform/globals.h"
-#include "platform/pending.h"
 #include "cu/eep.h"
 #include "files/disk.h"
 #include "files/keylines.h"
@@ -35,6 +34,9 @@ bool join(char (&out)[kPathSize], const char* dir, const char* base, const char*
     return n >= 0 && (size_t)n < sizeof out;
 }
 
+// New profiles belong to the baseline-crossing project while one runs: they carry its name.
+bool pv_naming(const CPVProject& p) { return ProjN == 2 && p.active; }
+
 } // namespace
 
 CRadarData::~CRadarData() = default;
@@ -42,6 +44,8 @@ CRadarData::~CRadarData() = default;
 int CRadarData::dDefineName(const char* prefix)
 {
     char pre[5];
+    if (!(prefix && prefix[0]) && pv_naming(pvp))
+        prefix = pvp.name;
     copy_text(pre, sizeof pre, prefix && prefix[0] ? prefix : "DAT_");
     MutexLock lock(lock_dw);
     DIR* d = opendir(host_path(kDataDir).c_str());
@@ -146,8 +150,9 @@ int CRadarData::dCreateFiles(const char* prefix)
         rd.mrk.m_create();
         if (eep.gps_enabled)
             rd.gps.gps_Create(0);
-        pending_skip("baseline-crossing project (profile added with number count + 1)");
     }
+    if (pv_naming(pvp))
+        pvp.new_Prof(cur_name, count + 1, 0, 0, 0);
     // A new profile has no lost traces: a missed-block table left from an earlier one must
     // not be taken for this profile's at the next start.
     eth.mt_DeleteFiles();

@@ -7,6 +7,7 @@
 #include "files/profile_record.h"
 #include "files/profile_ring.h"
 #include "grid/matrix.h"
+#include "projects/pv_project.h"
 
 #include <cstdint>
 
@@ -16,7 +17,7 @@ public:
     // The measurement display queue CMeaBuf comes here with the acquisition engine.
     char cur_name[kPathSize] = {};      // current base name, empty when no profile is current
     CRData rd;                          // the current profile's files
-    // The baseline-crossing project CPVProject comes here with its subsystem.
+    CPVProject pvp;                     // the baseline-crossing project
     CMatrix mx;                         // the grid project's cube
     // The KML marker set CGMarkersSet comes here with its subsystem.
     CGPS_Set gps_test;                  // the positioning test's log
@@ -28,8 +29,8 @@ public:
     CRadarData(const CRadarData&) = delete;
     CRadarData& operator=(const CRadarData&) = delete;
 
-    // Chooses the next base name: prefix (default "DAT_"; a baseline-crossing project passes
-    // its 4-character name) + the largest number found + 1 as %04d. When 9999 is taken the
+    // Chooses the next base name: prefix (default "DAT_"; while a baseline-crossing project
+    // is active, its 4-character name) + the largest number found + 1 as %04d. When 9999 is taken the
     // lowest free number is used instead, so an existing profile is never overwritten.
     // Returns how many profiles with the prefix exist; -1 when the data directory cannot be
     // read; -2 when every number 1..9999 is taken.

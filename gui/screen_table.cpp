@@ -5,6 +5,7 @@
 #include "gui/display_filters.h"
 #include "gui/indicators.h"
 #include "gui/rows.h"
+#include "projects/pv_screens.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -159,5 +160,6 @@ void build_all_rows(CMS& t)
     rows_position_check(t);
     rows_quit_box(t);
     rows_measurement(t);
+    rows_pv_screens(t);
     rows_parameter_screens(t);
 }

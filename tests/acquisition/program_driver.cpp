@@ -130,3 +130,12 @@ int Program::end_with(int sig)
     pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+bool link_partition(const Sandbox& sb, const char* mount_point, const char* device, bool on)
+{
+    const std::string m = sb.path(mount_point), d = sb.path(device);
+    return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
+                      : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
+                            "'; }")
+                      .c_str()) == 0;
+}

@@ -30,3 +30,7 @@ public:
     int end_with(int sig);
     ~Program();
 };
+
+// Links (on) or unlinks a mount point of the sandbox to its partition folder, so a test can
+// put the settings the program starts with on a partition that is not mounted yet.
+bool link_partition(const Sandbox& sb, const char* mount_point, const char* device, bool on);
