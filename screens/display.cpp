@@ -314,9 +314,9 @@ void rows_display(CMS& t)
         put_small(t, row, kSave14, 11, 0, "Save");
         put_small(t, row, kCancel14, 11, 1, "Cancel");
         // The palette value and list hold language text.
-        t.put(row, value_slot(kPalette), new CSDLText(332, line_y(0) + 37, " ", 24, 440, false, false, 1));
+        t.put(row, value_slot(kPalette), new CSDLText(332, line_y(0) + 37, "\0", 24, 440, false, false, 1)); // empty in 8 and 16 bits
         auto* pal = new CListBox(332, line_y(1), 440, 3 * 36 + 4, false, 1);
-        pal->AddColumn("", 436);
+        pal->AddColumn("\0", 436); // an empty 16-bit title: the list holds language text
         for (int k = 0; k < 3; k++)
             pal->AddString(t.pal_name[k]);
         pal->visible = 0;

@@ -158,7 +158,7 @@ void rows_view_parameters(CMS& t)
     const int row = kM;
     put_title(t, row, "Display parameters");
     put_line(t, row, kPalette, 0, "Palette");
-    t.put(row, value_slot(kPalette), new CSDLText(332, line_y(0) + 37, " ", 24, 440, false, false, 1));
+    t.put(row, value_slot(kPalette), new CSDLText(332, line_y(0) + 37, "\0", 24, 440, false, false, 1)); // empty in 8 and 16 bits
     put_line(t, row, kGain, 2, "Time Gain:");
     put_line(t, row, kSoil, 3, "Soil Velocity:");
     put_line(t, row, kDepth, 4, "Depth: ");
@@ -166,7 +166,7 @@ void rows_view_parameters(CMS& t)
     put_small(t, row, kSave, 11, 0, "Save");
     put_small(t, row, kCancel, 11, 1, "Cancel");
     auto* pal = new CListBox(332, line_y(1), 440, 3 * 36 + 4, false, 1);
-    pal->AddColumn("", 436);
+    pal->AddColumn("\0", 436); // an empty 16-bit title: the list holds language text
     for (int k = 0; k < 3; k++)
         pal->AddString(t.pal_name[k]);
     pal->visible = 0;
