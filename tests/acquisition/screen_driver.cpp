@@ -113,6 +113,13 @@ bool ScreenDriver::on_gui(const std::function<void()>& fn)
     return false;
 }
 
+int ScreenDriver::focus()
+{
+    int f = -1;
+    on_gui([&] { f = curbut; });
+    return f;
+}
+
 bool ScreenDriver::wait(const std::function<bool()>& cond, double seconds)
 {
     if (failed_)

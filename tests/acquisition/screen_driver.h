@@ -36,6 +36,8 @@ public:
     void keys(SDLKey k, int times);
     // Runs fn on the GUI thread at its next key wait (to read or set what the screens own).
     bool on_gui(const std::function<void()>& fn);
+    // The focus slot of the screen waiting for a key (-1 when none waited).
+    int focus();
     // Waits until cond, evaluated on the GUI thread at its key waits, holds (false after
     // `seconds`; the script then fails).
     bool wait(const std::function<bool()>& cond, double seconds = 20);

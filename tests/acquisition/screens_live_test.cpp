@@ -429,34 +429,42 @@ TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
         s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
         s.key(SDLK_RETURN);
         s.wait(measuring_on_3);
-        wait_quiet(s, 100);
+        wait_profile_traces(s, 100);
         s.key(SDLK_RETURN); // Stop
         s.wait_answering(viewing_on_2);
         s.wait([] { return focused_slot() == premeas::kNew; });
-        for (int i = 0; i < 10 && focused_slot() != premeas::kTools; i++)
+        for (int i = 0; i < 10 && s.focus() != premeas::kTools; i++)
             s.key(SDLK_LEFT);
         s.wait([] { return focused_slot() == premeas::kTools; }, 5);
-        column = b->first_trace + 50;
-        stored = column_now();
+        s.on_gui([&] {
+            column = b->first_trace + 50;
+            stored = column_now();
+        });
         to_migration(s);
         s.wait([] { return data_is_migrated; });
-        shown_then[0] = data_is_migrated;
-        migrated = column_now();
+        s.on_gui([&] {
+            shown_then[0] = data_is_migrated;
+            migrated = column_now();
+        });
         to_migration(s); // again: the stored columns come back
         s.wait([] { return !data_is_migrated; });
-        shown_then[1] = data_is_migrated;
-        restored = column_now();
+        s.on_gui([&] {
+            shown_then[1] = data_is_migrated;
+            restored = column_now();
+        });
         to_migration(s); // and once more, then the full-screen view shows the profile as stored
         s.wait([] { return data_is_migrated; });
-        for (int i = 0; i < 12 && focused_slot() != premeas::kFull; i++)
+        for (int i = 0; i < 12 && s.focus() != premeas::kFull; i++)
             s.key(SDLK_RIGHT);
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 12; });
-        after_back = column_now();
-        shown_then[2] = data_is_migrated;
+        s.on_gui([&] {
+            after_back = column_now();
+            shown_then[2] = data_is_migrated;
+        });
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 2 && mS.cur_mode == 2 && focused_slot() == premeas::kFull; });
-        for (int i = 0; i < 12 && focused_slot() != premeas::kBack; i++)
+        for (int i = 0; i < 12 && s.focus() != premeas::kBack; i++)
             s.key(SDLK_RIGHT);
         s.key(SDLK_RETURN);
     });
