@@ -310,12 +310,13 @@ class StallClock {
 public:
     StallClock() : old_(stall_clock.exchange(&StallClock::read)) { now_ = 0; }
     ~StallClock() { stall_clock = old_; }
-    // Sets the clock and returns once Collect has compared against the new time.
+    // Sets the clock and returns once Collect has compared against the new time (or has
+    // stopped looking at it after an error).
     bool set(Uint32 ms)
     {
         now_ = ms;
         const uint64_t from = reads_;
-        return eventually([&] { return reads_ >= from + 2; });
+        return eventually([&] { return reads_ >= from + 2 || mea_errors; });
     }
 
 private:
