@@ -430,10 +430,10 @@ void Device::advance_cart(double now)
     cart_pos_ = cart_origin_ + pos;
 }
 
-Device::Plan Device::plan_position() const
+Device::Plan Device::plan_position(double pos) const
 {
-    if (!walk_.site) return {cart_pos_, 0.0};
-    const double along = cart_pos_ - cart_origin_, h = walk_.heading * 3.14159265358979323846 / 180.0;
+    if (!walk_.site) return {pos, 0.0};
+    const double along = pos - cart_origin_, h = walk_.heading * 3.14159265358979323846 / 180.0;
     return {walk_.x + along * std::sin(h), walk_.y + along * std::cos(h)};
 }
 
@@ -619,7 +619,12 @@ Device::TraceMeta Device::make_meta(char source, int32_t trigger) const
     m.trigger = trigger;
     m.wheel = wheel_count();
     m.time = time_ticks();
-    const Plan at = plan_position();
+    // The antenna fires at the trigger pulse: a wheel trace taken late (the cart rolled on
+    // while cusim was busy) is still rendered where its pulse fell.
+    double pos = cart_pos_;
+    const int64_t behind = source == 'W' ? int64_t(m.wheel) - trigger : 0;
+    if (behind != 0) pos -= double(behind) / (meas_dir_ * cfg_.wheel_calibration);
+    const Plan at = plan_position(pos);
     m.x = at.x;
     m.y = at.y;
     m.p = params_;
