@@ -434,6 +434,13 @@ Device::Plan Device::plan_position(double pos) const
 {
     if (!walk_.site) return {pos, 0.0};
     const double along = pos - cart_origin_, h = walk_.heading * 3.14159265358979323846 / 180.0;
+    // Grid lines run along the axes: there the other coordinate stays exactly the start's.
+    const double q = walk_.heading / 90.0;
+    if (q == std::floor(q)) {
+        static const double east[4] = {0, 1, 0, -1}, north[4] = {1, 0, -1, 0};
+        const int k = int(q) % 4;
+        return {walk_.x + along * east[k], walk_.y + along * north[k]};
+    }
     return {walk_.x + along * std::sin(h), walk_.y + along * std::cos(h)};
 }
 
