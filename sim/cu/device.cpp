@@ -447,16 +447,14 @@ Device::Plan Device::plan_position(double pos) const
 void Device::choose_walk()
 {
     const Plan here = plan_position();
-    Walk w;
-    w.speed = cfg_.cart_speed;
-    w.path = cfg_.cart_path;
+    Walk plain;   // the command line's walk along y = 0
+    plain.speed = cfg_.cart_speed;
+    plain.path = cfg_.cart_path;
+    Walk w = plain;
     std::string error;
-    const int got = cfg_.cart_file.empty() ? 0 : load_walk(cfg_.cart_file, w, error);
-    if (got < 0) {
+    if (!cfg_.cart_file.empty() && load_walk(cfg_.cart_file, w, error) < 0) {
         std::printf("cusim: cart file %s %s; walking the default line\n", cfg_.cart_file.c_str(), error.c_str());
-        w = Walk{};
-        w.speed = cfg_.cart_speed;
-        w.path = cfg_.cart_path;
+        w = plain;
     }
     if (w.site && !w.has_start) {
         w.x = here.x;
