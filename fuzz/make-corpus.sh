@@ -34,3 +34,9 @@ measure udp --fault error=0x2200@trace:150 --fault loss=0.02
 GPRMON_FUZZ_WRITE_SEED="$work/pars" "$fuzz_build/fuzz/fuzz_parameter_store"
 rm -rf "$here/corpus"
 python3 "$here/make-corpus.py" "$work" "$here/corpus" "$work/pars"
+# The project files are written by the program's own writers inside the fuzz targets.
+mkdir -p "$here/corpus/grid_files" "$here/corpus/pv_project"
+GPRMON_FUZZ_WRITE_SEED="$here/corpus/grid_files/project" "$fuzz_build/fuzz/fuzz_grid_files"
+GPRMON_FUZZ_SEED_RAW_ONLY=1 GPRMON_FUZZ_WRITE_SEED="$here/corpus/grid_files/raw-only" "$fuzz_build/fuzz/fuzz_grid_files"
+GPRMON_FUZZ_WRITE_SEED="$here/corpus/pv_project/baseline" "$fuzz_build/fuzz/fuzz_pv_project"
+GPRMON_FUZZ_SEED_VERSION=2 GPRMON_FUZZ_WRITE_SEED="$here/corpus/pv_project/gps" "$fuzz_build/fuzz/fuzz_pv_project"
