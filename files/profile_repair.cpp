@@ -48,7 +48,8 @@ bool put_line(char* out, size_t size, size_t& n, const char* text, size_t len)
     return true;
 }
 
-// One profile: 1 header rewritten, 2 empty set removed, 0 nothing to do or not repairable.
+// One profile: 1 header rewritten, 2 empty set removed, 3 header and data agree, 0 not
+// repairable.
 int repair_one(const char* base, std::string& dir)
 {
     const std::string stem = dir + base;
@@ -77,7 +78,7 @@ int repair_one(const char* base, std::string& dir)
     const int64_t whole = st.st_size / trace_bytes;
     const bool partial = st.st_size != whole * trace_bytes;
     if (!partial && whole == hd.last_trace)
-        return 0;
+        return 3;
     if (partial && truncate((stem + ".rd7").c_str(), (off_t)(whole * trace_bytes)) != 0) {
         perror("repair: cutting a partial trace");
         return 0;
@@ -139,9 +140,12 @@ RepairResult repair_profiles()
         int r = repair_one(b.c_str(), dir);
         if (r == 2)
             res.removed++;
-        if (r != 1)
+        if (r == 1)
+            res.repaired++;
+        // The newest sound profile is the one that was being recorded, whether its header had
+        // to be rewritten now or already was by a start-up that was cut short in turn.
+        if (r != 1 && r != 3)
             continue;
-        res.repaired++;
         struct stat st;
         if (stat((dir + b + ".rd7").c_str(), &st) != 0)
             continue;

@@ -5,7 +5,9 @@
 // part of one trace. Readers that trust the header would see an empty or a short profile.
 // After an unclean end start-up calls repair_profiles(): every profile whose header disagrees
 // with its data gets its trace count (and the stop position that follows from it) rewritten,
-// every other header line kept byte for byte, and a partial last trace cut off. The set of a
+// every other header line kept byte for byte, and a partial last trace cut off. The newest
+// profile whose header agrees with its data then (repaired or not) becomes current, so that
+// "Cont" continues it even after a second power cut during the start-up that repaired it. The set of a
 // profile that was being created and holds no trace and no header is removed, and the room
 // kept for the header of the profile being recorded (files/disk.h) is given back.
 #pragma once
@@ -15,7 +17,7 @@
 struct RepairResult {
     int repaired = 0;           // headers rewritten
     int removed = 0;            // empty sets without a header removed
-    char latest[100] = {};      // base name of the most recently written repaired profile
+    char latest[100] = {};      // base name of the most recently written sound profile
 };
 
 // Scans the data directory (mounted). Takes lock_dw.

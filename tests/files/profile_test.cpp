@@ -5,6 +5,7 @@
 #include "files/disk.h"
 #include "files/profile_repair.h"
 
+#include <sys/time.h>
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
@@ -415,6 +416,8 @@ TEST_F(Profiles, RepairAfterAnUncleanEndSetsTheTraceCountOfEveryProfileLeftOpen)
     write_header("DAT_0001", 512, 0);
     write_rd7("DAT_0002.rd7", 4, 512);       // stopped cleanly
     write_header("DAT_0002", 512, 4);
+    const struct timeval earlier[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(0, utimes(data("DAT_0002.rd7").c_str(), earlier));
     write_rd7("DAT_0003.rd7", 0, 512);       // killed while being created: no header yet
     write_bytes(data("DAT_0003.srd"), "#Version: 2\r\n");
     write_rd7("DAT_0004.rd7", 3, 512);       // traces without a header: kept as they are
@@ -438,6 +441,11 @@ TEST_F(Profiles, RepairAfterAnUncleanEndSetsTheTraceCountOfEveryProfileLeftOpen)
     EXPECT_EQ(rad2, read_file(data("DAT_0002.rad")));
     EXPECT_FALSE(file_exists(data("DAT_0003.rd7")));
     EXPECT_FALSE(file_exists(data("DAT_0003.srd")));
+
+    // Cut again during the start-up that repaired it: the profile is still the one to continue.
+    const RepairResult again = repair_profiles();
+    EXPECT_EQ(0, again.repaired);
+    EXPECT_STREQ("DAT_0001", again.latest);
     EXPECT_TRUE(file_exists(data("DAT_0004.rd7")));
     EXPECT_FALSE(file_exists(data("DAT_0001.rad.tmp")));
     EXPECT_FALSE(file_exists(sb.path(kReservePath)));
