@@ -13,6 +13,7 @@
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
+#include "gui/button.h"
 #include "gui/date_time_field.h"
 #include "gui/input.h"
 #include "gui/lang.h"
@@ -290,9 +291,10 @@ void rows_system_screen_10(CMS& t)
     put_line(t, row, kNext, 6, "NEXT SCREEN >>", false);
     put_line(t, row, kFormat, 7, "Data Disk Format", false);
     put_line(t, row, kUpgrade, 8, "Software Upgrade", false);
-    put_line(t, row, kPredefined, 9, "Restore Predefined Settings", false);
-    put_line(t, row, kFactory, 10, "Restore Factory Settings", false);
-    put_small(t, row, kSave, 11, 0, "Save and Exit");
+    // The long labels in a smaller type, so that they fit their buttons.
+    t.put(row, kPredefined, new CButton("5", 16, line_y(9), "", 0, 0, "Restore Predefined Settings", -1, -1, 15, 11));
+    t.put(row, kFactory, new CButton("5", 16, line_y(10), "", 0, 0, "Restore Factory Settings", -1, -1, 16, 11));
+    t.put(row, kSave, new CButton("6", 16, line_y(11), "", 0, 0, "Save and Exit", -1, -1, 16, 11));
     put_small(t, row, kCancel, 11, 1, "Cancel");
 }
 
