@@ -3,7 +3,6 @@
 #include "app/main_menu.h"
 #include "app/shutdown.h"
 #include "app/startup.h"
-#include "gui/key_handover.h"
 #include "gui/service_keys.h"
 #include "platform/termination.h"
 
@@ -12,9 +11,5 @@ int main()
     install_termination_handling(terminate_by_signal);
     service_exit_action = service_exit;
     startup();
-    const int status = main_menu_loop();
-    // A key handed in by the scripted keypad that ended the menu (the reboot after a system
-    // action) waits for a screen that never comes: release it before the program's objects go.
-    handover_cancel();
-    return status;
+    return main_menu_loop();
 }
