@@ -1,7 +1,8 @@
 // Screen 2: before measuring. The radargram shows the last profile (or nothing); New and
 // Cont start screen 3, par the parameter screens, fs the full-screen view.
 #include "acquisition/acq_state.h"
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_radargram.h"
+#include "acquisition/mea_profile.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -12,6 +13,7 @@
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "screens/parameter_screens.h"
 
@@ -93,23 +95,20 @@ int mode_02_pre_meas()
         curbutDraw();
 
         for (;;) {
-            bool on;
-            {
-                MutexLock g(lock_cuOn);
-                on = pisOn;
-            }
-            if (!on)
+            const int r = next_button(2, [] {
+                bool on;
+                {
+                    MutexLock g(lock_cuOn);
+                    on = pisOn;
+                }
+                if (!on)
+                    return false;
+                draw_battery();
+                add_pos_show();
+                return true;
+            });
+            if (!r)
                 return 34;
-            draw_battery();
-            add_pos_show();
-            const int r = press_but_and_slid();
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
-            if (r < kFirstButton || r > kLastButton)
-                continue;
-            curbutton[2] = uint16_t(r);
             if (r == kBack) {
                 close_open_profile();
                 return -1;
