@@ -6,24 +6,22 @@
 // object with it, so the screen comes back in the chosen language. Like every value of the
 // store's language field it lasts until the program ends (the store starts each run in
 // English).
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_profile.h"
 #include "app/screens.h"
 #include "app/timer.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
-#include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/date_time_field.h"
 #include "gui/input.h"
 #include "gui/lang.h"
 #include "gui/list_box.h"
-#include "gui/list_input.h"
 #include "gui/number_field.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "platform/globals.h"
 #include "platform/shell.h"
-#include "platform/termination.h"
 #include "platform/usb_stick.h"
 #include "screens/param_ui.h"
 #include "screens/system_math.h"
@@ -125,40 +123,30 @@ void edit_battery()
         return;
     f->setSelected();
     f->sDraw();
-    for (;;) {
-        const int k = edit_key(draw_battery);
-        if (k == SDLK_LEFT)
-            f->Prev();
-        else if (k == SDLK_RIGHT)
+    edit_steps(draw_battery, [f](int d) {
+        if (d > 0)
             f->Next();
-        else if (k == SDLK_RETURN)
-            break;
+        else
+            f->Prev();
         eep.power_opt = int32_t(std::lround(f->value));
         f->rebuild_text();
         f->sDraw();
-    }
+    });
     f->setUsual();
     f->sDraw();
 }
 
-// The language list: Left next, Right previous, Enter chooses. Returns the chosen index.
-int choose_language()
+// The redraws while the screen waits: the battery, and the clock the timer refreshed.
+bool screen_tick()
 {
-    CListBox* l = list(kM);
-    if (!l)
-        return prm.language;
-    l->SetCurrent(prm.language < kLanguages ? prm.language : 0);
-    l->visible = 1;
-    l->Draw();
-    while (!list_key_step(*l, false)) {
-        check_termination();
-        draw_battery();
-        SDL_Delay(10);
+    draw_battery();
+    MutexLock g(lock_time);
+    if (time_ready) {
+        if (clock_widget)
+            clock_widget->sDraw();
+        time_ready = false;
     }
-    const int chosen = l->GetCurrent();
-    l->visible = 0;
-    l->Erase();
-    return chosen;
+    return true;
 }
 
 void save_and_exit(bool si_on_entry)
@@ -182,10 +170,8 @@ void save_and_exit(bool si_on_entry)
 
 int mode_10_sys_pars_level_0()
 {
-    // The profile last written gets its display settings; no profile stays open here.
-    if (rdr.rd.hd.last_trace > 0 && !rdr.rd.recording())
-        rdr.rd.hd.a_write();
-    rdr.dClose(false);
+    // An open profile gets its display settings written and is closed.
+    close_open_profile();
 
     const int32_t battery0 = eep.power_opt;
     const int16_t power_save0 = eep.power_opt2;
@@ -193,22 +179,7 @@ int mode_10_sys_pars_level_0()
     const uint8_t gain0 = prm.gain_switch;
     draw_screen();
     for (;;) {
-        draw_battery();
-        {
-            MutexLock g(lock_time);
-            if (time_ready) {
-                if (clock_widget)
-                    clock_widget->sDraw();
-                time_ready = false;
-            }
-        }
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM, screen_tick);
         MaintenanceEnd end = MaintenanceEnd::Rebuild;
         bool rebuild = false;
         switch (r) {
@@ -217,7 +188,7 @@ int mode_10_sys_pars_level_0()
         case kPowerSave: eep.power_opt2 = eep.power_opt2 ? 0 : 1; break;
         case kUnits: xml_pars.units = xml_pars.units ? 0 : 1; break;
         case kLanguage: {
-            const int chosen = choose_language();
+            const int chosen = choose_from_list(kM, prm.language < kLanguages ? prm.language : 0);
             if (chosen != prm.language) {
                 leave_screen();
                 prm.language = uint8_t(chosen);

@@ -1,12 +1,12 @@
 // The second system screen (screen 33): default zoom depth, GPS on or off, and the way to
 // the WiFi and GPS parameter screens.
-#include "acquisition/mea_screen_util.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "gui/input.h"
 #include "gui/number_field.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "platform/globals.h"
 #include "screens/param_ui.h"
@@ -57,15 +57,12 @@ void edit_zoom()
         return;
     f->setSelected();
     f->sDraw();
-    for (;;) {
-        const int k = edit_key(draw_battery);
-        if (k == SDLK_LEFT)
-            f->Prev();
-        else if (k == SDLK_RIGHT)
+    edit_steps(draw_battery, [f](int d) {
+        if (d > 0)
             f->Next();
-        else if (k == SDLK_RETURN)
-            break;
-    }
+        else
+            f->Prev();
+    });
     const double d = f->value * double(eep.GetUnit(0));
     eep.view_samples = uint16_t(zoom_samples_for_depth(d, eep.ant_separation, samples_of_path, eep.samples));
     f->setUsual();
@@ -79,14 +76,7 @@ int mode_33_sys_pars_level_0()
     enter_screen(kM);
     show_all();
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM);
         switch (r) {
         case kZoom: edit_zoom(); break;
         case kGps: {
