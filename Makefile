@@ -1,12 +1,13 @@
 # The two everyday commands. Both install what is missing first (scripts/install-deps.sh).
 #   make run   build the monitor and start it in a fresh simulated device (sim/launch.sh)
-#   make test  build with AddressSanitizer + UndefinedBehaviorSanitizer and run every test,
-#              then the threaded suites under ThreadSanitizer (test-tsan)
-#   make test-all  the same, then the tests built for 32-bit x86 (test-i386) and every fuzz target (fuzz)
+#   make test  build with AddressSanitizer + UndefinedBehaviorSanitizer and run every test
+#   make test-all  the same, then the threaded suites under ThreadSanitizer (test-tsan), the
+#              power-loss campaign (test-campaign), the tests built for 32-bit x86 (test-i386)
+#              and every fuzz target (fuzz)
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 15
 
-.PHONY: all deps build build-asan build-tsan build-fuzz run test test-asan test-tsan test-all test-i386 fuzz bench clean
+.PHONY: all deps build build-asan build-tsan build-fuzz run test test-asan test-tsan test-campaign test-all test-i386 fuzz bench clean
 
 all: build
 
@@ -24,7 +25,7 @@ build-asan: deps
 run: build
 	@./sim/launch.sh build
 
-test: test-asan test-tsan
+test: test-asan
 
 test-asan: build-asan
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -47,7 +48,13 @@ test-tsan: build-tsan
 		setarch $$(uname -m) -R ctest --output-on-failure -j$(JOBS) -L '^($(TSAN_LABELS))$$'
 
 test-all: test
-	@$(MAKE) --no-print-directory test-i386 fuzz
+	@$(MAKE) --no-print-directory test-tsan test-campaign test-i386 fuzz
+
+# The power-loss campaign: the real program killed at seeded moments, five shards of about ten
+# kills each (GPRMON_CAMPAIGN_SEED replays another campaign).
+test-campaign: build-asan
+	@cd build-asan && GPRMON_CAMPAIGN=1 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+		ctest --output-on-failure -j$(JOBS) -R PowerLossCampaign
 
 # The device's 32-bit x86: a Release build and ctest inside a cached Debian i386 root.
 test-i386: deps
