@@ -5,6 +5,7 @@
 #include "app/screens.h"
 #include "gui/input.h"
 #include "projects/pv_screens.h"
+#include "screens/file_screens.h"
 #include "screens/parameter_screens.h"
 
 namespace {
@@ -20,7 +21,8 @@ int not_available(const char* name)
 int screen_pre_meas() { return mode_02_pre_meas(); }
 int screen_grid_new_proj() { return not_available("3D Grid Project"); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
-int screen_files() { return not_available("Work With Files"); }
+int screen_files() { return mode_06_files(); }
+int screen_grid_view(int) { return not_available("3D/Grid Project"); }
 int screen_parameters() { return mode_05_parameters(); }
 int screen_sys_pars_level_0() { return not_available("System settings"); }
 int screen_sys_pars_level_1_1() { return not_available("Service settings, level 1"); }
