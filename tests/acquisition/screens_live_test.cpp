@@ -412,6 +412,70 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
         << "the parameter file was written: " << xml.substr(at, 60);
 }
 
+TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    ScreenDriver d;
+    CScrBuf* b = mS.at<CScrBuf>(2, kSlotRadargram);
+    std::vector<float> stored, migrated, restored, after_back;
+    bool shown_then[3] = {false, true, true};
+    int column = -1;
+    auto column_now = [&] {
+        const float* c = store_trace(column);
+        return c ? std::vector<float>(c, c + eep.samples) : std::vector<float>();
+    };
+    auto to_migration = [](ScreenDriver& s) {
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(2, meas::kToolsList); });
+        s.keys(SDLK_LEFT, 2); // Depth Calibration, Migration (no hyperbola, no zero level here)
+        s.key(SDLK_RETURN);
+    };
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        wait_quiet(s, 100);
+        s.key(SDLK_RETURN); // Stop
+        s.wait_answering(viewing_on_2);
+        s.wait([] { return focused_slot() == premeas::kNew; });
+        for (int i = 0; i < 10 && focused_slot() != premeas::kTools; i++)
+            s.key(SDLK_LEFT);
+        s.wait([] { return focused_slot() == premeas::kTools; }, 5);
+        column = b->first_trace + 50;
+        stored = column_now();
+        to_migration(s);
+        s.wait([] { return data_is_migrated; });
+        shown_then[0] = data_is_migrated;
+        migrated = column_now();
+        to_migration(s); // again: the stored columns come back
+        s.wait([] { return !data_is_migrated; });
+        shown_then[1] = data_is_migrated;
+        restored = column_now();
+        to_migration(s); // and once more, then the full-screen view shows the profile as stored
+        s.wait([] { return data_is_migrated; });
+        for (int i = 0; i < 12 && focused_slot() != premeas::kFull; i++)
+            s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 12; });
+        after_back = column_now();
+        shown_then[2] = data_is_migrated;
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 2 && mS.cur_mode == 2 && focused_slot() == premeas::kFull; });
+        for (int i = 0; i < 12 && focused_slot() != premeas::kBack; i++)
+            s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_TRUE(shown_then[0]);
+    EXPECT_FALSE(shown_then[1]);
+    EXPECT_FALSE(shown_then[2]);
+    ASSERT_EQ(size_t(eep.samples), stored.size());
+    EXPECT_NE(stored, migrated);
+    EXPECT_EQ(stored, restored);
+    EXPECT_EQ(stored, after_back);
+}
+
 TEST_F(MeasureScreens, ContAppendsTheNextRunToTheStoppedProfile)
 {
     ASSERT_TRUE(start(cart(1.0005)));
