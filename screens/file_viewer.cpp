@@ -379,10 +379,7 @@ int mode_01_file_view()
         if (buttons[r] && buttons[r]->pressed)
             buttons[r]->Release();
         if (r == kBack) {
-            if (data_is_migrated) {
-                profile_migration_restore();
-                data_is_migrated = migration_is_on = false;
-            }
+            migration_undo(nullptr); // the migrated display data are dropped first
             tbuf = nullptr;
             return 6;
         }

@@ -9,9 +9,16 @@
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "files/radar_data.h"
+#include "files/screenshot.h"
 #include "projects/pv_project.h"
 
+#include <SDL/SDL.h>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,16 +70,27 @@ protected:
             p.send({"wait 350", key});
     }
 
-    // Waits until `needle` is printed after the last one reached; answers nothing.
-    bool reach(const std::string& needle, double seconds = 120)
+    // Waits until `needle` is printed after the last one reached. With `answer`, message
+    // boxes that wait for a key meanwhile are answered.
+    bool reach(const std::string& needle, bool answer = false)
     {
-        const size_t r = p.wait_out(needle, at, seconds);
-        if (r == std::string::npos) {
-            ADD_FAILURE() << "not printed: " << needle << "\n" << p.output().substr(at);
-            return false;
+        size_t answered = 0;
+        for (int i = 0; i < 1200; i++) {
+            const std::string out = p.output();
+            const size_t found = out.find(needle, at);
+            if (found != std::string::npos) {
+                at = found + needle.size();
+                return true;
+            }
+            size_t boxes = 0;
+            for (size_t q = out.find("(type 0)", at); answer && q != std::string::npos; q = out.find("(type 0)", q + 1))
+                boxes++;
+            for (; answered < boxes; answered++)
+                p.send({"wait 300", "Space"});
+            usleep(100000);
         }
-        at = r;
-        return true;
+        ADD_FAILURE() << "not printed: " << needle << "\n" << p.output().substr(at);
+        return false;
     }
     // A message box that waits for a key: answered with Space once it is shown.
     bool answer_box(const std::string& title)
@@ -341,5 +359,265 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
             const std::string from = s.substr(0, s.find(':')), to = s.substr(s.find(':') + 1);
             EXPECT_EQ(0, system(("cp '" + p.shots + "/" + from + ".png' '" + doc + "/" + to + ".png'").c_str()));
         }
+    }
+}
+
+// Blocks lost on the link and left on the CU's card (the profile restarted, then kept): the
+// file manager's Restore fetches them into their places in the stored profile.
+TEST_F(ProgramFiles, DISABLED_RestoreFetchesTheMissedTracesOfTheLastMeasurement)
+{
+    start_program(true, {"--fault", "loss=0.05", "--seed", "11"});
+    keys("Enter");
+    ASSERT_TRUE(reach("sbars_init"));
+    keys("Enter");
+    ASSERT_TRUE(reach("projname(new):DAT_0001"));
+    ASSERT_TRUE(reach("mstart 5"));
+    const int samples = samples_of("DAT_0001");
+    ASSERT_GT(samples, 100);
+    for (int quiet = 0, i = 0, last = -1; i < 600 && quiet < 20; i++) {
+        usleep(100000);
+        const int now = int(traces_of("DAT_0001", samples));
+        quiet = now == last && now > 50 ? quiet + 1 : 0;
+        last = now;
+    }
+    // Restart (next to Stop) without a restore; "No" keeps the profile.
+    keys("Left");
+    keys("Enter");
+    ASSERT_TRUE(reach("message box \"Last profile will be replaced\"", true));
+    keys("Enter");
+    ASSERT_TRUE(reach("\nopen\n"));
+    keys("Right"); // New -> Back
+    keys("Enter");
+    to_file_manager();
+    EXPECT_TRUE(file_exists(data("missed_data.mbf")));
+    keys("Left", 6); // Select -> Restore
+    keys("Enter");
+    ASSERT_TRUE(answer_box("All missed blocks are restored!"));
+    ASSERT_TRUE(reach("File Dialog:"));
+    EXPECT_FALSE(file_exists(data("missed_data.mbf"))) << "nothing is left to restore";
+
+    eep.Init();
+    eep.load_parameters(44, 0); // the simulated CU's antenna
+    eep.pload_l_a();
+    eep.samples = uint16_t(samples);
+    const auto t = of(truth(), 1);
+    ASSERT_EQ(100u, t.size());
+    size_t damaged = 0;
+    for (const TruthTrace& x : t)
+        damaged += x.damaged();
+    EXPECT_GT(damaged, 5u) << "the link lost blocks";
+    expect_rd7_equals("DAT_0001", t);
+    keys("Left", 2); // Restore is gone: the focus went back to Open
+    keys("Enter");
+    ASSERT_TRUE(reach("File Dialog: quit"));
+    EXPECT_EQ(0, p.finish());
+}
+
+namespace {
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f) << path;
+    ASSERT_EQ(bytes.size(), fwrite(bytes.data(), 1, bytes.size(), f));
+    fclose(f);
+}
+
+// A profile of `traces` traces made by the profile writer itself, renamed to `base`.
+void make_profile(const Sandbox& sb, const std::string& base, int traces)
+{
+    ASSERT_EQ(0, rdr.dCreateFiles());
+    std::vector<int32_t> s(eep.samples);
+    for (int k = 0; k < traces; k++) {
+        for (size_t i = 0; i < s.size(); i++)
+            s[i] = int32_t((k + 1) * 65536 * int(i % 7 + 1)) - int32_t(i * 977);
+        ASSERT_EQ(0, rdr.rd.append_trace(s.data(), int(s.size())));
+    }
+    ASSERT_EQ(0, rdr.rd.hd.h_write());
+    const std::string made = rdr.cur_name;
+    rdr.dClose(true);
+    for (const char* ext : {".rd7", ".rad", ".add", ".srd", ".mrk", ".cor"}) {
+        const int r = rename(sb.path("/dev/sda1/" + made + ext).c_str(), sb.path("/dev/sda1/" + base + ext).c_str());
+        if (strcmp(ext, ".cor") != 0) {
+            ASSERT_EQ(0, r) << ext;
+        }
+    }
+}
+
+// Every file of the data partition with its contents.
+std::map<std::string, std::string> disk_contents(const Sandbox& sb)
+{
+    std::map<std::string, std::string> m;
+    for (const std::string& n : names_in(sb.path("/dev/sda1")))
+        m[n] = read_file(sb.path("/dev/sda1/" + n));
+    return m;
+}
+
+} // namespace
+
+// Damaged files are refused with a message and a disk check, and left as they are; names that
+// a shell would read as commands are copied and deleted as names; a stick that fills up
+// reports it and keeps no half profile; a folder of thousands of files is listed.
+TEST_F(ProgramFiles, DISABLED_DamagedHostileAndTooManyFilesAndAFullStick)
+{
+    const std::string hostile = "it's a \"b\"; $(touch PWNED) `touch PWNED2` \xe9";
+    const std::string picture = "shot 'x'; touch PWNED3.jpg";
+    auto dev = [&](const std::string& f) { return sb.path("/dev/sda1/" + f); };
+    {
+        ASSERT_TRUE(link_partition(sb, "/mnt/hda1", "/dev/sda1", true));
+        eep.Init();
+        eep.load_parameters(44, 0);
+        eep.pload_l_a();
+        eep.gps_enabled = 0;
+        for (const char* b : {"BAD_0001", "GARB_0001", "CUT_0001", "ZERO_0001", "NOHDR_0001"})
+            make_profile(sb, b, 20);
+        make_profile(sb, hostile, 20);
+        make_profile(sb, "BIG_0001", 400);
+        SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 320, 240, 16, 0xF800, 0x07E0, 0x001F, 0);
+        ASSERT_NE(nullptr, s);
+        SDL_FillRect(s, nullptr, 0x07E0);
+        ASSERT_EQ(0, SaveScreenToJPEG(s, nullptr, 90, ("/mnt/hda1/" + picture).c_str()));
+        SDL_FreeSurface(s);
+        ASSERT_TRUE(link_partition(sb, "/mnt/hda1", "/dev/sda1", false));
+    }
+    std::string rad;
+    for (const std::string& l : file_lines(dev("BAD_0001.rad")))
+        rad += (l.compare(0, 8, "SAMPLES:") == 0 ? std::string("SAMPLES:5000") : l) + "\r\n";
+    write_file(dev("BAD_0001.rad"), rad);
+    write_file(dev("GARB_0001.rad"), "\x01\x02garbage: \xff\xfe\r\nSAMPLES:-\r\n");
+    ASSERT_EQ(0, truncate(dev("CUT_0001.rd7").c_str(), off_t(20) * 4 * eep.samples - 3));
+    ASSERT_EQ(0, truncate(dev("ZERO_0001.rd7").c_str(), 0));
+    ASSERT_EQ(0, unlink(dev("NOHDR_0001.rad").c_str()));
+    constexpr int kMany = 2500;
+    for (int i = 0; i < kMany; i++) {
+        char n[32];
+        snprintf(n, sizeof n, "n%04d.kbn", i);
+        write_file(dev(n), "x");
+    }
+    // Newest first: the damaged ones, the hostile profile, the picture, BIG, the rest.
+    const std::vector<std::string> order = {"BAD_0001.rd7",  "GARB_0001.rd7", "CUT_0001.rd7", "ZERO_0001.rd7",
+                                            "NOHDR_0001.rd7", hostile + ".rd7", picture,       "BIG_0001.rd7"};
+    for (size_t i = 0; i < order.size(); i++) {
+        const time_t t = 1900000000 - time_t(i) * 100;
+        struct timespec ts[2] = {{t, 0}, {t, 0}};
+        ASSERT_EQ(0, utimensat(AT_FDCWD, dev(order[i]).c_str(), ts, 0)) << order[i];
+    }
+    const auto before = disk_contents(sb);
+
+    // The stick: a 1 MB file system, room for the small profile but not for BIG_0001.
+    start_program(false, {}, {GPRMON_SOURCE_DIR "/sim/small-partition.sh", "--device", "sdb1", "1m", sb.root()});
+    keys("Enter");
+    ASSERT_TRUE(reach("sbars_init"));
+    keys("Right");
+    keys("Enter");
+    to_file_manager();
+    ASSERT_TRUE(reach(std::to_string(order.size() + kMany) + " entries"));
+
+    // The damaged profiles, rows 0 to 4: each refused with its message; all but the one
+    // with too many samples ask for the disk check.
+    const char* const titles[] = {"Too many samples in this file.", nullptr, "Zero file length or corrupted file.",
+                                  "Zero file length or corrupted file.", "Zero file length or corrupted file."};
+    for (int i = 0; i < 5; i++) {
+        SCOPED_TRACE(order[size_t(i)]);
+        if (i > 0) {
+            keys("Right", 3); // Open -> Select, one row on
+            keys("Enter");
+            keys("Left");
+            keys("Enter");
+        }
+        keys("Left", 3);
+        keys("Enter");
+        ASSERT_TRUE(reach("open " + order[size_t(i)] + ": "));
+        if (titles[i]) {
+            ASSERT_TRUE(reach(std::string("message box \"") + titles[i] + "\""));
+        }
+        ASSERT_TRUE(reach("(type 0)"));
+        keys("Space");
+        ASSERT_TRUE(reach("File Dialog:"));
+    }
+    EXPECT_NE(std::string::npos, sb.commands_log().find("e2fsck -p -f '" + sb.path("/dev/sda1") + "'"));
+    EXPECT_NE(std::string::npos, p.output().find("message box \"Data Disk Errors\""));
+
+    // Rows 5 and 6 marked and uploaded; the picture (now the current row) shown.
+    keys("Right", 3);
+    keys("Enter");
+    keys("Left");
+    keys("Enter");
+    keys("Left"); // Mark
+    keys("Enter");
+    keys("Left");
+    keys("Enter");
+    keys("Left", 3); // Upload
+    keys("Enter");
+    ASSERT_TRUE(reach("There are    2 selected files"));
+    keys("Enter");
+    ASSERT_TRUE(answer_box("Upload was successful"));
+    ASSERT_TRUE(reach("File Dialog:"));
+    keys("Right"); // Open
+    keys("Enter");
+    ASSERT_TRUE(reach("picture shown: " + picture));
+    keys("Space");
+    ASSERT_TRUE(reach("File Dialog:"));
+
+    // BIG_0001 (row 7) does not fit: the stick keeps nothing of it.
+    keys("Right", 3);
+    keys("Enter");
+    keys("Left");
+    keys("Enter");
+    keys("Left", 4); // Upload
+    keys("Enter");
+    ASSERT_TRUE(reach("\"BIG_0001.rd7\" (type 2)"));
+    keys("Enter");
+    ASSERT_TRUE(answer_box("Copy Error: Disk is full or corrupted!"));
+    ASSERT_TRUE(reach("File Dialog:"));
+    {
+        // The monitor's files are untouched.
+        const auto now = disk_contents(sb);
+        for (const auto& [name, bytes] : before)
+            EXPECT_TRUE(now.count(name) && now.at(name) == bytes) << name;
+        EXPECT_EQ(before.size(), now.size());
+    }
+
+    // Both hostile entries (rows 5 and 6) deleted together; "No" has the focus.
+    keys("Right", 4); // Select
+    keys("Enter");
+    keys("Right", 2);
+    keys("Enter");
+    keys("Left"); // Mark
+    keys("Enter");
+    keys("Left");
+    keys("Enter");
+    keys("Left"); // Delete
+    keys("Enter");
+    ASSERT_TRUE(reach("\"There are    2 selected files\" / \"Are you sure that you want to delete selected files?\""));
+    keys("Right");
+    keys("Enter");
+    ASSERT_TRUE(reach("deleted 2 of 2"));
+    ASSERT_TRUE(reach(std::to_string(order.size() - 2 + kMany) + " entries"));
+    keys("Left", 3); // quit
+    keys("Enter");
+    ASSERT_TRUE(reach("File Dialog: quit"));
+    EXPECT_EQ(0, p.finish());
+
+    auto after = disk_contents(sb);
+    for (const char* ext : {".rd7", ".rad", ".add", ".srd", ".mrk"})
+        EXPECT_EQ(0u, after.count(hostile + ext)) << ext;
+    EXPECT_EQ(0u, after.count(picture));
+    for (const auto& [name, bytes] : before)
+        if (name.compare(0, hostile.size(), hostile) != 0 && name != picture) {
+            EXPECT_EQ(bytes, after[name]) << name;
+        }
+    // On the stick: the hostile set and the picture, byte for byte; nothing of BIG_0001.
+    const std::string on_stick = sb.path("/dev/sdb1/SORLAN/");
+    for (const char* ext : {".rd7", ".rad", ".srd", ".mrk"})
+        EXPECT_EQ(before.at(hostile + ext), read_file(on_stick + hostile + ext)) << ext;
+    EXPECT_EQ(before.at(picture), read_file(on_stick + picture));
+    for (const std::string& n : names_in(on_stick))
+        EXPECT_NE(0, n.compare(0, 8, "BIG_0001")) << n;
+    // No name ran as a command anywhere.
+    for (const char* f : {"PWNED", "PWNED2", "PWNED3"}) {
+        EXPECT_FALSE(file_exists(f));
+        EXPECT_FALSE(file_exists(sb.path("/work/") + f));
+        EXPECT_FALSE(file_exists(dev(f)));
     }
 }
