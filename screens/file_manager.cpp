@@ -5,7 +5,9 @@
 // in the question before anything is deleted or copied, and a delete asks with "No" focused.
 #include "screens/file_screens.h"
 
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_profile.h"
+#include "acquisition/mea_radargram.h"
+#include "gui/screen_loop.h"
 #include "app/screens.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"

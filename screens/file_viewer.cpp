@@ -7,7 +7,9 @@
 #include "screens/file_screens.h"
 
 #include "acquisition/mea_lists.h"
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_profile.h"
+#include "acquisition/mea_radargram.h"
+#include "gui/screen_loop.h"
 #include "acquisition/mea_screens.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

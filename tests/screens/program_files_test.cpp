@@ -24,6 +24,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <map>
+#include <sstream>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,11 +60,18 @@ protected:
         ASSERT_TRUE(reach("Reading from CU:"));
     }
 
-    // Keys spaced so that every screen takes each one.
-    void keys(const char* key, int times = 1)
+    // Keys spaced so that every screen takes each one: "Left*3 Enter" is Left three times,
+    // then Enter.
+    void keys(const std::string& seq)
     {
-        for (int i = 0; i < times; i++)
-            p.send({"wait 350", key});
+        std::istringstream in(seq);
+        for (std::string k; in >> k;) {
+            const size_t star = k.find('*');
+            const int times = star == std::string::npos ? 1 : atoi(k.c_str() + star + 1);
+            const std::string key = k.substr(0, star);
+            for (int i = 0; i < times; i++)
+                p.send({"wait 350", key.c_str()});
+        }
     }
 
     // Waits until `needle` is printed after the last one reached. With `answer`, message
@@ -139,8 +147,7 @@ protected:
     // Main menu (2D Project focused) to the file manager.
     void to_file_manager()
     {
-        keys("Left", 4);
-        keys("Enter");
+        keys("Left*4 Enter");
         ASSERT_TRUE(reach("File Dialog:"));
     }
 
@@ -162,6 +169,18 @@ std::vector<std::string> names_in(const std::string& dir)
     return v;
 }
 
+// The profiles the project file `name` lists.
+std::vector<std::string> pv_profiles(const char* name)
+{
+    CPVProject pv;
+    snprintf(pv.name, sizeof pv.name, "%s", name);
+    std::vector<std::string> v;
+    if (pv.read_pvb() == 0)
+        for (const auto& prof : pv.profiles)
+            v.push_back(prof->name);
+    return v;
+}
+
 bool copy_file(const std::string& from, const std::string& to)
 {
     return system(("cp -p '" + from + "' '" + to + "'").c_str()) == 0;
@@ -177,44 +196,29 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
     ASSERT_TRUE(reach("sbars_init"));
     record("DAT_0001");
     record("DAT_0002");
-    keys("Right"); // Back
-    keys("Enter");
+    keys("Right Enter"); // Back
     to_file_manager();
 
     // Newest first: DAT_0002 is opened in the viewer (the menu leaves the focus on Select).
-    keys("Left", 3);
-    keys("Enter");
+    keys("Left*3 Enter");
     ASSERT_TRUE(reach("file viewer: DAT_0002, 100 traces"));
     ASSERT_TRUE(shot("viewer"));
     // The viewer starts on "fs". The trace cursor (past the contrast slider) to trace 50.
-    keys("Left", 2);
-    keys("Enter");
-    keys("Down");
-    keys("Right", 2);
-    keys("Left");
-    keys("Enter");
+    keys("Left*2 Enter Down Right*2 Left Enter");
     ASSERT_TRUE(reach("trace cursor 51"));
     // Tools -> Hyperbola Fitting: the reflector cursor taken as it stands, velocity +3, kept.
     const int velocity = xml_pars.soil_velocity;
-    keys("Right", 5);
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Enter");
-    keys("Right", 3);
+    keys("Right*5 Enter Left Enter Enter Right*3");
     ASSERT_TRUE(shot("viewer_hyperbola"));
     keys("Enter");
     ASSERT_TRUE(reach("soil velocity " + std::to_string(velocity + 3)));
     // Tools -> Migration, then again (the columns come back).
     for (int i = 0; i < 2; i++) {
-        keys("Enter");
-        keys("Left", 2);
-        keys("Enter");
+        keys("Enter Left*2 Enter");
         ASSERT_TRUE(reach("viewer tool 2"));
     }
     // jpeg: a screenshot into the data directory.
-    keys("Left");
-    keys("Enter");
+    keys("Left Enter");
     std::string jpg;
     for (int i = 0; i < 300 && jpg.empty(); i++) {
         for (const std::string& n : names_in(sb.path("/dev/sda1")))
@@ -224,23 +228,15 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
     }
     ASSERT_FALSE(jpg.empty()) << "screenshot";
     // Back to the file manager (the focus stays on Open).
-    keys("Right", 2);
-    keys("Enter");
+    keys("Right*2 Enter");
     ASSERT_TRUE(reach("File Dialog: 3 entries"));
     ASSERT_TRUE(shot("file_manager"));
 
     // Select to DAT_0002 (row 1 under the picture), Mark it and DAT_0001 below it.
-    keys("Right", 3); // Open -> Select
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Left"); // Mark
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
+    // Open -> Select; Mark
+    keys("Right*3 Enter Left Enter Left Enter Left Enter");
     // Upload without a stick: the marks stay, the focus returns to Upload.
-    keys("Left", 3);
-    keys("Enter");
+    keys("Left*3 Enter");
     ASSERT_TRUE(answer_box("The USB Device is not accessible"));
     ASSERT_EQ(0, system(("'" GPRMON_SOURCE_DIR "/sim/usb-stick.sh' '" + sb.root() + "' >/dev/null").c_str()));
     keys("Enter");
@@ -263,15 +259,10 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
     EXPECT_EQ(read_file(data("DAT_0001.rad")), read_file(stick("DAT_0001_1.rad")));
 
     // Delete DAT_0002: Select up one row, Delete, Yes (No has the focus).
-    keys("Right", 4); // Upload -> Select
-    keys("Enter");
-    keys("Right");
-    keys("Enter");
-    keys("Left", 2); // Delete
-    keys("Enter");
+    // Upload -> Select; Delete
+    keys("Right*4 Enter Right Enter Left*2 Enter");
     ASSERT_TRUE(reach("message box \"Are you sure that you want to delete the file?\" / \"DAT_0002.rd7\" (type 1)"));
-    keys("Right");
-    keys("Enter");
+    keys("Right Enter");
     ASSERT_TRUE(reach("File Dialog: 2 entries"));
     for (const char* ext : kSet) {
         EXPECT_FALSE(file_exists(data(std::string("DAT_0002") + ext))) << ext;
@@ -292,12 +283,8 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
                 ASSERT_TRUE(copy_file(data(std::string("DAT_0001") + ext), data(std::string(b) + ext)));
     }
     // Open the picture (row 0; any key ends it): the list is read again.
-    keys("Right", 2); // Delete -> Select
-    keys("Enter");
-    keys("Right");
-    keys("Enter");
-    keys("Left", 3); // Open
-    keys("Enter");
+    // Delete -> Select; Open
+    keys("Right*2 Enter Right Enter Left*3 Enter");
     ASSERT_TRUE(reach("picture shown: " + jpg));
     keys("Space");
     // The project (newest, row 0) hides its profiles; it opens as a folder.
@@ -306,54 +293,29 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
     ASSERT_TRUE(reach("File Dialog: 3 entries in AB__.pvb"));
     ASSERT_TRUE(shot("project_folder"));
     // Delete AB__0001 (row 1), then the last one: the project file forgets them.
-    keys("Right", 3);
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Left", 2);
-    keys("Enter");
+    keys("Right*3 Enter Left Enter Left*2 Enter");
     ASSERT_TRUE(reach("\"AB__0001.rd7\" (type 1)"));
-    keys("Right");
-    keys("Enter");
+    keys("Right Enter");
     ASSERT_TRUE(reach("File Dialog: 2 entries in AB__.pvb"));
-    {
-        CPVProject pv;
-        snprintf(pv.name, sizeof pv.name, "AB__");
-        ASSERT_EQ(0, pv.read_pvb());
-        ASSERT_EQ(1u, pv.profiles.size());
-        EXPECT_STREQ("AB__0002", pv.profiles[0]->name);
-    }
+    EXPECT_EQ(std::vector<std::string>{"AB__0002"}, pv_profiles("AB__"));
     keys("Enter"); // Delete again: the current row is AB__0002
     ASSERT_TRUE(reach("\"AB__0002.rd7\" (type 1)"));
-    keys("Right");
-    keys("Enter");
+    keys("Right Enter");
     ASSERT_TRUE(reach("File Dialog: 1 entries in AB__.pvb"));
-    {
-        CPVProject pv;
-        snprintf(pv.name, sizeof pv.name, "AB__");
-        ASSERT_EQ(0, pv.read_pvb());
-        EXPECT_TRUE(pv.profiles.empty());
-    }
+    EXPECT_TRUE(pv_profiles("AB__").empty());
     EXPECT_TRUE(file_exists(data("AB__.pvb")));
     EXPECT_TRUE(file_exists(data("DAT_0001.rd7")));
     // Select on "/.." leaves the folder.
-    keys("Right", 2);
-    keys("Enter");
-    keys("Enter");
+    keys("Right*2 Enter Enter");
     ASSERT_TRUE(reach("File Dialog: 3 entries"));
 
-    // Quit: back to the main menu, the CU set up again.
-    keys("Left", 5); // Select -> quit
-    keys("Enter");
+    keys("Left*5 Enter"); // Select -> quit: back to the main menu
     ASSERT_TRUE(reach("File Dialog: quit"));
     EXPECT_EQ(0, p.finish());
 
     if (const char* doc = getenv("GPRMON_DOC_SHOTS")) {
-        for (const char* pair : {"file_manager:files_manager", "viewer:files_viewer", "viewer_hyperbola:files_hyperbola",
-                                 "project_folder:files_project"}) {
-            const std::string s = pair;
-            const std::string from = s.substr(0, s.find(':')), to = s.substr(s.find(':') + 1);
-            EXPECT_EQ(0, system(("cp '" + p.shots + "/" + from + ".png' '" + doc + "/" + to + ".png'").c_str()));
+        for (const std::string s : {"file_manager", "viewer"}) {
+            EXPECT_EQ(0, system(("cp '" + p.shots + "/" + s + ".png' '" + doc + "/files_" + (s == "viewer" ? s : "manager") + ".png'").c_str()));
         }
     }
 }
@@ -505,8 +467,7 @@ TEST_F(ProgramFiles, DamagedHostileAndTooManyFilesAndAFullStick)
     start_program({GPRMON_SOURCE_DIR "/sim/small-partition.sh", "--device", "sdb1", "1m", sb.root()});
     keys("Enter");
     ASSERT_TRUE(reach("sbars_init"));
-    keys("Right");
-    keys("Enter");
+    keys("Right Enter");
     to_file_manager();
     ASSERT_TRUE(reach(std::to_string(order.size() + kMany) + " entries"));
 
@@ -517,13 +478,10 @@ TEST_F(ProgramFiles, DamagedHostileAndTooManyFilesAndAFullStick)
     for (int i = 0; i < 5; i++) {
         SCOPED_TRACE(order[size_t(i)]);
         if (i > 0) {
-            keys("Right", 3); // Open -> Select, one row on
-            keys("Enter");
-            keys("Left");
-            keys("Enter");
+            // Open -> Select, one row on
+            keys("Right*3 Enter Left Enter");
         }
-        keys("Left", 3);
-        keys("Enter");
+        keys("Left*3 Enter");
         ASSERT_TRUE(reach("open " + order[size_t(i)] + ": "));
         if (titles[i]) {
             ASSERT_TRUE(reach(std::string("message box \"") + titles[i] + "\""));
@@ -536,33 +494,21 @@ TEST_F(ProgramFiles, DamagedHostileAndTooManyFilesAndAFullStick)
     EXPECT_NE(std::string::npos, p.output().find("message box \"Data Disk Errors\""));
 
     // Rows 5 and 6 marked and uploaded; the picture (now the current row) shown.
-    keys("Right", 3);
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Left"); // Mark
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Left", 3); // Upload
-    keys("Enter");
+    // Mark; Upload
+    keys("Right*3 Enter Left Enter Left Enter Left Enter Left*3 Enter");
     ASSERT_TRUE(reach("There are    2 selected files"));
     keys("Enter");
     ASSERT_TRUE(answer_box("Upload was successful"));
     ASSERT_TRUE(reach("File Dialog:"));
-    keys("Right"); // Open
-    keys("Enter");
+    // Open
+    keys("Right Enter");
     ASSERT_TRUE(reach("picture shown: " + picture));
     keys("Space");
     ASSERT_TRUE(reach("File Dialog:"));
 
     // BIG_0001 (row 7) does not fit: the stick keeps nothing of it.
-    keys("Right", 3);
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Left", 4); // Upload
-    keys("Enter");
+    // Upload
+    keys("Right*3 Enter Left Enter Left*4 Enter");
     ASSERT_TRUE(reach("\"BIG_0001.rd7\" (type 2)"));
     keys("Enter");
     ASSERT_TRUE(answer_box("Copy Error: Disk is full or corrupted!"));
@@ -577,23 +523,14 @@ TEST_F(ProgramFiles, DamagedHostileAndTooManyFilesAndAFullStick)
     }
 
     // Both hostile entries (rows 5 and 6) deleted together; "No" has the focus.
-    keys("Right", 4); // Select
-    keys("Enter");
-    keys("Right", 2);
-    keys("Enter");
-    keys("Left"); // Mark
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Left"); // Delete
-    keys("Enter");
+    // Select; Mark; Delete
+    keys("Right*4 Enter Right*2 Enter Left Enter Left Enter Left Enter");
     ASSERT_TRUE(reach("\"There are    2 selected files\" / \"Are you sure that you want to delete selected files?\""));
-    keys("Right");
-    keys("Enter");
+    keys("Right Enter");
     ASSERT_TRUE(reach("deleted 2 of 2"));
     ASSERT_TRUE(reach(std::to_string(order.size() - 2 + kMany) + " entries"));
-    keys("Left", 3); // quit
-    keys("Enter");
+    // quit
+    keys("Left*3 Enter");
     ASSERT_TRUE(reach("File Dialog: quit"));
     EXPECT_EQ(0, p.finish());
 
