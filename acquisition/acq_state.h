@@ -37,6 +37,16 @@ extern int tot_missed_traces;    // traces never received
 extern int tot_missed_traces_CU; // the CU's own count, -1 unknown
 extern uint32_t stop_last_block; // the CU's last block at the last stop
 
+// ---- Traces the operator must hear about (this run, reset by MStart) ----
+// Trigger steps for which the CU sent no trace (the cart ran faster than it can trigger):
+// counted by the per-trace pipeline from the jumps of the trigger position. Raw mode fills
+// each with a zero trace; block mode stores none, so the profile comes out shorter than
+// the distance travelled.
+extern std::atomic<int> run_missed_triggers;
+// Zero traces stored in place of traces that never arrived (raw-mode gap filling, or block
+// traces lost on the link); a lost block trace restored later is taken off again.
+extern std::atomic<int> run_filled_traces;
+
 // ---- Errors ----
 extern std::atomic<bool> mea_errors; // an error froze the processing of descriptors
 extern std::atomic<bool> thError, thError2, thError4, thError5, wrError, memError;

@@ -41,6 +41,16 @@ CSDLText* gps_text()
     return g;
 }
 
+// The lost-trace warning: white on red, hidden until a run skips or fills traces.
+CSDLText* trace_alert(int x, int y)
+{
+    auto* a = new CSDLText(x, y, " ", 18, 0, true, false, 11);
+    a->SetTextColor(255, 255, 255);
+    a->SetBkgColor(200, 0, 0);
+    a->visible = 0;
+    return a;
+}
+
 } // namespace
 
 void rows_measurement(CMS& t)
@@ -103,8 +113,10 @@ void rows_measurement(CMS& t)
         number->SetBkgColor(40, 40, 90);
         number->visible = 0;
         t.put(row, kNumber, number);
+        t.put(row, kTraceAlert, trace_alert(420, 60));
         t.put(row, kSlotRadargram, rg, false);
     }
     t.put(12, kSlotRadargram, fs, true);
     t.put(8, kSlotRadargram, fs, false);
+    t.put(8, meas::kTraceAlert, trace_alert(420, 40));
 }

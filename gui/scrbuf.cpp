@@ -510,6 +510,7 @@ void CScrBuf::Draw()
             vsb->DrawArrows();
         cursor_index = -1;
         last_hcur_x0 = last_hcur_x1 = last_hcur_row = -1;
+        draw_on_top();
         return;
     }
     if (vsb && vsb->visible) {
@@ -544,6 +545,14 @@ void CScrBuf::Draw()
         draw_noise_lines();
     SDL_SetClipRect(screen, nullptr);
     update_area(rect.x, rect.y, width, rect.h);
+    draw_on_top();
+}
+
+void CScrBuf::draw_on_top()
+{
+    for (CSDLObject* o : on_top)
+        if (o && o->visible)
+            o->Draw();
 }
 
 void CScrBuf::sDraw()
