@@ -57,6 +57,8 @@ int mode_12_pre_meas_FS()
     if (fs->vsb)
         fs->vsb->selected = 1;
     fs->Press();
+    // The arrows act on the radargram: it has the focus.
+    curbutton[12] = kSlotRadargram;
     show(12, fs);
     for (;;) {
         bool on;

@@ -48,6 +48,7 @@ CButton* button_at(int s)
 
 int gui_poll_event(SDL_Event* e)
 {
+    show_backlight();
     while (SDL_PollEvent(e)) {
         if (e->type == SDL_QUIT) {
             request_termination();

@@ -163,7 +163,8 @@ bool handle_script_event(const SDL_Event& e)
 
 bool save_screen_png(const char* path)
 {
-    SDL_Surface* s = screen;
+    // What the window shows (dimmed with the simulated backlight), not the drawing surface.
+    SDL_Surface* s = SDL_GetVideoSurface() ? SDL_GetVideoSurface() : screen;
     if (!s)
         return false;
     FILE* f = fopen(path, "wb");

@@ -51,6 +51,9 @@ constexpr int kSurface = 0, kObject = 1, kHideShow = 2;
 constexpr int kSoilVelocity = 0, kDepthCalibration = 1, kHyperbola = 2, kMigration = 3,
               kZeroLevel = 4, kCloseTools = 5;
 } // namespace meas
+namespace fullscreen {
+constexpr int kHint = 25; // the keys of the view (rows 8 and 12)
+} // namespace fullscreen
 
 // Rows 4, 5, 11, 13-18: the parameter screens (screens/parameter_screens.h).
 void rows_parameter_screens(CMS& t);
