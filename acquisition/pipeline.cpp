@@ -46,6 +46,15 @@ int64_t CAcqSink::skipped_steps(int32_t L) const
     return dist <= triggCond ? 0 : (dist - 1) / triggCond;
 }
 
+int64_t CAcqSink::missed_steps(int32_t L) const
+{
+    if (first_trace || triggCond < 1)
+        return 0;
+    const int64_t d = int64_t(L) - prevL;
+    const int64_t steps = ((d < 0 ? -d : d) + triggCond / 2) / triggCond; // rounded
+    return steps > 1 ? steps - 1 : 0;
+}
+
 int CAcqSink::position_line(int32_t trigger_pos, int32_t trace)
 {
     // A trace that has no position of its own is placed at its trigger step.
@@ -101,19 +110,18 @@ int CAcqSink::trace(const CMeaTrace& t)
 
     // Restored traces come after the stop through block mode, which needs no gap filling.
     const int32_t from = first_trace ? t.position : prevL;
-    if (!t.restored)
-        run_missed_triggers += int(skipped_steps(t.position));
+    const int64_t steps = t.restored ? 0 : missed_steps(t.position);
     int r = fill_gap(t.position, point_interval);
     if (r < 0)
         return r;
     prevL = t.position;
     prevWP = distance;
     first_trace = false;
-    return store(work_, n, t.cu_trace_number, t.restored, distance, from, t.position);
+    return store(work_, n, t.cu_trace_number, t.restored, distance, from, t.position, steps);
 }
 
 int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, double distance, int32_t from,
-                    int32_t to)
+                    int32_t to, int64_t skipped)
 {
     int32_t number;
     bool own_line = true; // the trace's position line is still to be written
@@ -122,6 +130,12 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
         if (eth.block_mode) {
             number = cu_trace + prev_meas_traces;
             const int32_t count = rdr.rd.hd.last_trace;
+            // The CU numbers the traces it took: steps skipped beyond the numbers lost on
+            // the way are triggers it missed. (Raw mode cannot tell them apart: its zero
+            // traces count as blank ones only.)
+            const int32_t lost = number > count + 1 ? number - count - 1 : 0;
+            if (skipped > lost)
+                run_missed_triggers += int(skipped - lost);
             if (number > count + 1 && !restored) {
                 // Traces lost on the link stay zero in the file until a restore brings
                 // them: each gets its position line now, placed between its neighbours.
@@ -132,6 +146,17 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
                     if (position_line(pos, count + j) != 0)
                         return kElemWriteError;
                 }
+            } else if (restored && number > count) {
+                // Lost at the end of the run and fetched again after the stop: the trace and
+                // any lost before it get their lines, at their trigger steps.
+                const int32_t n_new = number - count;
+                for (int32_t j = 1; j <= n_new; j++) {
+                    const int32_t pos = int32_t(from + int64_t(to - from) * j / n_new);
+                    if (position_line(pos, count + j) != 0)
+                        return kElemWriteError;
+                }
+                run_filled_traces += n_new - 1;
+                own_line = false;
             } else if (number <= count) {
                 // A trace lost earlier arrives late: its place and its line exist already.
                 if (run_filled_traces > 0)

@@ -56,7 +56,7 @@ void trace_alert_show(bool force)
 
 void trace_alert_at_stop()
 {
-    const int missed = tot_missed_traces_CU > 0 ? tot_missed_traces_CU : int(run_missed_triggers);
+    const int missed = tot_missed_traces_CU >= 0 ? int(tot_missed_traces_CU) : int(run_missed_triggers);
     const int filled = run_filled_traces;
     printf("traces skipped: %d (CU: %d), blank: %d\n", int(run_missed_triggers), int(tot_missed_traces_CU),
            filled);

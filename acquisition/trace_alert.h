@@ -9,7 +9,7 @@ void trace_alert_reset();
 // Redraws the warning of the current row when the counts changed, or when `force`.
 void trace_alert_show(bool force = false);
 // The stop's notice (shown for 3 s) when the run skipped or filled traces; the CU's own
-// count of skipped triggers, when it gave one, stands for the skipped steps.
+// count of missed triggers, when its stop answer gave one, stands for the skipped steps.
 void trace_alert_at_stop();
 // The warning's words for the counts ("" when both are 0). Bounded by `size`.
 void trace_alert_text(int missed, int filled, char* out, int size);

@@ -53,10 +53,13 @@ CSDLText* gps_text()
     return g;
 }
 
-// The lost-trace warning: white on red, hidden until a run skips or fills traces.
+// The lost-trace warning: white on red, hidden until a run skips or fills traces. It stands
+// beside the radargram (screen 3: right of the GPS text above the distance ruler; screen 8:
+// in the strip below), never over the traces.
 CSDLText* trace_alert(int x, int y)
 {
-    auto* a = new CSDLText(x, y, " ", 18, 440, true, false, 11); // room for the longest text
+    auto* a = new CSDLText(x, y, " ", 14, 400, true, false, 11); // room for the longest text
+    a->margin = 1;
     a->SetTextColor(255, 255, 255);
     a->SetBkgColor(200, 0, 0);
     a->visible = 0;
@@ -76,6 +79,20 @@ void rows_measurement(CMS& t)
     fs->fill_height = true;
     fs->hsb_trim = 130;
     fs->par_Init();
+    // The tools list and its number entry, shared by screen 3 and the stored profile of
+    // screen 2 (owned by row 3).
+    auto* tools = new CListBox(620, 294, 260, 6 * 36 + 4, false, 11);
+    tools->AddColumn("", 256);
+    for (const char* s : {"Set Soil Velocity", "Depth Calibration", "Hyperbola Fitting", "Migration",
+                          "Set Zero Level", "Close"})
+        tools->AddString(s);
+    tools->visible = 0;
+    auto* caption = new CSDLText(300, 330, " ", 24, 0, true, false, 11);
+    caption->SetBkgColor(40, 40, 90);
+    caption->visible = 0;
+    auto* number = new CSDLText_N(300, 380, " ", 28, 90, 90, 200, 100, 1, 1, 300, "%3.0f", "", 260);
+    number->SetBkgColor(40, 40, 90);
+    number->visible = 0;
 
     {
         using namespace premeas;
@@ -87,6 +104,10 @@ void rows_measurement(CMS& t)
         t.put(row, kFull, column_button(4, "fs", 11));
         t.put(row, kDelMean, column_button(5, "delmean", 11));
         sliders(t, row);
+        t.put(row, kTools, column_button(8, "Tools", 11));
+        t.put(row, meas::kToolsList, tools, false);
+        t.put(row, meas::kNumberCaption, caption, false);
+        t.put(row, meas::kNumber, number, false);
         status_texts(t, row);
         t.put(row, kGps, gps_text());
         t.put(row, kSlotRadargram, rg, true);
@@ -114,28 +135,15 @@ void rows_measurement(CMS& t)
         marks->visible = 0;
         t.put(row, kMarkerList, marks);
 
-        auto* tools = new CListBox(620, 294, 260, 6 * 36 + 4, false, 11);
-        tools->AddColumn("", 256);
-        for (const char* s : {"Set Soil Velocity", "Depth Calibration", "Hyperbola Fitting", "Migration",
-                              "Set Zero Level", "Close"})
-            tools->AddString(s);
-        tools->visible = 0;
         t.put(row, kToolsList, tools);
-
-        auto* caption = new CSDLText(300, 330, " ", 24, 0, true, false, 11);
-        caption->SetBkgColor(40, 40, 90);
-        caption->visible = 0;
         t.put(row, kNumberCaption, caption);
-        auto* number = new CSDLText_N(300, 380, " ", 28, 90, 90, 200, 100, 1, 1, 300, "%3.0f", "", 260);
-        number->SetBkgColor(40, 40, 90);
-        number->visible = 0;
         t.put(row, kNumber, number);
-        t.put(row, kTraceAlert, trace_alert(400, 72));
+        t.put(row, kTraceAlert, trace_alert(425, 12));
         t.put(row, kSlotRadargram, rg, false);
     }
     t.put(12, kSlotRadargram, fs, true);
     t.put(8, kSlotRadargram, fs, false);
-    t.put(8, meas::kTraceAlert, trace_alert(540, 60));
+    t.put(8, meas::kTraceAlert, trace_alert(470, kScreenH - 10));
     const int strip = fs->rect.y + fs->rect.h + 17;
     auto* battery = new CBattery("battery", 914, kScreenH - 40);
     t.put(12, 0, battery, true);

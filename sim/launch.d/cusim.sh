@@ -29,12 +29,18 @@ wheel_cal() {
     fi
     echo "${cal:-360.67}"
 }
-wheel=""
+# The site with its pipe and object, unless the options bring their own scene; the cart walks
+# the line ROOT/sim/cart.txt names at each start (none: the plain line y = 0).
+set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" --cart "$root/sim/cart.txt"
+case " ${CUSIM_OPTIONS:-} " in
+*" --scene "*) ;;
+*) set -- "$@" --scene "$(dirname "$0")/../cu/site.scene" ;;
+esac
 case " ${CUSIM_OPTIONS:-} " in
 *" --wheel-cal "*) ;;
-*) wheel="--wheel-cal $(wheel_cal)" ;;
+*) set -- "$@" --wheel-cal "$(wheel_cal)" ;;
 esac
-set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" $wheel ${CUSIM_OPTIONS:-}
+set -- "$@" ${CUSIM_OPTIONS:-}
 launch_describe "$root" cusim "$log" "$@"
 "$@" >"$log" 2>&1 &
 cu=$!

@@ -55,6 +55,26 @@ int srd_numbered_lines(const std::string& path)
     return expected - 1;
 }
 
+// Pixels of a screenshot within [x0, x1) x [y0, y1) near the colour (r, g, b); -1 unreadable.
+int count_rgb(const std::string& png, int x0, int y0, int x1, int y1, int r, int g, int b, int tol)
+{
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, png.c_str()))
+        return -1;
+    img.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
+    if (!png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr))
+        return -1;
+    int n = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++) {
+            const uint8_t* q = &rgb[(size_t(y) * img.width + size_t(x)) * 3];
+            n += std::abs(q[0] - r) <= tol && std::abs(q[1] - g) <= tol && std::abs(q[2] - b) <= tol;
+        }
+    return n;
+}
+
 class FieldCrew : public LiveTest {
 protected:
     Program p;
@@ -169,6 +189,9 @@ TEST_F(FieldCrew, ZeroLevelContinueAndRestart)
     ASSERT_NE(std::string::npos, zl_at) << p.output();
     const int zero_level = atoi(p.output().c_str() + zl_at);
     const size_t at_change = traces("DAT_0001");
+    // The tools list again (Tools keeps the focus), left open while the radargram scrolls.
+    p.send({"wait 300", "Enter", "wait 2000", "shot tools_open", "Escape", "wait 500"});
+    ASSERT_TRUE(p.wait_shot("tools_open", 30));
     ASSERT_TRUE(wait_traces("DAT_0001", at_change + 150));
     p.send({"wait 300", "Right", "wait 400", "Right", "wait 400", "Right", "wait 400"});
     ASSERT_TRUE(stop_and_back()) << p.output();
@@ -221,6 +244,8 @@ TEST_F(FieldCrew, ZeroLevelContinueAndRestart)
     EXPECT_LT(std::fabs(after - before), 3e5) << "before " << before << ", after " << after;
     EXPECT_EQ(zero_level, atoi(key_value(disk + ".add", "ZERO LEVEL:").c_str()));
     EXPECT_EQ(int(t.size()), srd_numbered_lines(disk + ".srd")) << "a position line for every stored trace";
+    // The list is still there, on top: its selected row's lavender, which no radargram has.
+    EXPECT_GT(count_rgb(p.shots + "/tools_open.png", 620, 294, 880, 510, 200, 200, 255, 30), 1000);
 }
 
 TEST_F(FieldCrew, TooFastCartIsReported)
@@ -248,24 +273,13 @@ TEST_F(FieldCrew, TooFastCartIsReported)
     ASSERT_NE(std::string::npos, at) << out.substr(from);
     ASSERT_EQ(3, sscanf(out.c_str() + at, "traces skipped: %d (CU: %d), blank: %d", &ours, &cu_count, &blank));
     EXPECT_GT(cu_count, 300);
-    EXPECT_NEAR(cu_count, ours, 2) << "the jumps of the trigger position count the CU's missed triggers";
+    // (A frame the loaded link drops takes its trace's step with it: a few more or less.)
+    EXPECT_NEAR(cu_count, ours, 2 + cu_count / 50) << "the jumps of the trigger position count the CU's missed triggers";
     EXPECT_NE(std::string::npos, out.find("Cart too fast: " + std::to_string(cu_count) + " traces missed", at));
     EXPECT_EQ(0, p.finish()) << "the orderly power-off";
 
-    // The warning was on the measurement screen: white on red over the radargram's top.
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&img, (p.shots + "/fast.png").c_str()));
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
-    ASSERT_TRUE(png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr));
-    int red = 0;
-    for (int y = 40; y < 110; y++)
-        for (int x = 400; x < 880; x++) {
-            const uint8_t* q = &rgb[(size_t(y) * img.width + size_t(x)) * 3];
-            red += q[0] > 180 && q[1] < 30 && q[2] < 30;
-        }
-    EXPECT_GT(red, 500);
+    // The warning was on the measurement screen: white on red above the distance ruler.
+    EXPECT_GT(count_rgb(p.shots + "/fast.png", 420, 0, 860, 16, 200, 0, 0, 25), 500);
 
     const std::string disk = sb.path("/dev/sda1/DAT_0001");
     EXPECT_EQ(int(read_rd7(disk + ".rd7", samples).size()), srd_numbered_lines(disk + ".srd"));
