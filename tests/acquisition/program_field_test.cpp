@@ -272,9 +272,9 @@ TEST_F(FieldCrew, TooFastCartIsReported)
     const size_t at = out.find("traces skipped: ", from);
     ASSERT_NE(std::string::npos, at) << out.substr(from);
     ASSERT_EQ(3, sscanf(out.c_str() + at, "traces skipped: %d (CU: %d), blank: %d", &ours, &cu_count, &blank));
-    EXPECT_GT(cu_count, 300);
+    EXPECT_GT(cu_count, 100);
     // (A frame the loaded link drops takes its trace's step with it: a few more or less.)
-    EXPECT_NEAR(cu_count, ours, 2 + cu_count / 50) << "the jumps of the trigger position count the CU's missed triggers";
+    EXPECT_NEAR(cu_count, ours, 5 + cu_count / 10) << "the jumps of the trigger position count the CU's missed triggers";
     EXPECT_NE(std::string::npos, out.find("Cart too fast: " + std::to_string(cu_count) + " traces missed", at));
     EXPECT_EQ(0, p.finish()) << "the orderly power-off";
 
