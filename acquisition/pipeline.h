@@ -7,6 +7,7 @@
 // position log. Nothing is allocated per trace: the work trace lives in the sink.
 #pragma once
 
+#include "dsp/trace.h"
 #include "link/mea_sink.h"
 
 #include <cstddef>
@@ -59,7 +60,7 @@ private:
     // The position line of a trace stored without its own positions, at trigger position
     // `trigger_pos`. 0 or -2.
     int position_line(int32_t trigger_pos, int32_t trace);
-    int32_t work_[2048];
+    int32_t work_[DSP_MAX_SAMPLES];
     uint32_t gps_sec_ = 0;
     uint16_t gps_ms_ = 0;
 };
