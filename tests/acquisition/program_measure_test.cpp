@@ -11,6 +11,7 @@
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "dsp/acq_filter.h"
+#include "screens/system_math.h"
 
 #include <png.h>
 
