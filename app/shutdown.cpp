@@ -61,8 +61,13 @@ void stop_plavik_project() { rdr.pvp.Stop(); }
 
 } // namespace
 
+bool keep_settings_file = false;
+
 int power_off_sequence(EndKind kind)
 {
+    // Saving, unmounting and stopping the threads take seconds: the screen says why it waits.
+    if (kind == EndKind::PowerOff)
+        mesmode("Switching off", "Saving the files - please wait", false, -1);
     // Profile files, projects, missed-trace state and user settings first. A profile still
     // being recorded (the power-off came while a stop's message box waited) gets its whole
     // header, so that its trace count is on the disk.
@@ -74,7 +79,8 @@ int power_off_sequence(EndKind kind)
     stop_plavik_project();
     if (prm.restore_missed && eth.missed_pending())
         eth.mt_CreateFiles();
-    xml_pars.write_xml_tree();
+    if (!keep_settings_file)
+        xml_pars.write_xml_tree();
 
     // Then the threads: timer, acquisition, receiving.
     remove_timer();

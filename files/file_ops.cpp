@@ -117,6 +117,21 @@ int CRadarData::mea_Del_Files()
     return sum;
 }
 
+int CRadarData::mea_Restart()
+{
+    MutexLock lock(lock_dw);
+    if (cont_point.held()) {
+        const int failed = cont_point.restore();
+        cont_point.forget();
+        printf("restart: %s cut back to the continue (%d not put back)\n", cur_name, failed);
+        return failed;
+    }
+    const int r = mea_Del_Files();
+    printf("restart: %s deleted (%d)\n", cur_name, r);
+    clear_names();
+    return 0;
+}
+
 int CRadarData::dDeleteFiles(const char* name)
 {
     std::string base = base_of(name);
