@@ -3,6 +3,7 @@
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
+#include "grid/grid_screens.h"
 #include "gui/input.h"
 #include "projects/pv_screens.h"
 #include "screens/parameter_screens.h"
@@ -18,7 +19,7 @@ int not_available(const char* name)
 } // namespace
 
 int screen_pre_meas() { return mode_02_pre_meas(); }
-int screen_grid_new_proj() { return not_available("3D Grid Project"); }
+int screen_grid_new_proj() { return mode_23_grid_new_proj(); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
 int screen_files() { return not_available("Work With Files"); }
 int screen_parameters() { return mode_05_parameters(); }
