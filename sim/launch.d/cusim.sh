@@ -12,7 +12,14 @@ fi
 sock="$root/sim/cu.sock"
 log="$root/sim/cusim.log"
 rm -f "$sock"
-set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" ${CUSIM_OPTIONS:-}
+# The site with its pipe and object, unless the options bring their own scene; the cart walks
+# the line ROOT/sim/cart.txt names at each start (none: the plain line y = 0).
+set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" --cart "$root/sim/cart.txt"
+case " ${CUSIM_OPTIONS:-} " in
+*" --scene "*) ;;
+*) set -- "$@" --scene "$(dirname "$0")/../cu/site.scene" ;;
+esac
+set -- "$@" ${CUSIM_OPTIONS:-}
 launch_describe "$root" cusim "$log" "$@"
 "$@" >"$log" 2>&1 &
 cu=$!
