@@ -141,7 +141,9 @@ private:
     // Picks the walk of a run starting now: the control file's, or the plain line.
     void choose_walk();
     struct Plan { double x, y; };
-    Plan plan_position() const;
+    // Plan-view position of the antenna with the cart at line position pos (default: now).
+    Plan plan_position(double pos) const;
+    Plan plan_position() const { return plan_position(cart_pos_); }
     int32_t wheel_count() const;
     // Moves the cart along the idle path to where it is at `now`.
     void advance_idle(double now);
