@@ -430,6 +430,13 @@ void Device::advance_cart(double now)
     cart_pos_ = cart_origin_ + pos;
 }
 
+bool Device::cart_at_path_end() const
+{
+    double length = 0;
+    for (double seg : walk_.path) length += std::fabs(seg);
+    return cart_travel_ >= length;
+}
+
 Device::Plan Device::plan_position(double pos) const
 {
     if (!walk_.site) return {pos, 0.0};
@@ -605,6 +612,12 @@ double Device::poll(double now)
         }
         if (int64_t(meas_dir_) * (w - acq_.last_trigger) >= trig_cond_) {
             wait = 0;   // more are due
+        } else if (!acq_.path_done && !walk_.path.empty() && cart_at_path_end()) {
+            // Every trace of the path is out: a test waits for this line, not for a quiet spell.
+            acq_.path_done = true;
+            std::printf("cusim: measurement %u: the cart is at the end of its path after %u traces\n",
+                        acq_.measurement, acq_.seq - cfg_.first_trace);
+            std::fflush(stdout);
         } else if (walk_.speed > 0) {
             const double pulses = trig_cond_ - double(meas_dir_) * (w - acq_.last_trigger);
             wait = std::min(wait, std::max(0.0005, pulses / (walk_.speed * cfg_.wheel_calibration)));

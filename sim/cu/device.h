@@ -138,6 +138,7 @@ private:
     void start(const Command& c, Reply& r, double now);
     void stop(Reply& r);
     void advance_cart(double now);
+    bool cart_at_path_end() const; // a measurement's cart has run its whole path
     // Picks the walk of a run starting now: the control file's, or the plain line.
     void choose_walk();
     struct Plan { double x, y; };
@@ -220,6 +221,7 @@ private:
         uint64_t missed = 0;
         int64_t last_trigger = 0;
         uint16_t start_packet = 0;
+        bool path_done = false; // the end of the cart's path was printed
     } acq_;
     uint32_t measurements_ = 0;
     uint32_t next_block_ = 1;

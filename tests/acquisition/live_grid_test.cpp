@@ -1,6 +1,7 @@
 // A grid line measured with the wheel against the simulated CU: every trace lands in the cell
 // of its distance along the current line, and a trace beyond the line ends it.
 #include "live_fixture.h"
+#include "support/waits.h"
 
 #include "acquisition/acquisition.h"
 #include "cu/eep.h"
@@ -27,12 +28,12 @@ protected:
         }
         if (MStart() >= 1000)
             return false;
-        bool ended = false;
-        for (int i = 0; i < 30000 && !ended; i++) {
-            SDL_Delay(10);
-            MutexLock g(lock_eol);
-            ended = m_lin_end;
-        }
+        const bool ended = eventually(
+            [] {
+                MutexLock g(lock_eol);
+                return m_lin_end;
+            },
+            300);
         MStop(0);
         return ended;
     }
