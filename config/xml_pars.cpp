@@ -60,11 +60,11 @@ const ScalarKey kScalarKeys[] = {
     {"current_palette", nullptr, Field::U16, FIELD(current_palette), 0, 2},
     {"first_arrival_search_mode", "(0-threshold, 1-MAX)", Field::U8,
      FIELD(first_arrival_search_mode), 0, 1},
-    {"units", "(0-Imperial; 1-SI)", Field::U8, FIELD(units), 0, 1},
     {"grid_x_size", "local units", Field::Float, FIELD(grid_x_size), 0, 1e4},
     {"grid_y_size", "local units", Field::Float, FIELD(grid_y_size), 0, 1e4},
     {"grid_point_interval", "local units", Field::Float, FIELD(grid_point_interval), 0, 1e3},
     {"grid_line_spacing", "local units", Field::Float, FIELD(grid_line_spacing), 0, 1e4},
+    {"units", "(0-Imperial; 1-SI)", Field::U8, FIELD(units), 0, 1},
 };
 
 #undef FIELD
