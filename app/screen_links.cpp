@@ -1,5 +1,5 @@
-// Links from the menus to the screens of other subsystems. Each screen's subsystem replaces
-// the body of its function here with the call of its screen.
+// Links from the menus to the screens of other subsystems. A link whose screen this program
+// does not have shows a notice and goes back to the main menu.
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"

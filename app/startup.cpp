@@ -3,7 +3,6 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/pipeline.h"
 #include "platform/globals.h"
-#include "platform/pending.h"
 #include "app/screens.h"
 #include "app/timer.h"
 #include "app/access_point.h"
