@@ -1,6 +1,6 @@
 #include "grid/grid_ui.h"
 
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "gui/button.h"
 #include "gui/input.h"
 #include "gui/screen_state.h"

@@ -9,7 +9,7 @@
 
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "acquisition/mea_screens.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

@@ -5,7 +5,7 @@
 #include "grid/grid_ui.h"
 #include "grid/top_view.h"
 
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"

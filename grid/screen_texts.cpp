@@ -3,7 +3,7 @@
 #include "grid/grid_screens.h"
 #include "grid/grid_ui.h"
 
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "gui/char_field.h"

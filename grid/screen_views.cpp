@@ -7,7 +7,7 @@
 #include "grid/slice_buf.h"
 #include "grid/top_view.h"
 
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
