@@ -7,6 +7,7 @@
 #include "gui/input.h"
 #include "projects/pv_screens.h"
 #include "screens/parameter_screens.h"
+#include "screens/system_screens.h"
 
 namespace {
 
@@ -23,7 +24,13 @@ int screen_grid_new_proj() { return mode_23_grid_new_proj(); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
 int screen_files() { return not_available("Work With Files"); }
 int screen_parameters() { return mode_05_parameters(); }
-int screen_sys_pars_level_0() { return not_available("System settings"); }
+int screen_sys_pars_level_0() { return mode_10_sys_pars_level_0(); }
+int screen_tests() { return not_available("Hardware Tests"); }
+int screen_wifi_pars()
+{
+    not_available("WiFi Settings");
+    return 0;
+}
 int screen_sys_pars_level_1_1() { return not_available("Service settings, level 1"); }
 int screen_sys_pars_level_2() { return not_available("Service settings, level 2"); }
 int screen_sys_pars_level_3() { return not_available("Service settings, level 3"); }
