@@ -7,6 +7,7 @@
 #include "gui/rows.h"
 #include "grid/grid_screens.h"
 #include "projects/pv_screens.h"
+#include "screens/file_screens.h"
 #include "screens/system_screens.h"
 
 #include <cstdio>
@@ -165,5 +166,6 @@ void build_all_rows(CMS& t)
     rows_pv_screens(t);
     rows_grid_screens(t);
     rows_parameter_screens(t);
+    rows_file_screens(t);
     rows_system_screens(t);
 }
