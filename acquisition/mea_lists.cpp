@@ -218,6 +218,58 @@ void save_soil_velocity(CScrBuf* b, int v)
     eep_textinfo();
 }
 
+// "Hyperbola Fitting": the depth cursor chooses the apex row, then Left/Right narrow or widen
+// the hyperbola of the velocity tried (1 .. 300 / unit); Enter keeps that velocity. The
+// hyperbola stands at the cursor column (a stored profile has none: the middle of the view).
+// 1 stored, 0 left, -1 left at the cursor, -2 an acquisition error.
+int hyperbola_tool(CScrBuf* b)
+{
+    if (object_row < 0)
+        object_row = b->rect.h / 2;
+    const int row = row_cursor(b, object_row, first_row_below_zero(b), 3);
+    if (row < 0)
+        return row;
+    object_row = row;
+    const uint16_t before = xml_pars.soil_velocity;
+    const int top = std::max(1, int(std::floor(300.0 / length_unit())));
+    int v = std::clamp<int>(before, 1, top);
+    const int32_t position = b->hr ? b->hr->position : 0;
+    if (mode == 2 && b->hr)
+        b->hr->position = b->first_trace + std::max(0, std::min<int>(b->shown, b->width) / 2);
+    b->hcur_row = int16_t(row);
+    b->hyper_on = 1;
+    xml_pars.soil_velocity = uint16_t(v); // the hyperbola is drawn with the velocity tried
+    b->Draw();
+    int result = 0;
+    for (;;) {
+        bool failed = false;
+        const int k = next_key(&failed);
+        if (failed) {
+            result = -2;
+            break;
+        }
+        if (k == SDLK_RIGHT || k == SDLK_LEFT) {
+            v = std::clamp(v + (k == SDLK_RIGHT ? 1 : -1), 1, top);
+            xml_pars.soil_velocity = uint16_t(v);
+            b->Draw();
+        } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+            result = 1;
+            break;
+        } else if (leaves(k)) {
+            break;
+        }
+    }
+    b->hyper_on = 0;
+    if (b->hr)
+        b->hr->position = position;
+    xml_pars.soil_velocity = before;
+    if (result == 1)
+        save_soil_velocity(b, v);
+    else
+        b->Draw();
+    return result;
+}
+
 } // namespace
 
 int depth_cursor_limit(const CScrBuf* b) { return first_row_below_zero(b); }
@@ -409,6 +461,9 @@ bool tools_list(CScrBuf* b)
         }
         break;
     }
+    case meas::kHyperbola:
+        r = hyperbola_tool(b);
+        break;
     case meas::kMigration:
         migration_tool(b);
         break;

@@ -24,6 +24,11 @@ extern int prev_csmea;
 void trig_pos_show();
 // Single-trace view of the parameter screens: 0, 1 (a trace error was shown), 2.
 int show_Trace(int type);
+// One display step of a grid line (screen 28): an acquisition error stops the measurement
+// with its message (false); otherwise the newest trace goes to the view's trace view and the
+// plan view is drawn again when the line's newest recorded cell moved.
+class CTopView;
+bool show_Matrix(CTopView* view);
 // Wheel text into the text object of `slot` of the current screen.
 void wheel_pos_show(int slot);
 // GPS quality lamp from gps_qi: 1 when new GPS data were shown, else 0.

@@ -1,11 +1,18 @@
 // The small display steps the measurement, menu and parameter screens share: the ruler
 // follower, the single-trace view, the wheel and GPS texts and the GPS quality lamp.
 #include "acquisition/acq_state.h"
+#include "acquisition/acquisition.h"
+#include "acquisition/mea_buf.h"
 #include "acquisition/mea_screens.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
 #include "cu/eep.h"
+#include "dsp/rounding.h"
 #include "files/profile_record.h"
+#include "files/radar_data.h"
+#include "grid/top_view.h"
+#include "gui/input.h"
+#include "gui/lang.h"
 #include "gui/indicators.h"
 #include "gui/label_value.h"
 #include "gui/scrbuf.h"
@@ -14,6 +21,7 @@
 #include "gui/trace_view.h"
 #include "platform/globals.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -233,3 +241,79 @@ int satellites_show(int slot)
 }
 
 int add_pos_show() { return gps_pos_show(27); }
+
+bool show_Matrix(CTopView* view)
+{
+    const char* title = lngs[63];
+    const char* a = nullptr;
+    const char* b = "";
+    if (thError)
+        a = "(code 01 - No data coming)";
+    else if (thError2)
+        a = "No stacks in 32b mode!";
+    else if (thError3)
+        a = "(code 03 - Corrupted Data)";
+    else if (thError4)
+        a = "(code 04 - Corrupted Data)";
+    else if (wrError) {
+        a = "Write to disk Error";
+        b = "Disk is full";
+    } else if (memError) {
+        a = "Unknown error!";
+        b = "Contact support";
+    }
+    if (a) {
+        MStop(0);
+        char text[160];
+        snprintf(text, sizeof text, "%s%s%s", a, b[0] ? " " : "", b);
+        mesmode(title, text, true, 0, 2, "", true);
+        return false;
+    }
+    CTraceView* tv = view ? view->tv : nullptr;
+    bool got = false, overflow = false;
+    {
+        MutexLock g(lock1);
+        got = canShow;
+        canShow = false;
+    }
+    if (got) {
+        MutexLock g(lock_mea_buf);
+        if (mea_buf.count > 0 && tv) {
+            const float* s = mea_buf.slot(mea_buf.count - 1);
+            static int32_t newest[CMeaBuf::kSlotSamples];
+            const int n = std::min<int>(eep.samples, CMeaBuf::kSlotSamples);
+            for (int i = 0; i < n; i++)
+                newest[i] = mrnd(double(s[i]) * 8192.0 / 8.0);
+            tv->tDraw(newest, -1, 1, -1, true, "");
+        }
+        overflow = mea_buf.not_fitted > 0;
+        mea_buf.clear();
+    } else if (view && view->hr) {
+        view->hr->state = 0; // no new traces: a pending ruler alert goes
+    }
+    if (overflow && tv)
+        tv->tDraw(nullptr, -1, 0, -1, false, "");
+    if (!view)
+        return true;
+    // The plan view is drawn again when the newest recorded cell of the line moved.
+    static int last_cell = -2;
+    const CMatrix& m = rdr.mx;
+    int newest = -1;
+    {
+        MutexLock g(lock1);
+        const int d = m.current_direction;
+        if (d >= 0 && d <= 1 && m.current_line >= 0 && m.current_line < int(m.filled[d].size())) {
+            const auto& f = m.filled[d][size_t(m.current_line)];
+            for (int i = int(f.size()) - 1; i >= 0; i--)
+                if (f[size_t(i)]) {
+                    newest = i;
+                    break;
+                }
+        }
+    }
+    if (newest != last_cell) {
+        last_cell = newest;
+        view->Draw();
+    }
+    return true;
+}

@@ -240,12 +240,11 @@ int mode_03_measurement()
     caption_button11(buttons[kShot]);
 
     // Migration (single or Plavik profile, wheel trigger) works in the grid cube, prepared
-    // as one line of the radargram's width. Hyperbola fitting stays disabled: the radargram
-    // has no hyperbola drawing.
+    // as one line of the radargram's width; hyperbola fitting is offered with it.
     const bool migration = ProjN != 1 && eep.trig_code == 0 && profile_migration_prepare(b->width) == 0;
     if (auto* tools = mS.at<CListBox>(3, kToolsList)) {
         for (int i = 0; i < tools->count(); i++)
-            tools->SetEnabled(i, i != kHyperbola && (i != kMigration || migration));
+            tools->SetEnabled(i, (i != kHyperbola && i != kMigration) || migration);
     }
     if (buttons[kTools]) {
         buttons[kTools]->visible = eep.trig_code == kTrigTime ? 0 : 1;

@@ -58,9 +58,9 @@ void start_view(CScrBuf* b, int prev)
     b->sbars_init();
 }
 
-// The tools of the stored profile: velocity and depth calibration, and the migration when
-// the profile was recorded with the wheel (its point interval is the migration's). The zero
-// level is the CU's and belongs to screen 3; the hyperbola is not offered here.
+// The tools of the stored profile: velocity and depth calibration, and the hyperbola fitting
+// and migration when the profile was recorded with the wheel (its point interval is the
+// migration's). The zero level is the CU's and belongs to screen 3.
 void prepare_tools(CScrBuf* b)
 {
     data_is_migrated = migration_is_on = false;
@@ -70,7 +70,7 @@ void prepare_tools(CScrBuf* b)
     if (auto* tools = mS.at<CListBox>(2, meas::kToolsList))
         for (int i = 0; i < meas::kCloseTools; i++)
             tools->SetEnabled(i, i == meas::kSoilVelocity || i == meas::kDepthCalibration ||
-                                     (i == meas::kMigration && migration));
+                                     ((i == meas::kMigration || i == meas::kHyperbola) && migration));
     if (auto* button = mS.obj[2][premeas::kTools])
         button->visible = stored ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
+#include "grid/grid_screens.h"
 #include "gui/input.h"
 #include "projects/pv_screens.h"
 #include "screens/file_screens.h"
@@ -20,7 +21,7 @@ int not_available(const char* name)
 } // namespace
 
 int screen_pre_meas() { return mode_02_pre_meas(); }
-int screen_grid_new_proj() { return not_available("3D Grid Project"); }
+int screen_grid_new_proj() { return mode_23_grid_new_proj(); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
 int screen_files() { return mode_06_files(); }
 int screen_grid_view(int) { return not_available("3D/Grid Project"); }

@@ -60,6 +60,10 @@ const ScalarKey kScalarKeys[] = {
     {"current_palette", nullptr, Field::U16, FIELD(current_palette), 0, 2},
     {"first_arrival_search_mode", "(0-threshold, 1-MAX)", Field::U8,
      FIELD(first_arrival_search_mode), 0, 1},
+    {"grid_x_size", "local units", Field::Float, FIELD(grid_x_size), 0, 1e4},
+    {"grid_y_size", "local units", Field::Float, FIELD(grid_y_size), 0, 1e4},
+    {"grid_point_interval", "local units", Field::Float, FIELD(grid_point_interval), 0, 1e3},
+    {"grid_line_spacing", "local units", Field::Float, FIELD(grid_line_spacing), 0, 1e4},
     {"units", "(0-Imperial; 1-SI)", Field::U8, FIELD(units), 0, 1},
 };
 
@@ -266,6 +270,10 @@ void CXML_PARS::Init()
     autostacks = true;
     current_palette = 0;
     soil_velocity = 100;
+    grid_x_size = 10.0f;
+    grid_y_size = 5.0f;
+    grid_point_interval = 0.05f;
+    grid_line_spacing = 0.5f;
     units = 1;
     depth_units = 0;
     length_units = 0;

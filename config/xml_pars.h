@@ -104,6 +104,9 @@ public:
     uint16_t current_palette;       // 0..2
     uint16_t soil_velocity;         // local units
     uint8_t units;                  // 0 imperial, 1 SI
+    // Proposals of the next grid project (local units: sizes and spacing in the length
+    // unit, the point interval in the short point-interval unit).
+    float grid_x_size, grid_y_size, grid_point_interval, grid_line_spacing;
     uint8_t depth_units;            // written, not read back
     uint8_t length_units;           // written, not read back
     CScaleRecord scales[kScaleCount];

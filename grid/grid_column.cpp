@@ -45,11 +45,15 @@ int CGridCells::cell_of(double distance)
     return mrnd(v);
 }
 
+// The CU counts the wheel down when the measurement direction is reversed: the distance along
+// the line is the position times the direction (as the trace number of a profile is).
+static int forward_cell(double distance) { return CGridCells::cell_of(distance * (gl_mea_dir < 0 ? -1 : 1)); }
+
 // A position before the start of the line (the wheel rolled back) is dropped; one beyond its
 // end ends the line.
 void CGridCells::zero_cell(double distance)
 {
-    const int i = cell_of(distance);
+    const int i = forward_cell(distance);
     if (i < 0)
         return;
     {
@@ -68,7 +72,7 @@ void CGridCells::zero_cell(double distance)
 
 void CGridCells::put_cell(double distance, const int32_t* samples, int n)
 {
-    const int i = cell_of(distance);
+    const int i = forward_cell(distance);
     if (i < 0)
         return;
     {

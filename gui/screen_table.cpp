@@ -5,6 +5,7 @@
 #include "gui/display_filters.h"
 #include "gui/indicators.h"
 #include "gui/rows.h"
+#include "grid/grid_screens.h"
 #include "projects/pv_screens.h"
 #include "screens/file_screens.h"
 #include "screens/system_screens.h"
@@ -163,6 +164,7 @@ void build_all_rows(CMS& t)
     rows_quit_box(t);
     rows_measurement(t);
     rows_pv_screens(t);
+    rows_grid_screens(t);
     rows_parameter_screens(t);
     rows_file_screens(t);
     rows_system_screens(t);

@@ -352,7 +352,7 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
             s.on_gui([&] { (pass == 0 ? unmigrated : migrated) = column_now(); });
             s.key(SDLK_RETURN);
             s.wait([] { return shown(3, meas::kToolsList); });
-            s.keys(SDLK_LEFT, 2); // Depth Calibration, Migration (Hyperbola Fitting is not offered)
+            s.keys(SDLK_LEFT, 3); // Depth Calibration, Hyperbola Fitting, Migration
             s.key(SDLK_RETURN);
             s.wait([pass] { return data_is_migrated == (pass == 0); });
             s.on_gui([&] { migration_shown[pass] = data_is_migrated; });
@@ -361,7 +361,7 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
         // "Set Zero Level": two rows down from where it is.
         s.key(SDLK_RETURN);
         s.wait([] { return shown(3, meas::kToolsList); });
-        s.keys(SDLK_LEFT, 3); // Depth Calibration, Migration, then Set Zero Level
+        s.keys(SDLK_LEFT, 4); // Depth Calibration, Hyperbola Fitting, Migration, then Set Zero Level
         s.key(SDLK_RETURN);
         s.wait([&] { return b->hcur_on != 0; });
         s.on_gui([&] { zero_row = b->hcur_row; });
@@ -407,14 +407,15 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
         << "the parameter file was written: " << xml.substr(at, 60);
 }
 
-TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
+TEST_F(MeasureScreens, ToolsOfTheStoredProfileOnScreen2FitAHyperbolaAndMigrateAndPutBack)
 {
     ASSERT_TRUE(start(cart(1.0005)));
     ScreenDriver d;
     CScrBuf* b = mS.at<CScrBuf>(2, kSlotRadargram);
     std::vector<float> stored, migrated, restored, after_back;
     bool shown_then[3] = {false, true, true};
-    int column = -1;
+    bool hyperbola_drawn = false;
+    int column = -1, velocity_before = 0, velocity_after = 0;
     auto column_now = [&] {
         const float* c = store_trace(column);
         return c ? std::vector<float>(c, c + eep.samples) : std::vector<float>();
@@ -422,7 +423,7 @@ TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
     auto to_migration = [](ScreenDriver& s) {
         s.key(SDLK_RETURN);
         s.wait([] { return shown(2, meas::kToolsList); });
-        s.keys(SDLK_LEFT, 2); // Depth Calibration, Migration (no hyperbola, no zero level here)
+        s.keys(SDLK_LEFT, 3); // Depth Calibration, Hyperbola Fitting, Migration (no zero level)
         s.key(SDLK_RETURN);
     };
     const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
@@ -439,7 +440,21 @@ TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
         s.on_gui([&] {
             column = b->first_trace + 50;
             stored = column_now();
+            velocity_before = xml_pars.soil_velocity;
         });
+        // "Hyperbola Fitting": the apex where the cursor stands, five velocity steps down.
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(2, meas::kToolsList); });
+        s.keys(SDLK_LEFT, 2); // Depth Calibration, Hyperbola Fitting
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hcur_on != 0; });
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hyper_on != 0; });
+        s.on_gui([&] { hyperbola_drawn = b->cursor_index >= 0; });
+        s.keys(SDLK_LEFT, 5);
+        s.key(SDLK_RETURN);
+        s.wait([&] { return b->hyper_on == 0; });
+        s.on_gui([&] { velocity_after = xml_pars.soil_velocity; });
         to_migration(s);
         s.wait([] { return data_is_migrated; });
         s.on_gui([&] {
@@ -477,6 +492,12 @@ TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
     EXPECT_NE(stored, migrated);
     EXPECT_EQ(stored, restored);
     EXPECT_EQ(stored, after_back);
+    EXPECT_TRUE(hyperbola_drawn) << "at the middle of the stored profile's view";
+    EXPECT_EQ(velocity_before - 5, velocity_after);
+    const std::string xml = read_file(sb.path("/mnt/hda3/r5_parameters.xml"));
+    const size_t at = xml.find("soil_velocity");
+    ASSERT_NE(std::string::npos, at);
+    EXPECT_NE(std::string::npos, xml.substr(at, 60).find("\"" + std::to_string(velocity_after) + "\""));
 }
 
 TEST_F(MeasureScreens, ContAppendsTheNextRunToTheStoppedProfile)
