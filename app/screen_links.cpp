@@ -6,6 +6,7 @@
 #include "gui/input.h"
 #include "projects/pv_screens.h"
 #include "screens/parameter_screens.h"
+#include "screens/service_screens.h"
 
 namespace {
 
@@ -23,15 +24,16 @@ int screen_plavik() { return mode_21_PV_screen_1(); }
 int screen_files() { return not_available("Work With Files"); }
 int screen_parameters() { return mode_05_parameters(); }
 int screen_sys_pars_level_0() { return not_available("System settings"); }
-int screen_sys_pars_level_1_1() { return not_available("Service settings, level 1"); }
-int screen_sys_pars_level_2() { return not_available("Service settings, level 2"); }
-int screen_sys_pars_level_3() { return not_available("Service settings, level 3"); }
+int screen_sys_pars_level_1_1() { return mode_40_sys_pars_level_1_1(); }
+int screen_sys_pars_level_2() { return mode_22_sys_pars_level_2(); }
+int screen_sys_pars_level_3() { return mode_25_sys_pars_level_3(); }
 
 int open_service_screen(int code)
 {
     switch (code) {
     case 10: return screen_sys_pars_level_0();
-    case 24: return screen_sys_pars_level_1_1();
+    case 40: return screen_sys_pars_level_1_1();
+    case 24: return mode_24_sys_pars_level_1_2();
     case 22: return screen_sys_pars_level_2();
     case 25: return screen_sys_pars_level_3();
     default: return 34;

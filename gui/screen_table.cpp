@@ -162,4 +162,5 @@ void build_all_rows(CMS& t)
     rows_measurement(t);
     rows_pv_screens(t);
     rows_parameter_screens(t);
+    rows_service_screens(t);
 }

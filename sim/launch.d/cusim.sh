@@ -11,8 +11,8 @@ if [ -n "${CUSIM_DISABLE:-}" ]; then
 fi
 sock="$root/sim/cu.sock"
 log="$root/sim/cusim.log"
-rm -f "$sock"
-set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" ${CUSIM_OPTIONS:-}
+rm -f "$sock" "$sock.wlan0"
+set -- "$build/sim/cu/cusim" --link "unix:$sock" --wlan-link "unix:$sock.wlan0" --truth "$root/sim/cusim-truth.bin" ${CUSIM_OPTIONS:-}
 launch_describe "$root" cusim "$log" "$@"
 "$@" >"$log" 2>&1 &
 cu=$!
