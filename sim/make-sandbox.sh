@@ -3,7 +3,8 @@
 #
 #   ROOT/dev/sda1..sda4   the four partitions, each a folder (its contents)
 #   ROOT/mnt/hda1..hda4   mount points; mounting links a partition folder here
-#   ROOT/mnt/usb          the USB stick (a plain folder, always present)
+#   ROOT/mnt/usb          the USB stick's mount point; a stick is inserted as the folder
+#                         ROOT/dev/sdb1 (sim/usb-stick.sh) and mounted here by the monitor
 #   ROOT/etc/hostapd      the access point's configuration folder
 #   ROOT/mnt/hda2/root    on the boot partition: the binary parameter store
 #   ROOT/work             the program's working folder, with images/ and fonts
