@@ -32,14 +32,7 @@ int error_kind()
 void send_settings()
 {
     gpr.SetMode();
-    gpr.SetNumRuns(eep.runs);
-    gpr.SetClippedSamples(eep.clipped);
-    if (prm.udp_mode) {
-        gpr.USA_SetSamples(uint16_t(eep.cu_samples));
-        gpr.SetSamples(eep.samples);
-    } else {
-        gpr.SetSamples(uint16_t(eep.cu_samples));
-    }
+    send_eep_sampling();
 }
 
 } // namespace

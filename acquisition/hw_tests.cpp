@@ -210,14 +210,7 @@ void test_board()
         }
         // Back to the measured signal and to the antenna's own settings.
         gpr.Set_Pattern(0, prm.pattern_parameter);
-        gpr.SetNumRuns(eep.runs);
-        gpr.SetClippedSamples(eep.clipped);
-        if (prm.udp_mode) {
-            gpr.USA_SetSamples(uint16_t(eep.cu_samples));
-            gpr.SetSamples(eep.samples);
-        } else {
-            gpr.SetSamples(uint16_t(eep.cu_samples));
-        }
+        send_eep_sampling();
     }
     char text[160];
     snprintf(text, sizeof text, "Init is OK. Other errors: %d/ %d/ %d/ %d/ %d/ %X/ %d", trigger_errors,

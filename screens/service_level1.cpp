@@ -9,7 +9,6 @@
 #include "cu/eep.h"
 #include "gui/decimal_field.h"
 #include "gui/screen_table.h"
-#include "gui/trace_view.h"
 #include "platform/globals.h"
 #include "screens/param_ui.h"
 #include "screens/parameter_screens.h"
@@ -53,8 +52,6 @@ void show24(bool on)
     if (!on) {
         for (int s : {kPosition, kSamples, kAutoStacks, kStacks, kClipped, kZero})
             show_value(kM24, s, " ");
-        if (CTraceView* tv = trace_view(kM24))
-            tv->tDraw(nullptr, -1, 0, -1, false, "No contact with CU!");
     } else {
         show_valuef(kM24, kPosition, "Adjust pos.(%d)", 65535 - int(uint16_t(eep.cu_word)));
         show_valuef(kM24, kSamples, "%d (file %d)", int(eep.cu_samples), int(eep.samples));
@@ -78,19 +75,13 @@ void show24(bool on)
     }
 }
 
-void live_tick()
-{
-    if (cu_on())
-        trace_tick();
-    else
-        service::pass(kM24);
-}
+void tick24() { service::pass(kM24); }
 
 // Left/Right steps until Enter; each step is sent under lock_dw.
 void edit(void (*change)(int))
 {
     for (;;) {
-        const int k = edit_key(live_tick);
+        const int k = edit_key(tick24);
         if (k == SDLK_RETURN)
             return;
         if (k != SDLK_LEFT && k != SDLK_RIGHT)
@@ -159,11 +150,9 @@ int mode_24_sys_pars_level_1_2()
     const float interval = eep.trace_interval;
     bool on = cu_on();
     enter_screen(kM24);
-    if (CTraceView* tv = trace_view(kM24))
-        tv->tInit();
     show24(on);
     for (;;) {
-        const int r = service::next_button(kM24, on, live_tick);
+        const int r = service::next_button(kM24, on);
         if (r == 0) {
             show24(on);
             continue;
@@ -191,23 +180,18 @@ int mode_24_sys_pars_level_1_2()
         case kPosition: edit(step_position); break;
         case kSamples: edit(step_samples); break;
         case kAutoStacks: {
-            eep.auto_stacks = eep.auto_stacks ? 0 : 1;
             MutexLock g(lock_dw);
-            gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
+            toggle_autostacks();
             break;
         }
         case kStacks:
             edit(step_stacks);
             if (eep.auto_stack_value > kMaxStacks)
-                service::message(kM24, "Attention! This high number of stacks", "can drastically slow down measurements.");
+                service::message(kM24, kStacksWarning1, kStacksWarning2);
             break;
         case kClipped: edit(step_clipped); break;
         case kZero: edit(step_zero); break;
-        case kResampling:
-            eep.screen_opt2 = eep.screen_opt2 ? 0 : 2;
-            if (CTraceView* tv = trace_view(kM24))
-                tv->tInit();
-            break;
+        case kResampling: eep.screen_opt2 = eep.screen_opt2 ? 0 : 2; break;
         case kMissed: eep.screen_opt1 = eep.screen_opt1 ? 0 : 1; break;
         case kSearchMode: eep.tz_search_opt = eep.tz_search_opt ? 0 : 1; break;
         case kInterval: edit_interval(); break;
@@ -250,7 +234,6 @@ void rows_service_level1(CMS& t)
         t.put(row, value_slot(kInterval), new CSDLText_DCH(332, line_y(10) + 37, "0", 24, 40, 40, 90, 300, 9));
         put_small(t, row, kSave, 11, 0, "Save");
         put_small(t, row, kCancel, 11, 1, "Cancel");
-        put_trace_view(t, row);
         service::put_lamp(t, row);
     }
 }

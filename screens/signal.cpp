@@ -92,7 +92,7 @@ void set_defaults()
     eep.cu_aux = 37;
     MutexLock g(lock_dw);
     gpr.SetNumRuns(eep.runs);
-    send_samples();
+    send_eep_samples();
     gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
     gpr.SetZeroLevel(eep.cu_aux);
     gpr.SetAntennaSeparation(uint32_t(d.separation_m * 1000.0f + 0.5f));
@@ -158,22 +158,21 @@ int mode_13_signal_parameters()
             {
                 MutexLock g(lock_dw);
                 gpr.SetNumRuns(eep.runs);
-                send_samples();
+                send_eep_samples();
             }
             break;
         case kSamples:
             edit(step_samples);
             break;
         case kAutoStacks: {
-            eep.auto_stacks = eep.auto_stacks ? 0 : 1;
             MutexLock g(lock_dw);
-            gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
+            toggle_autostacks();
             break;
         }
         case kStacks:
             edit(step_stacks);
             if (eep.auto_stack_value > kMaxStacks) {
-                mesmode("Attention! This high number of stacks", "can drastically slow down measurements.", true, 0);
+                mesmode(kStacksWarning1, kStacksWarning2, true, 0);
                 enter_screen(kM);
             }
             break;

@@ -1,5 +1,6 @@
 #include "screens/signal_values.h"
 
+#include "acquisition/acquisition.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
@@ -20,22 +21,18 @@ Signal Signal::now()
             eep.auto_stack_value, eep.clipped, eep.cu_aux, delay_adjust};
 }
 
-void send_samples()
-{
-    if (prm.udp_mode) {
-        gpr.USA_SetSamples(uint16_t(eep.cu_samples));
-        gpr.SetSamples(eep.samples);
-    } else {
-        gpr.SetSamples(uint16_t(eep.cu_samples));
-    }
-}
-
 void file_samples_follow()
 {
     const int n = eep.cu_samples - eep.clipped;
     eep.samples = uint16_t(n < kMinFileSamples ? kMinFileSamples : n);
     if (eep.view_samples > eep.samples || eep.view_samples < kMinFileSamples)
         eep.view_samples = eep.samples;
+}
+
+void toggle_autostacks()
+{
+    eep.auto_stacks = eep.auto_stacks ? 0 : 1;
+    gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
 }
 
 void step_position(int dir)
@@ -48,7 +45,7 @@ void step_samples(int dir)
 {
     eep.cu_samples = int16_t(cu_samples_step(eep.cu_samples, eep.runs, eep.clipped, dir));
     file_samples_follow();
-    send_samples();
+    send_eep_samples();
 }
 
 void step_stacks(int dir)

@@ -24,13 +24,14 @@ struct Signal {
 };
 
 constexpr int kMaxStacks = 2048, kMaxClipped = 200, kMaxZero = 200, kMaxDelay = 2048;
+constexpr const char* kStacksWarning1 = "Attention! This high number of stacks";
+constexpr const char* kStacksWarning2 = "can drastically slow down measurements.";
 
-// The CU's sample counts: in block mode the CU's own count and the file count, else the
-// one count the CU samples.
-void send_samples();
 // File samples follow CU samples - clipped (never below 100).
 void file_samples_follow();
 
+// Autostacks on/off, sent to the CU.
+void toggle_autostacks();
 // One step (dir +1 Right, -1 Left) of a value, sent to the CU.
 void step_position(int dir);
 void step_samples(int dir);

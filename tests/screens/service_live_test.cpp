@@ -5,6 +5,7 @@
 #include "screen_driver.h"
 #include "cu_command_log.h"
 
+#include "acquisition/acq_state.h"
 #include "config/parameters.h"
 #include "cu/eep.h"
 #include "gui/screen_table.h"
@@ -57,7 +58,7 @@ protected:
     }
 };
 
-constexpr int kTests = 27, kEthNumbers = 36;
+constexpr int kTests = 27, kEthNumbers = 36, kFirstLine = 28;
 
 // One Ethernet test from the test screen's focus on Start Tests: Left to the Ethernet test,
 // Enter; `until` decides when to stop it with Enter (null: it ends by itself).
@@ -76,15 +77,22 @@ void ethernet_run(ScreenDriver& d, const std::function<bool()>& until)
 } // namespace
 
 // A clean ramp: good traces are counted until Enter, none is bad; the CU's own settings
-// (mode, runs, clipped and sample counts) are sent back afterwards.
-TEST_F(ServiceScreens, EthernetTestOfACleanRampCountsUntilEnterAndRestoresTheCu)
+// (mode, runs, clipped and sample counts) are sent back afterwards. Then the test sequence
+// fills every result line.
+TEST_F(ServiceScreens, CleanRampCountsUntilEnterTheCuGetsItsSettingsBackTestLinesFill)
 {
     ASSERT_TRUE(up({}));
     const int runs = eep.runs, cu_samples = eep.cu_samples, file_samples = eep.samples, clipped = eep.clipped;
     ScreenDriver d;
+    size_t after_eth = 0;
     const int r = d.run(mode_27_Tests, [&](ScreenDriver& s) {
         s.wait([] { return mode == kTests; });
         ethernet_run(s, [&] { return count_of(command_log(cmd_log), 14) >= 25; });
+        after_eth = command_log(cmd_log).size();
+        // The test sequence of the acquisition thread fills the result lines.
+        s.key(SDLK_RETURN);
+        s.wait([] { return text_of(kTests, kFirstLine + 6).find("Init is OK") != std::string::npos; }, 120);
+        s.wait([] { return hw_tests_are_started == 0; }, 30);
         s.keys(SDLK_LEFT, 3); // Quit
         s.key(SDLK_RETURN);
     });
@@ -97,7 +105,12 @@ TEST_F(ServiceScreens, EthernetTestOfACleanRampCountsUntilEnterAndRestoresTheCu)
     EXPECT_EQ(-1, first_bad);
     EXPECT_EQ(0, kind);
     EXPECT_EQ(0, bad);
-    const auto log = command_log(cmd_log);
+    for (auto line : {std::make_pair(0, "Voltages: 49680/"), std::make_pair(1, "Startup: pass"),
+                      std::make_pair(2, "SRAM Test: pass"), std::make_pair(3, "Communication Card Tests: pass"),
+                      std::make_pair(5, "GPS Test: pass"), std::make_pair(6, "Data Card Tests: Init is OK. Other errors: 0/ 0/")})
+        EXPECT_EQ(0u, text_of(kTests, kFirstLine + line.first).find(line.second)) << text_of(kTests, kFirstLine + line.first);
+    auto log = command_log(cmd_log);
+    log.resize(after_eth);
     size_t start = 0;
     for (size_t i = 0; i < log.size(); i++)
         if (log[i].code == 100 && log[i].a[0] == 2 && !start)
