@@ -1,6 +1,7 @@
-// The marker list and the tools list of screen 3, with their cursors and number entries.
-// The measurement display goes on between key presses (measurement_tick). Every list,
-// cursor and entry is left with Up, Down or Escape without acting.
+// The marker list and the tools list of screen 3, with their cursors and number entries, and
+// the tools list of the stored profile on screen 2. While measuring the display goes on
+// between key presses (measurement_tick). Every list, cursor and entry is left with Up, Down
+// or Escape without acting.
 #include "acquisition/mea_lists.h"
 
 #include "acquisition/acq_state.h"
@@ -32,6 +33,21 @@ namespace {
 
 int object_row = -1; // depth cursor of "Object" and "Depth Calibration", kept between uses
 bool saved_del_mean = false; // the "Delete Mean Trace" flag while migrated columns are shown
+int migrated_first = -1;       // first trace of the migrated columns
+const float* migrated_column = nullptr; // its column in the trace store at that time
+
+// The row of the screen the lists belong to: screen 2 (a stored profile) or screen 3.
+int list_row() { return mode == 2 ? 2 : 3; }
+
+// Between key presses: the measurement display on screen 3, the indicators on screen 2.
+bool tick()
+{
+    if (mode != 2)
+        return measurement_tick();
+    add_pos_show();
+    draw_battery();
+    return true;
+}
 
 bool leaves(int k) { return k == SDLK_UP || k == SDLK_DOWN || k == SDLK_ESCAPE; }
 
@@ -52,7 +68,7 @@ void hide(CSDLObject* o, CScrBuf* b)
 int next_key(bool* failed)
 {
     for (;;) {
-        if (!measurement_tick()) {
+        if (!tick()) {
             *failed = true;
             return 0;
         }
@@ -102,8 +118,8 @@ int row_cursor(CScrBuf* b, int start, int min_row, int step)
 int number_entry(CScrBuf* b, const char* caption, const char* format, float value, float lo, float hi,
                  float step, float* out)
 {
-    auto* cap = mS.at<CSDLText>(3, meas::kNumberCaption);
-    auto* num = mS.at<CSDLText_N>(3, meas::kNumber);
+    auto* cap = mS.at<CSDLText>(list_row(), meas::kNumberCaption);
+    auto* num = mS.at<CSDLText_N>(list_row(), meas::kNumber);
     if (!cap || !num)
         return 0;
     cap->SetText8(caption);
@@ -184,6 +200,8 @@ void migration_tool(CScrBuf* b)
     }
     if (!profile_migration_apply(cols.data(), int(cols.size()), eep.samples))
         return;
+    migrated_first = b->first_trace;
+    migrated_column = cols.front();
     saved_del_mean = del_mean_on();
     set_del_mean(false);
     data_is_migrated = migration_is_on = true;
@@ -194,7 +212,14 @@ void migration_undo(CScrBuf* b)
 {
     if (!data_is_migrated)
         return;
-    profile_migration_restore();
+    // The originals go back only into columns that still hold those traces: a stored profile
+    // browsed since may have been read again into the store (then it holds the originals).
+    if (store_trace(migrated_first) == migrated_column)
+        profile_migration_restore();
+    else
+        profile_migration_forget();
+    migrated_first = -1;
+    migrated_column = nullptr;
     set_del_mean(saved_del_mean);
     data_is_migrated = migration_is_on = false;
     if (b)
@@ -213,6 +238,8 @@ void migration_follow(CScrBuf* b)
     if (pending)
         migration_undo(b);
 }
+
+int migrated_first_trace() { return data_is_migrated ? migrated_first : -1; }
 
 int add_surface_marker()
 {
@@ -289,7 +316,7 @@ bool markers_list(CScrBuf* b)
 
 bool tools_list(CScrBuf* b)
 {
-    auto* l = mS.at<CListBox>(3, meas::kToolsList);
+    auto* l = mS.at<CListBox>(list_row(), meas::kToolsList);
     if (!l)
         return true;
     l->SetCurrent(0);

@@ -1,5 +1,6 @@
-// The marker list and the tools list of screen 3 (acquisition/mea_lists.cpp). Each returns
-// false when an acquisition error stopped the measurement while it was open.
+// The marker list and the tools list of screen 3, and the tools list of screen 2 (the row is
+// that of `mode`) (acquisition/mea_lists.cpp). Each returns false when an acquisition error
+// stopped the measurement while it was open.
 #pragma once
 
 class CScrBuf;
@@ -20,3 +21,5 @@ void migration_tool(CScrBuf* b);
 void migration_undo(CScrBuf* b);
 // Before new traces move the view: migrated columns go back first.
 void migration_follow(CScrBuf* b);
+// First trace of the migrated columns shown, or -1.
+int migrated_first_trace();

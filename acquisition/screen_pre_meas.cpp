@@ -1,18 +1,23 @@
 // Screen 2: before measuring. The radargram shows the last profile (or nothing); New and
-// Cont start screen 3, par the parameter screens, fs the full-screen view.
+// Cont start screen 3, par the parameter screens, fs the full-screen view, Tools the tools
+// list of the stored profile (its migration shown until the view moves or the screen is left).
 #include "acquisition/acq_state.h"
+#include "acquisition/mea_lists.h"
 #include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
+#include "grid/profile_migration.h"
 #include "gui/button.h"
 #include "gui/input.h"
+#include "gui/list_box.h"
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
 #include "gui/screen_table.h"
+#include "gui/trace_store.h"
 #include "screens/parameter_screens.h"
 
 #include <SDL/SDL.h>
@@ -50,6 +55,23 @@ void start_view(CScrBuf* b, int prev)
     b->sbars_init();
 }
 
+// The tools of the stored profile: velocity and depth calibration, and the migration when
+// the profile was recorded with the wheel (its point interval is the migration's). The zero
+// level is the CU's and belongs to screen 3; the hyperbola is not offered here.
+void prepare_tools(CScrBuf* b)
+{
+    data_is_migrated = migration_is_on = false;
+    const bool stored = rdr.rd.data_open() && store_trace_count() > 0;
+    const bool wheel = stored && rdr.rd.hd.trigger_mode == 0;
+    const bool migration = ProjN != 1 && wheel && profile_migration_prepare(b->width, rdr.rd.hd.nominal_interval) == 0;
+    if (auto* tools = mS.at<CListBox>(2, meas::kToolsList))
+        for (int i = 0; i < meas::kCloseTools; i++)
+            tools->SetEnabled(i, i == meas::kSoilVelocity || i == meas::kDepthCalibration ||
+                                     (i == meas::kMigration && migration));
+    if (auto* button = mS.obj[2][premeas::kTools])
+        button->visible = stored ? 1 : 0;
+}
+
 } // namespace
 
 int mode_02_pre_meas()
@@ -77,6 +99,7 @@ int mode_02_pre_meas()
         jump_to_end = false;
         show_display_controls(2);
         start_view(b, prev);
+        prepare_tools(b);
 
         prepare_radargram(b);
         select_row(2);
@@ -103,6 +126,9 @@ int mode_02_pre_meas()
             draw_battery();
             add_pos_show();
             const int r = press_but_and_slid();
+            // Migrated columns go back as soon as the view moves off them.
+            if (data_is_migrated && b->first_trace != migrated_first_trace())
+                migration_undo(b);
             if (r == -1) {
                 SDL_Delay(10);
                 continue;
@@ -110,6 +136,16 @@ int mode_02_pre_meas()
             if (r < kFirstButton || r > kLastButton)
                 continue;
             curbutton[2] = uint16_t(r);
+            if (r == kTools) {
+                if (buttons[kTools])
+                    buttons[kTools]->Release();
+                tools_list(b);
+                continue;
+            }
+            if (r == kDelMean && data_is_migrated)
+                continue; // the flag stays as it is while migrated columns are shown
+            if (r == kBack || r == kNew || r == kCont || r == kPars || r == kFull)
+                migration_undo(b); // the profile leaves this view as it is stored
             if (r == kBack) {
                 close_open_profile();
                 return -1;

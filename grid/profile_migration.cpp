@@ -13,7 +13,7 @@ int kept_samples = 0;
 
 } // namespace
 
-int profile_migration_prepare(int width)
+int profile_migration_prepare(int width, double interval)
 {
     CMatrix& m = rdr.mx;
     kept.clear();
@@ -24,7 +24,7 @@ int profile_migration_prepare(int width)
     m.ny = 1;
     m.line_step = 1;
     m.x_step_override = 1; // a line may be wider than a grid
-    m.resolution = float(eep.trace_interval);
+    m.resolution = float(interval > 0 ? interval : eep.trace_interval);
     const int r = m.mx_create();
     m.hd.samples = eep.samples;
     return r;
@@ -66,3 +66,5 @@ bool profile_migration_restore()
     kept.clear();
     return true;
 }
+
+void profile_migration_forget() { kept.clear(); }

@@ -3,9 +3,10 @@
 // can be put back as they were.
 #pragma once
 
-// Prepares the cube as one line of `width` traces at the antenna's point interval, with the
-// header defaults (migration on). 0, or the code of mx_create.
-int profile_migration_prepare(int width);
+// Prepares the cube as one line of `width` traces at the point interval `interval` (the
+// antenna's when 0 or less), with the header defaults (migration on). 0, or the code of
+// mx_create.
+int profile_migration_prepare(int width, double interval = 0);
 // The work area is ready for `n` traces of `samples` samples.
 bool profile_migration_ready(int n, int samples);
 // Migrates the columns cols[0..n-1] (`samples` floats each) in place and keeps their
@@ -13,3 +14,5 @@ bool profile_migration_ready(int n, int samples);
 bool profile_migration_apply(float* const* cols, int n, int samples);
 // Puts the originals back into the columns last migrated; false when none are kept.
 bool profile_migration_restore();
+// Drops the kept originals without writing them (their columns were read again meanwhile).
+void profile_migration_forget();

@@ -7,7 +7,7 @@
 #include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/display_filters.h"
-#include "gui/key_script.h"
+#include "gui/key_handover.h"
 #include "gui/lang.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
@@ -46,18 +46,41 @@ CButton* button_at(int s)
 
 } // namespace
 
-int gui_poll_event(SDL_Event* e)
+namespace {
+
+// Takes the next queued event; a window close requests termination.
+int poll_queued(SDL_Event* e)
 {
     while (SDL_PollEvent(e)) {
         if (e->type == SDL_QUIT) {
             request_termination();
             continue;
         }
-        if (handle_script_event(*e))
-            continue;
         return 1;
     }
     return 0;
+}
+
+// Flushes of stale keys are no key waits: a key handed over from another thread is never
+// offered to them.
+int discard_queued()
+{
+    int keys = 0;
+    SDL_Event e;
+    while (poll_queued(&e))
+        if (e.type == SDL_KEYDOWN)
+            keys++;
+    return keys;
+}
+
+} // namespace
+
+int gui_poll_event(SDL_Event* e)
+{
+    if (poll_queued(e))
+        return 1;
+    // Nothing queued: the input loop waits for a key.
+    return handover_at_key_wait(e) ? 1 : 0;
 }
 
 void Init_All_Buttons(CButton** buttons)
@@ -116,15 +139,7 @@ int fnextb(int current, int direction)
     return current;
 }
 
-int keyb_wait()
-{
-    int keys = 0;
-    SDL_Event e;
-    while (gui_poll_event(&e))
-        if (e.type == SDL_KEYDOWN)
-            keys++;
-    return keys;
-}
+int keyb_wait() { return discard_queued(); }
 
 namespace {
 
@@ -228,9 +243,7 @@ int press_but_and_slid()
     }
     if (MeasureMode) {
         // While measuring, keys are not queued up: the screen must keep pace with the traces.
-        SDL_Event e;
-        while (gui_poll_event(&e)) {
-        }
+        discard_queued();
     }
     low_battery_warning();
     return result;

@@ -27,8 +27,9 @@ int keyb_wait();
 // slot when Enter was pressed.
 int press_but_and_slid();
 
-// Polls one event for an input loop. Scripted screenshots are taken here, on the GUI thread;
-// a window close requests termination. Returns 0 when no event is pending.
+// Polls one event for an input loop; a window close requests termination. Returns 0 when
+// no event is pending. With nothing queued the loop waits for a key: a key handed over from
+// another thread (gui/key_handover.h) is taken there.
 int gui_poll_event(SDL_Event* e);
 
 // Message box (screen 9). type: 0 wait for a key (result: its key symbol), 1 Yes/No

@@ -2,6 +2,7 @@
 
 #include "platform/termination.h"
 #include "gui/input.h"
+#include "gui/key_handover.h"
 #include "gui/sdl_object.h"
 
 #include <png.h>
@@ -14,8 +15,6 @@
 #include <vector>
 
 namespace {
-
-constexpr int kShotEvent = 1; // user-event code of a scripted screenshot
 
 struct Named {
     const char* name;
@@ -30,20 +29,8 @@ const Named kKeys[] = {
     {"End", SDLK_END},         {"PageUp", SDLK_PAGEUP},     {"PageDown", SDLK_PAGEDOWN},
 };
 
-void push_key(SDLKey sym)
-{
-    SDL_Event e;
-    memset(&e, 0, sizeof e);
-    e.type = SDL_KEYDOWN;
-    e.key.type = SDL_KEYDOWN;
-    e.key.state = SDL_PRESSED;
-    e.key.keysym.sym = sym;
-    SDL_PushEvent(&e);
-    e.type = SDL_KEYUP;
-    e.key.type = SDL_KEYUP;
-    e.key.state = SDL_RELEASED;
-    SDL_PushEvent(&e);
-}
+// The longest a screen may stay busy before it waits for the next scripted key again.
+constexpr int kKeyTimeoutMs = 300000;
 
 std::string trim(const std::string& s)
 {
@@ -65,6 +52,19 @@ std::string safe_name(const std::string& s)
     return out;
 }
 
+// Screenshots are written to a temporary name and renamed into place, so that whoever waits
+// for one never reads half a file.
+void save_shot(const std::string& name)
+{
+    const char* dir = getenv("GPRMON_SHOTS");
+    const std::string path = std::string(dir && *dir ? dir : ".") + "/" + name + ".png";
+    const std::string part = path + ".part";
+    if (!save_screen_png(part.c_str()) || rename(part.c_str(), path.c_str()) != 0) {
+        remove(part.c_str());
+        printf("key script: cannot save %s\n", path.c_str());
+    }
+}
+
 int feeder(void* arg)
 {
     std::string path = *static_cast<std::string*>(arg);
@@ -84,22 +84,19 @@ int feeder(void* arg)
         } else if (line.compare(0, 5, "wait ") == 0) {
             SDL_Delay(Uint32(strtoul(line.c_str() + 5, nullptr, 10)));
         } else if (line.compare(0, 5, "shot ") == 0) {
-            SDL_Event e;
-            memset(&e, 0, sizeof e);
-            e.type = SDL_USEREVENT;
-            e.user.code = kShotEvent;
-            e.user.data1 = new std::string(safe_name(trim(line.substr(5))));
-            SDL_PushEvent(&e);
+            const std::string name = safe_name(trim(line.substr(5)));
+            if (!handover_run_on_gui([&] { save_shot(name); }, kKeyTimeoutMs))
+                printf("key script: no screen waited for the shot %s\n", name.c_str());
         } else if (line == "quit") {
             request_termination();
         } else {
             SDLKey k = key_by_name(line);
             if (k == SDLK_UNKNOWN)
                 printf("key script: unknown line \"%s\"\n", line.c_str());
-            else
-                push_key(k);
+            else if (!handover_press(k, kKeyTimeoutMs))
+                printf("key script: no screen took the key %s\n", line.c_str());
         }
-        SDL_Delay(20); // one key per screen round, as a hand on the keypad would
+        fflush(stdout);
     }
     return 0;
 }
@@ -146,19 +143,6 @@ void start_key_script()
     SDL_Thread* t = SDL_CreateThread(feeder, new std::string(keys));
     if (!t)
         printf("key script: %s\n", SDL_GetError());
-}
-
-bool handle_script_event(const SDL_Event& e)
-{
-    if (e.type != SDL_USEREVENT || e.user.code != kShotEvent)
-        return false;
-    auto* name = static_cast<std::string*>(e.user.data1);
-    const char* dir = getenv("GPRMON_SHOTS");
-    std::string path = std::string(dir && *dir ? dir : ".") + "/" + *name + ".png";
-    if (!save_screen_png(path.c_str()))
-        printf("key script: cannot save %s\n", path.c_str());
-    delete name;
-    return true;
 }
 
 bool save_screen_png(const char* path)

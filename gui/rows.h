@@ -38,7 +38,7 @@ constexpr int kHeading = 19, kDate1 = 20, kDate2 = 21, kQuestion = 22, kFooter =
 // the full-screen one (owned by row 12).
 void rows_measurement(CMS& t);
 namespace premeas {
-constexpr int kBack = 2, kNew = 3, kCont = 4, kPars = 6, kFull = 7, kDelMean = 8;
+constexpr int kBack = 2, kNew = 3, kCont = 4, kPars = 6, kFull = 7, kDelMean = 8, kTools = 11;
 constexpr int kGps = 27;
 } // namespace premeas
 namespace meas {

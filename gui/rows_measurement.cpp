@@ -49,6 +49,20 @@ void rows_measurement(CMS& t)
     auto* rg = new CScrBuf(t.bk_name1, 4, 16, true);
     // The full-screen radargram of screens 12 and 8.
     auto* fs = new CScrBuf(t.bk_name2, 0, 8, false);
+    // The tools list and its number entry, shared by screen 3 and the stored profile of
+    // screen 2 (owned by row 3).
+    auto* tools = new CListBox(620, 294, 260, 6 * 36 + 4, false, 11);
+    tools->AddColumn("", 256);
+    for (const char* s : {"Set Soil Velocity", "Depth Calibration", "Hyperbola Fitting", "Migration",
+                          "Set Zero Level", "Close"})
+        tools->AddString(s);
+    tools->visible = 0;
+    auto* caption = new CSDLText(300, 330, " ", 24, 0, true, false, 11);
+    caption->SetBkgColor(40, 40, 90);
+    caption->visible = 0;
+    auto* number = new CSDLText_N(300, 380, " ", 28, 90, 90, 200, 100, 1, 1, 300, "%3.0f", "", 260);
+    number->SetBkgColor(40, 40, 90);
+    number->visible = 0;
 
     {
         using namespace premeas;
@@ -60,6 +74,10 @@ void rows_measurement(CMS& t)
         t.put(row, kFull, column_button(4, "fs", 11));
         t.put(row, kDelMean, column_button(5, "delmean", 11));
         sliders(t, row);
+        t.put(row, kTools, column_button(8, "Tools", 11));
+        t.put(row, meas::kToolsList, tools, false);
+        t.put(row, meas::kNumberCaption, caption, false);
+        t.put(row, meas::kNumber, number, false);
         status_texts(t, row);
         t.put(row, kGps, gps_text());
         t.put(row, kSlotRadargram, rg, true);
@@ -87,21 +105,8 @@ void rows_measurement(CMS& t)
         marks->visible = 0;
         t.put(row, kMarkerList, marks);
 
-        auto* tools = new CListBox(620, 294, 260, 6 * 36 + 4, false, 11);
-        tools->AddColumn("", 256);
-        for (const char* s : {"Set Soil Velocity", "Depth Calibration", "Hyperbola Fitting", "Migration",
-                              "Set Zero Level", "Close"})
-            tools->AddString(s);
-        tools->visible = 0;
         t.put(row, kToolsList, tools);
-
-        auto* caption = new CSDLText(300, 330, " ", 24, 0, true, false, 11);
-        caption->SetBkgColor(40, 40, 90);
-        caption->visible = 0;
         t.put(row, kNumberCaption, caption);
-        auto* number = new CSDLText_N(300, 380, " ", 28, 90, 90, 200, 100, 1, 1, 300, "%3.0f", "", 260);
-        number->SetBkgColor(40, 40, 90);
-        number->visible = 0;
         t.put(row, kNumber, number);
         t.put(row, kSlotRadargram, rg, false);
     }

@@ -36,6 +36,8 @@ Device::Device(const DeviceConfig& cfg, Port& port)
     if (cfg_.frame_payload < 64) cfg_.frame_payload = 64;
     if (cfg_.frame_payload > 1440) cfg_.frame_payload = 1440;
     wifi_.fail = cfg_.faults.wifi_fail;
+    walk_.speed = cfg_.cart_speed;
+    walk_.path = cfg_.cart_path;
 }
 
 bool Device::open_truth(const std::string& path, std::string& error) { return truth_.open(path, error); }
@@ -424,16 +426,49 @@ void Device::advance_cart(double now)
 {
     const double dt = now - acq_.last;
     if (dt <= 0) return;
-    cart_travel_ += cfg_.cart_speed * dt;
+    cart_travel_ += walk_.speed * dt;
     double pos = 0, left = cart_travel_;
-    if (cfg_.cart_path.empty()) pos = left;
-    for (double seg : cfg_.cart_path) {
+    if (walk_.path.empty()) pos = left;
+    for (double seg : walk_.path) {
         const double m = std::fabs(seg);
         if (left <= m) { pos += seg < 0 ? -left : left; left = 0; break; }
         pos += seg;
         left -= m;
     }
     cart_pos_ = cart_origin_ + pos;
+}
+
+Device::Plan Device::plan_position() const
+{
+    if (!walk_.site) return {cart_pos_, 0.0};
+    const double along = cart_pos_ - cart_origin_, h = walk_.heading * 3.14159265358979323846 / 180.0;
+    return {walk_.x + along * std::sin(h), walk_.y + along * std::cos(h)};
+}
+
+void Device::choose_walk()
+{
+    const Plan here = plan_position();
+    Walk w;
+    w.speed = cfg_.cart_speed;
+    w.path = cfg_.cart_path;
+    std::string error;
+    const int got = cfg_.cart_file.empty() ? 0 : load_walk(cfg_.cart_file, w, error);
+    if (got < 0) {
+        std::printf("cusim: cart file %s %s; walking the default line\n", cfg_.cart_file.c_str(), error.c_str());
+        w = Walk{};
+        w.speed = cfg_.cart_speed;
+        w.path = cfg_.cart_path;
+    }
+    if (w.site && !w.has_start) {
+        w.x = here.x;
+        w.y = here.y;
+    }
+    walk_ = w;
+    if (walk_.site)
+        std::printf("cusim: walk from (%.3f, %.3f) heading %.1f at %.2f m/s\n", walk_.x, walk_.y, walk_.heading,
+                    walk_.speed);
+    else
+        std::printf("cusim: walk along the line y = 0\n");
 }
 
 double Device::max_rate() const
@@ -458,6 +493,7 @@ void Device::start(const Command& c, Reply& r, double now)
     if (acq_.running) return;
     idle_run_ = false;
     flush_held();
+    choose_walk();
     acq_ = Acquisition{};
     acq_.running = true;
     acq_.block_mode = c.udp;
@@ -506,12 +542,12 @@ double Device::poll(double now)
         if (silent(now)) return std::min(0.01, silent_until_ - now);
         if (trig_src_ == 'T') {
             vclock_ += trig_cond_ / 1000.0;
-            cart_pos_ += cfg_.cart_speed * trig_cond_ / 1000.0;
+            cart_pos_ += walk_.speed * trig_cond_ / 1000.0;
             produce('T', int32_t(time_ticks()), now);
         } else {
             acq_.last_trigger += int64_t(meas_dir_) * trig_cond_;
             cart_pos_ = double(acq_.last_trigger - wheel_offset_) / (meas_dir_ * cfg_.wheel_calibration);
-            vclock_ += cfg_.cart_speed > 0 ? trig_cond_ / (cfg_.cart_speed * cfg_.wheel_calibration) : 0.001;
+            vclock_ += walk_.speed > 0 ? trig_cond_ / (walk_.speed * cfg_.wheel_calibration) : 0.001;
             produce('W', int32_t(acq_.last_trigger), now);
         }
         // Flat out the fixes are counted in whole traces (after the first trace, then every
@@ -519,7 +555,7 @@ double Device::poll(double now)
         // the machine rounds (x87 on 32-bit x86).
         if (cfg_.gps_rate > 0 && acq_.traces_to_gps-- <= 0) {
             const double step = trig_src_ == 'T' ? trig_cond_ / 1000.0
-                                : cfg_.cart_speed > 0 ? trig_cond_ / (cfg_.cart_speed * cfg_.wheel_calibration)
+                                : walk_.speed > 0 ? trig_cond_ / (walk_.speed * cfg_.wheel_calibration)
                                                       : 0.001;
             acq_.traces_to_gps = std::max<int64_t>(1, std::llround(1.0 / cfg_.gps_rate / step)) - 1;
             if (gps_on_) send_gps(acq_.block_mode, 0);
@@ -534,7 +570,7 @@ double Device::poll(double now)
     // triggers' own rate, the sampler's rate permitting), kTriggersPerPoll at a time so that
     // commands are read in between.
     const double step = std::max<int32_t>(1, trig_cond_);
-    const double due_rate = trig_src_ == 'T' ? 1000.0 / step : cfg_.cart_speed * cfg_.wheel_calibration / step;
+    const double due_rate = trig_src_ == 'T' ? 1000.0 / step : walk_.speed * cfg_.wheel_calibration / step;
     const double burst = std::max(2.0, kLateSeconds * std::min(rate, due_rate));
     acq_.tokens = std::min(burst, acq_.tokens + (now - acq_.last) * rate);
     acq_.last = now;
@@ -572,9 +608,9 @@ double Device::poll(double now)
         }
         if (int64_t(meas_dir_) * (w - acq_.last_trigger) >= trig_cond_) {
             wait = 0;   // more are due
-        } else if (cfg_.cart_speed > 0) {
+        } else if (walk_.speed > 0) {
             const double pulses = trig_cond_ - double(meas_dir_) * (w - acq_.last_trigger);
-            wait = std::min(wait, std::max(0.0005, pulses / (cfg_.cart_speed * cfg_.wheel_calibration)));
+            wait = std::min(wait, std::max(0.0005, pulses / (walk_.speed * cfg_.wheel_calibration)));
         }
     }
     if (cfg_.gps_rate > 0 && now >= acq_.next_gps) {
@@ -591,7 +627,9 @@ Device::TraceMeta Device::make_meta(char source, int32_t trigger) const
     m.trigger = trigger;
     m.wheel = wheel_count();
     m.time = time_ticks();
-    m.x = cart_pos_;
+    const Plan at = plan_position();
+    m.x = at.x;
+    m.y = at.y;
     m.p = params_;
     m.source = uint8_t(source);
     const bool wide = source != 'K' && (auto_stacks_ != 0 || params_.auto_stack_value != 0);
@@ -618,6 +656,8 @@ void Device::render_into(const TraceMeta& m, Trace& t)
     t.format = m.format;
     t.source = m.source;
     t.flags = m.flags;
+    t.plan_x_mm = int32_t(std::lround(m.x * 1000.0));
+    t.plan_y_mm = int32_t(std::lround(m.y * 1000.0));
     const size_t v = t.values();
     std::vector<int32_t> words(v);
     std::vector<int64_t> sums;
@@ -635,7 +675,7 @@ void Device::render_into(const TraceMeta& m, Trace& t)
                           double(int32_t(m.delay)) * 0.01;
         std::vector<double> vals;
         const uint64_t key = (uint64_t(m.measurement) << 32) | m.seq | (m.source == 'K' ? 1ull << 63 : 0);
-        cfg_.scene.render(m.x, t0, dt, int(v), key, m.stacks, vals);
+        cfg_.scene.render_at(m.x, m.y, t0, dt, int(v), key, m.stacks, vals);
         const double dc = (double(m.p.zero_level) - 37.0) * 64.0;
         sums.resize(v);
         for (size_t k = 0; k < v; ++k) {
@@ -795,10 +835,13 @@ void Device::send_packet(const Bytes& data, uint16_t answered, bool live, uint32
 Bytes Device::gps_elements() const
 {
     const double t = double(cfg_.gps_epoch) + clock();
+    // On the plain line the cart rolls along the configured heading; on the site y is north.
     const double h = cfg_.heading * 3.14159265358979323846 / 180.0;
-    const double lat = cfg_.latitude + cart_pos_ * std::cos(h) / 111320.0;
-    const double lon = cfg_.longitude +
-                       cart_pos_ * std::sin(h) / (111320.0 * std::cos(cfg_.latitude * 3.14159265358979323846 / 180.0));
+    const Plan at = plan_position();
+    const double north = walk_.site ? at.y : cart_pos_ * std::cos(h);
+    const double east = walk_.site ? at.x : cart_pos_ * std::sin(h);
+    const double lat = cfg_.latitude + north / 111320.0;
+    const double lon = cfg_.longitude + east / (111320.0 * std::cos(cfg_.latitude * 3.14159265358979323846 / 180.0));
     Bytes out;
     const std::string gga = cfg_.gps_fix ? nmea_gga(std::fmod(t, 86400.0), lat, lon, 28.4, 11, 0.8)
                                          : nmea_gga_without_fix(std::fmod(t, 86400.0));

@@ -12,6 +12,7 @@
 #include "sim/cu/scene.h"
 #include "sim/cu/service_sim.h"
 #include "sim/cu/truth.h"
+#include "sim/cu/walk.h"
 #include "sim/cu/wire.h"
 
 #include <cstdint>
@@ -52,6 +53,7 @@ struct DeviceConfig {
 
     double cart_speed = 1.0;               // m/s
     std::vector<double> cart_path;         // signed segment lengths in m; empty: ahead for ever
+    std::string cart_file;                 // control file of each run's walk (empty: none)
     double wheel_calibration = 500.0;      // pulses per metre
     std::vector<double> idle_path;         // run after a wheel reset while idle (calibration)
     bool flat_out = false;                 // as fast as the link takes
@@ -117,7 +119,7 @@ private:
     struct TraceMeta {
         uint32_t measurement, number, seq, time, first_block, delay;
         int32_t trigger, wheel;
-        double x;
+        double x, y;                    // plan-view position of the antenna
         CuParams p;
         uint16_t divisor, stacks;
         uint8_t format, source, mode, flags;   // mode: 0 scene, 1 test ramp, 2 test pattern
@@ -137,6 +139,10 @@ private:
     void start(const Command& c, Reply& r, double now);
     void stop(Reply& r);
     void advance_cart(double now);
+    // Picks the walk of a run starting now: the control file's, or the plain line.
+    void choose_walk();
+    struct Plan { double x, y; };
+    Plan plan_position() const;
     int32_t wheel_count() const;
     // Moves the cart along the idle path to where it is at `now`.
     void advance_idle(double now);
@@ -198,6 +204,7 @@ private:
 
     // the cart and the clocks
     double cart_pos_ = 0, cart_origin_ = 0, cart_travel_ = 0;   // m; travel counts along the path
+    Walk walk_;                          // the current run's walk over the site
     bool idle_run_ = false;              // the cart runs the idle path (from idle_start_)
     double idle_start_ = 0, idle_origin_ = 0;
     double vclock_ = 0;

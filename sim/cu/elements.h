@@ -30,6 +30,8 @@ struct Trace {
     uint8_t format = 16;        // 16 or 32
     uint8_t source = 'W';       // 'W' wheel, 'T' time, 'K' key (single trace)
     uint8_t flags = 0;          // see TraceFlags
+    int32_t plan_x_mm = 0;      // plan-view position of the antenna (ground truth only)
+    int32_t plan_y_mm = 0;
     std::vector<int16_t> s16;   // X + N values (16-bit format)
     std::vector<uint16_t> w32;  // X + N pairs W1, W2 (32-bit format)
 

@@ -76,6 +76,8 @@ const char kUsage[] =
     "  --speed M_PER_S       cart speed (default 1.0)\n"
     "  --path SEGMENTS       cart path, signed metres, e.g. +20,-3,+15 (default: ahead for ever)\n"
     "  --wheel-cal P         wheel pulses per metre (default 500)\n"
+    "  --cart FILE           control file read at each measurement start: the run's start point,\n"
+    "                        heading, speed and path over the site (see sim/cu/README.md)\n"
     "  --idle-path SEGMENTS  the cart's run after each wheel reset outside a measurement\n"
     "                        (a calibration run), signed metres at --speed\n"
     "  --flat-out            send traces as fast as the link takes (benchmarks)\n"
@@ -147,17 +149,12 @@ int main(int argc, char** argv)
         else if (o == "--speed") cfg.cart_speed = num(0, 100);
         else if (o == "--path" || o == "--idle-path") {
             const char* s = value();
-            std::vector<double>& path = o == "--path" ? cfg.cart_path : cfg.idle_path;
-            path.clear();
-            for (const char* p = s; *p;) {
-                char* end;
-                const double v = std::strtod(p, &end);
-                if (end == p) { std::fprintf(stderr, "cusim: bad path %s\n", s); return 2; }
-                path.push_back(v);
-                p = *end == ',' ? end + 1 : end;
-                if (*end && *end != ',') { std::fprintf(stderr, "cusim: bad path %s\n", s); return 2; }
+            if (!parse_path(s, o == "--path" ? cfg.cart_path : cfg.idle_path)) {
+                std::fprintf(stderr, "cusim: bad path %s\n", s);
+                return 2;
             }
-        } else if (o == "--wheel-cal") cfg.wheel_calibration = num(1, 1e6);
+        } else if (o == "--cart") cfg.cart_file = value();
+        else if (o == "--wheel-cal") cfg.wheel_calibration = num(1, 1e6);
         else if (o == "--flat-out") cfg.flat_out = true;
         else if (o == "--max-rate") cfg.max_rate = num(0, 1e7);
         else if (o == "--send-patience") cfg.send_patience_ms = int(num(0, 60000));

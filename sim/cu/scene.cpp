@@ -1,5 +1,6 @@
 #include "sim/cu/scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -90,7 +91,7 @@ bool Scene::parse(const std::string& text, std::string& error)
         if (key == "layer") {
             SceneLayer l;
             if (!(f >> l.depth)) return bad("layer needs a depth");
-            f >> l.reflection >> l.dip >> l.undulation >> l.wavelength;
+            f >> l.reflection >> l.dip >> l.undulation >> l.wavelength >> l.dip_y;
             if (l.depth <= 0 || l.wavelength <= 0) return bad("layer depth and wavelength must be positive");
             if (!had_layer) layers.clear();
             had_layer = true;
@@ -103,6 +104,18 @@ bool Scene::parse(const std::string& text, std::string& error)
             if (!had_point) points.clear();
             had_point = true;
             points.push_back(p);
+        } else if (key == "pipe") {
+            ScenePipe p;
+            if (!(f >> p.x1 >> p.y1 >> p.x2 >> p.y2 >> p.depth)) return bad("pipe needs x1 y1 x2 y2 and depth");
+            f >> p.amplitude >> p.radius;
+            if (p.depth <= 0 || p.radius < 0) return bad("pipe depth must be positive and its radius not negative");
+            pipes.push_back(p);
+        } else if (key == "object") {
+            ScenePoint p;
+            if (!(f >> p.x >> p.y >> p.depth)) return bad("object needs x, y and depth");
+            f >> p.amplitude;
+            if (p.depth <= 0) return bad("object depth must be positive");
+            objects.push_back(p);
         } else if (key == "seed") {
             double v;
             if (!number_field(v) || v < 0) return bad("seed needs a number");
@@ -123,6 +136,7 @@ bool Scene::parse(const std::string& text, std::string& error)
             else if (key == "attenuation") { if (v < 0) return bad("attenuation must not be negative"); attenuation = v; }
             else if (key == "noise") { if (v < 0) return bad("noise must not be negative"); noise = v; }
             else if (key == "length") { if (v <= 0) return bad("length must be positive"); length = v; }
+            else if (key == "width") { if (v < 0 || v > 10000) return bad("width must lie in [0, 10000] m"); width = v; }
             else return bad("unknown key");
         }
     }
@@ -134,18 +148,20 @@ void Scene::make_clutter() const
 {
     clutter_.clear();
     Stream r{uint64_t(seed) * 0x100000001B3ull + 77};
+    Stream across{uint64_t(seed) * 0x100000001B3ull + 78};   // its own stream: the line's clutter stays put
     for (int i = 0; i < clutter_count; ++i) {
         Scatterer c;
         c.x = r.uniform() * length;
         c.depth = 0.12 + r.uniform() * r.uniform() * 4.5;   // more scatterers near the surface
         c.amplitude = (r.uniform() * 2 - 1) * clutter_amplitude;
+        c.y = width > 0 ? across.uniform() * width : 0.0;
         clutter_.push_back(c);
     }
     clutter_ready_ = true;
 }
 
-void Scene::render(double x, double t0, double dt, int count, uint64_t noise_key, int stacks,
-                   std::vector<double>& out) const
+void Scene::render_at(double x, double y, double t0, double dt, int count, uint64_t noise_key, int stacks,
+                      std::vector<double>& out) const
 {
     out.assign(count > 0 ? size_t(count) : 0, 0.0);
     if (count <= 0 || dt <= 0) return;
@@ -170,14 +186,20 @@ void Scene::render(double x, double t0, double dt, int count, uint64_t noise_key
             out[size_t(j)] += amplitude * std::cos(2 * kPi * f * tau) * std::exp(-g * g);
         }
     };
-    auto hyperbola = [&](double px, double depth, double amplitude) {
-        const double dx = xs - px;
-        if (std::fabs(dx) > 2.5 * depth + 1.0) return;
-        const double r = std::sqrt(dx * dx + depth * depth);
-        const double t = timezero + 2 * r / velocity;
-        const double c2 = (depth / r) * (depth / r);
+    // A diffractor whose nearest point lies at plan offset (dx, dy): a point (radius 0) or the
+    // cross-section of a pipe, whose echo comes from the near side of its wall.
+    auto diffractor = [&](double dx, double dy, double depth, double amplitude, double radius) {
+        const double h = std::sqrt(dx * dx + dy * dy);
+        if (h > 2.5 * depth + 1.0) return;
+        const double axis = depth + radius;
+        const double r = std::sqrt(dx * dx + dy * dy + axis * axis);
+        const double t = timezero + 2 * (r - radius) / velocity;
+        const double c2 = (axis / r) * (axis / r);
         const double beam = c2 * c2;   // the antenna sees little far off its axis
         add(t, amplitude * beam * gain(t));
+    };
+    auto hyperbola = [&](double px, double py, double depth, double amplitude) {
+        diffractor(xs - px, y - py, depth, amplitude, 0.0);
     };
 
     // Direct wave: air and ground coupling change a little along the line.
@@ -189,7 +211,7 @@ void Scene::render(double x, double t0, double dt, int count, uint64_t noise_key
     for (size_t i = 0; i < layers.size(); ++i) {
         const SceneLayer& l = layers[i];
         const double phase = double((seed >> (i % 16)) % 628) / 100.0;
-        double d = l.depth + l.dip * xs + l.undulation * std::sin(2 * kPi * xs / l.wavelength + phase) +
+        double d = l.depth + l.dip * xs + l.dip_y * y + l.undulation * std::sin(2 * kPi * xs / l.wavelength + phase) +
                    0.012 * std::sin(2 * kPi * xs / 1.7 + phase * 3);
         if (d < 0.02) d = 0.02;
         const double t = timezero + 2 * d / velocity;
@@ -197,8 +219,16 @@ void Scene::render(double x, double t0, double dt, int count, uint64_t noise_key
         const double patch = 1.0 + 0.25 * std::sin(2 * kPi * xs / 7.3 + phase) * std::sin(2 * kPi * xs / 2.9 + 2 * phase);
         add(t, l.reflection * patch * gain(t));
     }
-    for (const ScenePoint& p : points) hyperbola(p.x, p.depth, p.amplitude);
-    for (const Scatterer& c : clutter_) hyperbola(c.x, c.depth, c.amplitude);
+    for (const ScenePoint& p : points) hyperbola(p.x, 0.0, p.depth, p.amplitude);
+    for (const ScenePoint& p : objects) hyperbola(p.x, p.y, p.depth, p.amplitude);
+    for (const ScenePipe& p : pipes) {
+        // The pipe's nearest point to the antenna: the foot of the perpendicular, or an end.
+        const double ux = p.x2 - p.x1, uy = p.y2 - p.y1, len2 = ux * ux + uy * uy;
+        double s = len2 > 0 ? ((xs - p.x1) * ux + (y - p.y1) * uy) / len2 : 0.0;
+        s = std::min(1.0, std::max(0.0, s));
+        diffractor(xs - (p.x1 + s * ux), y - (p.y1 + s * uy), p.depth, p.amplitude, p.radius);
+    }
+    for (const Scatterer& c : clutter_) hyperbola(c.x, c.y, c.depth, c.amplitude);
 
     // Noise: mostly in the antenna's band (what the receiver picks up), some white (the ADC).
     const double sigma = noise / std::sqrt(double(stacks > 1 ? stacks : 1));

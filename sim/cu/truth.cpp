@@ -17,7 +17,7 @@ bool TruthWriter::open(const std::string& path, std::string& error)
     if (!f_) { error = "cannot create truth file " + path; return false; }
     uint8_t h[kTruthHeader];
     std::memcpy(h, kMagic, 8);
-    put_le32(h + 8, 1);
+    put_le32(h + 8, kTruthVersion);
     put_le32(h + 12, kTruthHeader);
     std::fwrite(h, 1, sizeof h, f_);
     std::fflush(f_);
@@ -43,6 +43,8 @@ void TruthWriter::write(const Trace& t)
     r[34] = t.format;
     r[35] = t.source;
     r[36] = t.flags;
+    put_le32(&r[40], uint32_t(t.plan_x_mm));
+    put_le32(&r[44], uint32_t(t.plan_y_mm));
     uint8_t* p = &r[kTruthRecordHead];
     if (t.format == 32)
         for (size_t i = 0; i < 2 * v; ++i, p += 2) put_le16(p, t.w32[i]);
@@ -76,9 +78,12 @@ bool read_truth(const std::string& path, std::vector<Trace>& out, std::string& e
         error = path + " is not a cusim ground-truth file";
         return false;
     }
+    const uint32_t version = get_le32(&all[8]);
+    if (version != 1 && version != kTruthVersion) { error = path + " has unknown version " + std::to_string(version); return false; }
+    const size_t head = version == 1 ? 40 : kTruthRecordHead;
     size_t pos = get_le32(&all[12]);
     while (pos < all.size()) {
-        if (all.size() - pos < kTruthRecordHead) { error = "truncated record header"; return false; }
+        if (all.size() - pos < head) { error = "truncated record header"; return false; }
         const uint8_t* r = &all[pos];
         const size_t size = get_le32(r);
         Trace t;
@@ -94,11 +99,15 @@ bool read_truth(const std::string& path, std::vector<Trace>& out, std::string& e
         t.format = r[34];
         t.source = r[35];
         t.flags = r[36];
+        if (version >= 2) {
+            t.plan_x_mm = int32_t(get_le32(r + 40));
+            t.plan_y_mm = int32_t(get_le32(r + 44));
+        }
         if (t.format != 16 && t.format != 32) { error = "bad sample format in record"; return false; }
         const size_t v = t.values();
-        const size_t want = kTruthRecordHead + (t.format == 32 ? 4 : 2) * v;
+        const size_t want = head + (t.format == 32 ? 4 : 2) * v;
         if (size != want || all.size() - pos < size) { error = "record size does not match"; return false; }
-        const uint8_t* p = r + kTruthRecordHead;
+        const uint8_t* p = r + head;
         if (t.format == 32) {
             t.w32.resize(2 * v);
             for (size_t i = 0; i < 2 * v; ++i, p += 2) t.w32[i] = get_le16(p);

@@ -2,7 +2,7 @@
 // compare what the monitor stored with what was sent.
 //
 // File layout (all little-endian):
-//   header, 16 bytes:  "CUSIMGT1" (8 bytes), u32 version = 1, u32 header size = 16
+//   header, 16 bytes:  "CUSIMGT1" (8 bytes), u32 version = 2, u32 header size = 16
 //   then one record per trace:
 //     off  size
 //       0    4  record size in bytes, this field included
@@ -20,7 +20,9 @@
 //      36    1  flags: 1 sent in block mode, 2 its first transmission was damaged by an injected
 //               fault (a block or frame lost or corrupted), 4 sent as a raw-mode packet
 //      37    3  zero
-//      40       X + N values: int16 each (16-bit format) or u16 W1, u16 W2 pairs (32-bit format);
+//      40    4  plan-view x of the antenna, mm (signed)
+//      44    4  plan-view y of the antenna, mm (signed)
+//      48       X + N values: int16 each (16-bit format) or u16 W1, u16 W2 pairs (32-bit format);
 //               the monitor's 32-bit sample is W2 * 65536 + (int32)(W1 * 65536) / D + 2^31.
 #pragma once
 
@@ -33,7 +35,8 @@
 namespace cusim {
 
 constexpr size_t kTruthHeader = 16;
-constexpr size_t kTruthRecordHead = 40;
+constexpr uint32_t kTruthVersion = 2;
+constexpr size_t kTruthRecordHead = 48;   // version 1 records had 40 bytes, without the position
 
 class TruthWriter {
 public:

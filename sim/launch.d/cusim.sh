@@ -12,7 +12,15 @@ fi
 sock="$root/sim/cu.sock"
 log="$root/sim/cusim.log"
 rm -f "$sock" "$sock.wlan0"
-set -- "$build/sim/cu/cusim" --link "unix:$sock" --wlan-link "unix:$sock.wlan0" --truth "$root/sim/cusim-truth.bin" ${CUSIM_OPTIONS:-}
+# The site with its pipe and object, unless the options bring their own scene; the cart walks
+# the line ROOT/sim/cart.txt names at each start (none: the plain line y = 0). The monitor's
+# wlan0 reaches the same CU on the second socket.
+set -- "$build/sim/cu/cusim" --link "unix:$sock" --wlan-link "unix:$sock.wlan0" --truth "$root/sim/cusim-truth.bin" --cart "$root/sim/cart.txt"
+case " ${CUSIM_OPTIONS:-} " in
+*" --scene "*) ;;
+*) set -- "$@" --scene "$(dirname "$0")/../cu/site.scene" ;;
+esac
+set -- "$@" ${CUSIM_OPTIONS:-}
 launch_describe "$root" cusim "$log" "$@"
 "$@" >"$log" 2>&1 &
 cu=$!

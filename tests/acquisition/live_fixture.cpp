@@ -60,11 +60,12 @@ std::vector<TruthTrace> read_truth_file(const std::string& path)
     if (b.size() < 16 || b.compare(0, 8, "CUSIMGT1") != 0)
         return out;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(b.data());
+    const size_t head = le32(p + 8) >= 2 ? 48 : 40; // version 2 added the plan-view position
     size_t off = le32(p + 12);
-    while (off + 40 <= b.size()) {
+    while (off + head <= b.size()) {
         const unsigned char* r = p + off;
         const uint32_t size = le32(r);
-        if (size < 40 || off + size > b.size())
+        if (size < head || off + size > b.size())
             break;
         TruthTrace t;
         t.measurement = le32(r + 4);
@@ -79,9 +80,13 @@ std::vector<TruthTrace> read_truth_file(const std::string& path)
         t.format = r[34];
         t.source = r[35];
         t.flags = r[36];
-        const size_t words = (size - 40) / 2;
+        if (head == 48) {
+            t.plan_x_mm = int32_t(le32(r + 40));
+            t.plan_y_mm = int32_t(le32(r + 44));
+        }
+        const size_t words = (size - head) / 2;
         for (size_t i = 0; i < words; i++)
-            t.values.push_back(le16(r + 40 + 2 * i));
+            t.values.push_back(le16(r + head + 2 * i));
         out.push_back(std::move(t));
         off += size;
     }

@@ -16,6 +16,7 @@ struct TruthTrace {
     uint32_t time = 0, first_block = 0;
     uint16_t clipped = 0, samples = 0, divisor = 1;
     uint8_t format = 16, source = 'W', flags = 0;
+    int32_t plan_x_mm = 0, plan_y_mm = 0; // the antenna's plan-view position on cusim's site
     std::vector<uint16_t> values; // X + N int16 values, or X + N (W1, W2) pairs
 
     // The monitor's 32-bit sample i (after the clipped values), before filtering.

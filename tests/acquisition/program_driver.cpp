@@ -81,10 +81,8 @@ bool Program::wait_shot(const std::string& name, double seconds) const
     const std::string p = shots + "/" + name + ".png";
     for (int i = 0; i < int(seconds * 20); i++) {
         struct stat st;
-        if (stat(p.c_str(), &st) == 0 && st.st_size > 0) {
-            usleep(300000); // written whole
+        if (stat(p.c_str(), &st) == 0) // renamed into place once written whole
             return true;
-        }
         usleep(50000);
     }
     return false;

@@ -1,11 +1,15 @@
-// Driving the measurement screens in this process: the screen function runs on the test's
-// (GUI) thread while a script on a second thread presses keys as the operator would, waiting
-// for what the screen shows before each key. A stand-in for the periodic timer asks for the
-// measurement display every 100 ms. Message boxes are recorded through mesmode_observer.
+// Driving the screens in this process: the screen function runs on the test's (GUI) thread
+// while a script on a second thread presses keys as the operator would, waiting for what the
+// screen shows before each key. Keys and looks at the screen go through the input loops' key
+// wait (gui/key_handover.h): a key is taken by the screen waiting for one, and key() returns
+// once the screen has dealt with it and waits again; conditions are evaluated on the GUI
+// thread at a key wait. A stand-in for the periodic timer asks for the measurement display
+// every 100 ms. Message boxes are recorded through mesmode_observer.
 #pragma once
 
 #include <SDL/SDL.h>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -27,12 +31,18 @@ public:
     // the CU is taken away and every message box is answered.
     int run(const std::function<int()>& screen, const std::function<void(ScreenDriver&)>& script);
 
-    // One key press; returns once the screen has taken it off the queue.
+    // One key press; returns once the screen has taken it and waits for a key again.
     void key(SDLKey k);
     void keys(SDLKey k, int times);
-    // Waits until cond holds (false after `seconds`; the script then fails).
+    // Runs fn on the GUI thread at its next key wait (to read or set what the screens own).
+    bool on_gui(const std::function<void()>& fn);
+    // The focus slot of the screen waiting for a key (-1 when none waited).
+    int focus();
+    // Waits until cond, evaluated on the GUI thread at its key waits, holds (false after
+    // `seconds`; the script then fails).
     bool wait(const std::function<bool()>& cond, double seconds = 20);
-    // Waits for a message box whose title or text contains `part`, then for it to be on screen.
+    // Waits for a message box whose title or text contains `part` (seen at a key wait: one that
+    // waits for a key is then on screen).
     bool wait_box(const std::string& part, double seconds = 20);
     // Waits for cond, answering every message box that waits for a key on the way (the
     // notices a stop may show after fetching lost traces).
@@ -46,8 +56,13 @@ private:
     void fail(const char* what);
 
     mutable std::mutex m_;
+    std::condition_variable returned_;
     std::vector<ShownBox> boxes_;
-    std::atomic<bool> failed_{false}, done_{false}, ticking_{true};
+    bool done_ = false; // under m_
+    std::mutex tick_m_;
+    std::condition_variable tick_;
+    bool done_ticking_ = false; // under tick_m_
+    std::atomic<bool> failed_{false};
     std::thread timer_;
 };
 

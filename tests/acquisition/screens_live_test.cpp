@@ -74,20 +74,12 @@ bool idle_on_2() { return mode == 2 && !MeasureMode; }
 bool viewing_on_2() { return idle_on_2() && rdr.rd.fd >= 0 && !rdr.rd.srd; }
 bool shown(int row, int slot) { return mS.obj[row][slot] && mS.obj[row][slot]->visible; }
 
-// Waits until the cart's traces have all come (no new one for half a second).
-bool wait_quiet(ScreenDriver& d, int at_least)
+// Waits until the profile holds at least `at_least` traces. Once the cart is at its end the
+// CU has sent its last trace; those still on their way are drained by the stop, and lost
+// ones are fetched again from the CU's card then.
+bool wait_profile_traces(ScreenDriver& d, int at_least)
 {
-    if (!d.wait([&] { return rdr.rd.hd.last_trace >= at_least; }, 60))
-        return false;
-    int last = -1;
-    for (int i = 0; i < 400; i++) {
-        SDL_Delay(50);
-        const int now = rdr.rd.hd.last_trace;
-        if (now == last && i > 10)
-            return true;
-        last = now;
-    }
-    return true;
+    return d.wait([&] { return rdr.rd.hd.last_trace >= at_least; }, 60);
 }
 
 } // namespace
@@ -115,9 +107,9 @@ TEST_F(MeasureScreens, NewProfileWithMarkersIsStoredAsMeasuredAndStops)
         s.key(SDLK_RETURN);                                // New
         s.wait(measuring_on_3);
         s.wait([] { return current_trigger_trace() >= 400; }, 60); // the cart is at its end
-        wait_quiet(s, 250);
+        wait_profile_traces(s, 250);
         s.wait([] { return radargram_of_screen3_columns() > 300; }, 10);
-        columns = radargram_of_screen3_columns();
+        s.on_gui([&] { columns = radargram_of_screen3_columns(); });
         s.keys(SDLK_LEFT, 2);                              // Stop -> Restart -> Markers
         s.key(SDLK_RETURN);
         s.wait([] { return shown(3, meas::kMarkerList); });
@@ -126,13 +118,15 @@ TEST_F(MeasureScreens, NewProfileWithMarkersIsStoredAsMeasuredAndStops)
         s.key(SDLK_LEFT);                                  // "Object"
         // A zero level near the middle of the view, so the cursor reaches it in a few steps.
         CScrBuf* b = mS.at<CScrBuf>(3, kSlotRadargram);
-        tz = int(b->first_sample + (b->rect.h / 2 - 10) * b->compression);
-        eep.tz_sample = int16_t(tz);
-        limit = depth_cursor_limit(b);
+        s.on_gui([&] {
+            tz = int(b->first_sample + (b->rect.h / 2 - 10) * b->compression);
+            eep.tz_sample = int16_t(tz);
+            limit = depth_cursor_limit(b);
+        });
         s.key(SDLK_RETURN);
         s.wait([&] { return b->hcur_on != 0; });
         s.keys(SDLK_RIGHT, 8);                             // up, and up against the zero level
-        cursor = b->hcur_row;
+        s.on_gui([&] { cursor = b->hcur_row; });
         s.key(SDLK_RETURN);                                // the depth marker
         s.key(SDLK_UP);                                    // closes the list
         s.wait([] { return !shown(3, meas::kMarkerList); });
@@ -179,12 +173,12 @@ TEST_F(MeasureScreens, ContWithoutAStoredProfileSaysSoAndStaysOnScreen2AndItsOth
         s.key(SDLK_RETURN);
         s.wait_box("There is no measurement to continue");
         s.wait_answering([] { return idle_on_2() && focused_slot() == premeas::kCont; });
-        back_on_2 = idle_on_2();
+        s.on_gui([&] { back_on_2 = idle_on_2(); });
         // The full-screen view and back with any button.
         s.keys(SDLK_LEFT, 2); // Cont -> par -> fs
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 12; });
-        full_screen = mode == 12;
+        s.on_gui([&] { full_screen = mode == 12; });
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 2 && mS.cur_mode == 2 && focused_slot() == premeas::kFull; });
         // The parameter overview, and back with its Cancel (which has the focus).
@@ -286,9 +280,9 @@ TEST_F(MeasureScreens, TimeTriggerHidesTheToolsButton)
         s.key(SDLK_RETURN);
         s.wait(measuring_on_3);
         s.wait([] { return mS.cur_mode == 3; });
-        tools_shown = shown(0, meas::kTools);
+        s.on_gui([&] { tools_shown = shown(0, meas::kTools); });
         s.keys(SDLK_LEFT, 3); // Stop -> Restart -> Markers -> (Tools skipped) fs
-        after_markers = focused_slot();
+        s.on_gui([&] { after_markers = focused_slot(); });
         s.keys(SDLK_RIGHT, 3);
         s.wait([] { return focused_slot() == meas::kStop; });
         s.key(SDLK_RETURN);
@@ -331,54 +325,55 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
         s.keys(SDLK_RIGHT, 3);
         s.key(SDLK_RETURN);
         s.wait([] { return !shown(3, meas::kNumber); });
-        typed = xml_pars.soil_velocity;
+        s.on_gui([&] { typed = xml_pars.soil_velocity; });
         // "Depth Calibration": the cursor where it stands, the depth two steps up.
         s.key(SDLK_RETURN);
         s.wait([] { return shown(3, meas::kToolsList); });
         s.key(SDLK_LEFT);
         s.key(SDLK_RETURN);
         s.wait([&] { return b->hcur_on != 0; });
-        depth_sample = std::max(b->first_sample + int(std::lround(b->hcur_row * b->compression)), eep.tz_sample + 1);
+        s.on_gui([&] { depth_sample = std::max(b->first_sample + int(std::lround(b->hcur_row * b->compression)), eep.tz_sample + 1); });
         s.key(SDLK_RETURN);
         s.wait([] { return shown(3, meas::kNumber); });
         s.keys(SDLK_RIGHT, 2);
-        depth = number->value;
+        s.on_gui([&] { depth = number->value; });
         s.key(SDLK_RETURN);
         s.wait([] { return !shown(3, meas::kNumber); });
-        calibrated = xml_pars.soil_velocity;
+        s.on_gui([&] { calibrated = xml_pars.soil_velocity; });
         // "Migration" on the visible columns, and again to put them back.
         s.wait([] { return store_trace_count() >= 100; }, 60);
-        const int column = b->first_trace + 50;
+        int column = 0;
+        s.on_gui([&] { column = b->first_trace + 50; });
         auto column_now = [&] {
             const float* c = store_trace(column);
             return c ? std::vector<float>(c, c + eep.samples) : std::vector<float>();
         };
         for (int pass = 0; pass < 2; pass++) {
-            (pass == 0 ? unmigrated : migrated) = column_now();
+            s.on_gui([&] { (pass == 0 ? unmigrated : migrated) = column_now(); });
             s.key(SDLK_RETURN);
             s.wait([] { return shown(3, meas::kToolsList); });
             s.keys(SDLK_LEFT, 2); // Depth Calibration, Migration (Hyperbola Fitting is not offered)
             s.key(SDLK_RETURN);
             s.wait([pass] { return data_is_migrated == (pass == 0); });
-            migration_shown[pass] = data_is_migrated;
+            s.on_gui([&] { migration_shown[pass] = data_is_migrated; });
         }
-        restored = column_now();
+        s.on_gui([&] { restored = column_now(); });
         // "Set Zero Level": two rows down from where it is.
         s.key(SDLK_RETURN);
         s.wait([] { return shown(3, meas::kToolsList); });
         s.keys(SDLK_LEFT, 3); // Depth Calibration, Migration, then Set Zero Level
         s.key(SDLK_RETURN);
         s.wait([&] { return b->hcur_on != 0; });
-        zero_row = b->hcur_row;
+        s.on_gui([&] { zero_row = b->hcur_row; });
         s.keys(SDLK_LEFT, 2);
         s.key(SDLK_RETURN);
         s.wait([&] { return b->hcur_on == 0; });
-        zero_after = eep.tz_sample;
+        s.on_gui([&] { zero_after = eep.tz_sample; });
         // Full screen and back.
         s.key(SDLK_LEFT); // Tools -> fs
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 8; });
-        full_screen = mode == 8;
+        s.on_gui([&] { full_screen = mode == 8; });
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 3 && mS.cur_mode == 3; });
         s.keys(SDLK_RIGHT, 4); // fs -> Tools -> Markers -> Restart -> Stop
@@ -412,6 +407,78 @@ TEST_F(MeasureScreens, ToolsSetTheSoilVelocityByNumberAndByADepthAndTheZeroLevel
         << "the parameter file was written: " << xml.substr(at, 60);
 }
 
+TEST_F(MeasureScreens, MigrationOfTheStoredProfileOnScreen2IsShownAndPutBack)
+{
+    ASSERT_TRUE(start(cart(1.0005)));
+    ScreenDriver d;
+    CScrBuf* b = mS.at<CScrBuf>(2, kSlotRadargram);
+    std::vector<float> stored, migrated, restored, after_back;
+    bool shown_then[3] = {false, true, true};
+    int column = -1;
+    auto column_now = [&] {
+        const float* c = store_trace(column);
+        return c ? std::vector<float>(c, c + eep.samples) : std::vector<float>();
+    };
+    auto to_migration = [](ScreenDriver& s) {
+        s.key(SDLK_RETURN);
+        s.wait([] { return shown(2, meas::kToolsList); });
+        s.keys(SDLK_LEFT, 2); // Depth Calibration, Migration (no hyperbola, no zero level here)
+        s.key(SDLK_RETURN);
+    };
+    const int r = d.run(mode_02_pre_meas, [&](ScreenDriver& s) {
+        s.wait([] { return mode == 2 && focused_slot() == premeas::kNew; });
+        s.key(SDLK_RETURN);
+        s.wait(measuring_on_3);
+        wait_profile_traces(s, 100);
+        s.key(SDLK_RETURN); // Stop
+        s.wait_answering(viewing_on_2);
+        s.wait([] { return focused_slot() == premeas::kNew; });
+        for (int i = 0; i < 10 && s.focus() != premeas::kTools; i++)
+            s.key(SDLK_LEFT);
+        s.wait([] { return focused_slot() == premeas::kTools; }, 5);
+        s.on_gui([&] {
+            column = b->first_trace + 50;
+            stored = column_now();
+        });
+        to_migration(s);
+        s.wait([] { return data_is_migrated; });
+        s.on_gui([&] {
+            shown_then[0] = data_is_migrated;
+            migrated = column_now();
+        });
+        to_migration(s); // again: the stored columns come back
+        s.wait([] { return !data_is_migrated; });
+        s.on_gui([&] {
+            shown_then[1] = data_is_migrated;
+            restored = column_now();
+        });
+        to_migration(s); // and once more, then the full-screen view shows the profile as stored
+        s.wait([] { return data_is_migrated; });
+        for (int i = 0; i < 12 && s.focus() != premeas::kFull; i++)
+            s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 12; });
+        s.on_gui([&] {
+            after_back = column_now();
+            shown_then[2] = data_is_migrated;
+        });
+        s.key(SDLK_RETURN);
+        s.wait([] { return mode == 2 && mS.cur_mode == 2 && focused_slot() == premeas::kFull; });
+        for (int i = 0; i < 12 && s.focus() != premeas::kBack; i++)
+            s.key(SDLK_RIGHT);
+        s.key(SDLK_RETURN);
+    });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(-1, r);
+    EXPECT_TRUE(shown_then[0]);
+    EXPECT_FALSE(shown_then[1]);
+    EXPECT_FALSE(shown_then[2]);
+    ASSERT_EQ(size_t(eep.samples), stored.size());
+    EXPECT_NE(stored, migrated);
+    EXPECT_EQ(stored, restored);
+    EXPECT_EQ(stored, after_back);
+}
+
 TEST_F(MeasureScreens, ContAppendsTheNextRunToTheStoppedProfile)
 {
     ASSERT_TRUE(start(cart(1.0005)));
@@ -422,16 +489,16 @@ TEST_F(MeasureScreens, ContAppendsTheNextRunToTheStoppedProfile)
         s.key(SDLK_RETURN);
         s.wait(measuring_on_3);
         s.wait([] { return current_trigger_trace() >= 100; }, 60);
-        wait_quiet(s, 60);
+        wait_profile_traces(s, 60);
         s.key(SDLK_RETURN); // Stop
         s.wait_answering(viewing_on_2);
-        first = rdr.rd.hd.last_trace;
+        s.on_gui([&] { first = rdr.rd.hd.last_trace; });
         s.wait([] { return focused_slot() == premeas::kNew; });
         s.key(SDLK_LEFT); // Cont
         s.key(SDLK_RETURN);
         s.wait(measuring_on_3);
         s.wait([&] { return rdr.rd.hd.last_trace >= first + 60; }, 60);
-        wait_quiet(s, first + 60);
+        wait_profile_traces(s, first + 60);
         s.key(SDLK_RETURN); // Stop
         s.wait_answering(viewing_on_2);
         s.wait([] { return focused_slot() == premeas::kCont; });

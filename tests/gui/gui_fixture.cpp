@@ -3,6 +3,8 @@
 #include "platform/globals.h"
 #include "config/parameters.h"
 #include "gui/input.h"
+#include "gui/key_handover.h"
+#include "support/waits.h"
 #include "gui/lang.h"
 #include "gui/screen_table.h"
 
@@ -82,26 +84,24 @@ void drain_events()
     }
 }
 
-KeyHand::KeyHand(std::vector<SDLKey> keys, int delay_ms, int gap_ms, bool repeat_enter)
+KeyHand::KeyHand(std::vector<SDLKey> keys, bool repeat_enter, std::function<void()> first)
 {
-    t_ = std::thread([this, keys, delay_ms, gap_ms, repeat_enter] {
-        SDL_Delay(Uint32(delay_ms));
-        for (SDLKey k : keys) {
-            if (stop_)
+    t_ = std::thread([this, keys, repeat_enter, first] {
+        // Each key goes to the dialog's own key wait, so none is flushed as an earlier key.
+        if (first && !handover_run_on_gui(first, int(kWaitSeconds * 1000)))
+            return;
+        for (SDLKey k : keys)
+            if (stop_ || !handover_press(k, int(kWaitSeconds * 1000)))
                 return;
-            push_key(k);
-            SDL_Delay(Uint32(gap_ms));
-        }
-        while (repeat_enter && !stop_) {
-            push_key(SDLK_RETURN);
-            SDL_Delay(50);
-        }
+        while (repeat_enter && !stop_)
+            handover_press(SDLK_RETURN, int(kWaitSeconds * 1000));
     });
 }
 
 KeyHand::~KeyHand()
 {
     stop_ = true;
+    handover_cancel(); // the dialog has ended: a key offered now finds no taker
     t_.join();
     drain_events();
 }

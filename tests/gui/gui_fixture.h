@@ -5,6 +5,7 @@
 #include <SDL/SDL.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,12 +27,13 @@ public:
     bool contains(const std::string& title) const;
 };
 
-// Presses the given keys one after another, starting after `delay_ms` (so that the dialog
-// that waits for them has discarded earlier keys), `gap_ms` apart; then, when `repeat_enter`,
-// Enter every 50 ms until destroyed.
+// Presses the given keys one after another, each when the dialog waits for a key and the
+// last one was dealt with (gui/key_handover.h); then, when `repeat_enter`, Enter at every key
+// wait until destroyed. `first` runs on the GUI thread at the first key wait, before any key
+// (a look at the dialog as it is first shown).
 class KeyHand {
 public:
-    KeyHand(std::vector<SDLKey> keys, int delay_ms = 200, int gap_ms = 40, bool repeat_enter = false);
+    explicit KeyHand(std::vector<SDLKey> keys, bool repeat_enter = false, std::function<void()> first = {});
     ~KeyHand();
 
 private:

@@ -90,7 +90,7 @@ TEST(LanguageSwitch, chinese_without_its_font_shows_both_messages_and_falls_back
     MessageLog log;
     prm.language = kLangChinese;
     {
-        KeyHand hand({}, 100, 40, true);
+        KeyHand hand({}, true);
         setLanguage(1);
     }
     ASSERT_EQ(log.all().size(), 2u);

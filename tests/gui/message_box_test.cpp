@@ -52,7 +52,7 @@ TEST(MessageBox, type_3_stays_three_seconds_and_swallows_keys)
 {
     gui_reset();
     Uint32 t0 = SDL_GetTicks();
-    KeyHand hand({SDLK_RETURN});
+    push_key(SDLK_RETURN); // queued while the box shows: it has no key wait to take it
     EXPECT_EQ(mesmode("Low voltage", "x", false, 3), 0);
     EXPECT_GE(SDL_GetTicks() - t0, 2900u);
     SDL_Event e;

@@ -10,15 +10,18 @@
 #include "cu/eep.h"
 #include "gui/button.h"
 #include "gui/input.h"
+#include "gui/key_handover.h"
 #include "gui/key_script.h"
 #include "gui/lang.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -138,8 +141,7 @@ TEST(QuitBox, shows_dates_question_and_versions_and_returns_the_button)
     prm.date2 = 0;
     int r;
     {
-        KeyHand hand({}, 400, 40, false);
-        KeyHand enter({SDLK_LEFT, SDLK_RETURN}, 600);
+        KeyHand enter({SDLK_LEFT, SDLK_RETURN});
         r = mesmode_Quit();
     }
     EXPECT_EQ(r, quitbox::kNo);
@@ -159,11 +161,7 @@ TEST(QuitBox, screenshot_has_the_question_and_the_focused_yes)
     prm.date1 = (2025u << 16) | (1u << 8) | 20u;
     prm.date2 = (2025u << 16) | (7u << 8) | 20u;
     {
-        KeyHand hand({SDLK_RETURN}, 600);
-        SDL_AddTimer(300, [](Uint32, void*) -> Uint32 {
-            doc_shot("quit_box");
-            return 0;
-        }, nullptr);
+        KeyHand hand({SDLK_RETURN}, false, [] { doc_shot("quit_box"); });
         EXPECT_EQ(mesmode_Quit(), quitbox::kYes);
     }
     auto* yes = mS.at<CButton>(41, quitbox::kYes);
@@ -182,11 +180,7 @@ TEST(PositionCheck, restores_the_trigger_type_it_found)
     seen_inside = 0xAA;
     {
         // Reset the wheel (focus starts on button 3), then Left to Back and Enter.
-        KeyHand hand({SDLK_RETURN, SDLK_LEFT, SDLK_RETURN}, 300, 120);
-        SDL_AddTimer(200, [](Uint32, void*) -> Uint32 {
-            seen_inside = eep.trig_code;
-            return 0;
-        }, nullptr);
+        KeyHand hand({SDLK_RETURN, SDLK_LEFT, SDLK_RETURN}, false, [] { seen_inside = eep.trig_code; });
         position_check_screen();
     }
     EXPECT_EQ(seen_inside, 0) << "wheel trigger while the screen is shown";
@@ -203,28 +197,22 @@ TEST(CuCheck, returns_at_once_when_on_and_follows_the_four_states)
     pisOn = false;
     unitison = unlocked = antenna = eeprom_ready = false;
     MessageLog log;
-    // The CU comes up one state at a time; each change waits until the box shows the
-    // message of the state before it (a fixed pace could skip a state on a busy machine).
-    std::atomic<bool> done{false};
+    // The CU comes up one state at a time; each change is made on the GUI thread at the box's
+    // key wait once it shows the message of the state before it.
     std::thread cu([&] {
-        auto shown = [&](const char* title) {
-            for (int i = 0; i < 20000 && !done; i++) {
-                if (log.contains(title))
-                    return;
-                SDL_Delay(1);
-            }
+        auto when_shown = [&](const char* title, const std::function<void()>& then) {
+            return at_key_wait_when([&] { return log.contains(title); }, then);
         };
-        shown("Control Unit is OFF");
-        unitison = true;
-        shown("Wrong Control Unit");
-        unlocked = true;
-        shown("Old or NO Antenna has been detected");
-        antenna = eeprom_ready = true;
-        SDL_Delay(100); // set up but not yet initialised: the box keeps waiting
-        pisOn = true;
+        if (!when_shown("Control Unit is OFF", [] { unitison = true; }) ||
+            !when_shown("Wrong Control Unit", [] { unlocked = true; }) ||
+            !when_shown("Old or NO Antenna has been detected", [] { antenna = eeprom_ready = true; }))
+            return;
+        // Set up but not yet initialised: the box keeps waiting round its loop.
+        key_waits_pass(2);
+        handover_run_on_gui([] { pisOn = true; }, int(kWaitSeconds * 1000));
     });
     EXPECT_EQ(check_CU_ON(), -1);
-    done = true;
+    handover_cancel();
     cu.join();
     std::vector<std::string> titles;
     for (const Shown& s : log.all())
@@ -241,7 +229,7 @@ TEST(CuCheck, enter_goes_back_and_a_service_sequence_gives_its_code)
     gui_reset();
     pisOn = false;
     {
-        KeyHand hand({SDLK_RETURN}, 300);
+        KeyHand hand({SDLK_RETURN});
         EXPECT_EQ(check_CU_ON(), 34);
     }
     std::vector<SDLKey> keys;
@@ -250,6 +238,6 @@ TEST(CuCheck, enter_goes_back_and_a_service_sequence_gives_its_code)
         keys.push_back(SDLKey(seq[i]));
     // The level-0 sequence ends in Enter, which this box takes as "back": it stays 34.
     keys.push_back(SDLK_RETURN);
-    KeyHand hand(keys, 300);
+    KeyHand hand(keys);
     EXPECT_EQ(check_CU_ON(), 34);
 }
