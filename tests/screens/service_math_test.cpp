@@ -11,7 +11,7 @@ TEST(ServiceMath, DatesPackAndUnpackAndADamagedValueIsNotADate)
     struct Case { uint32_t v; const char* text; };
     const Case cases[] = {
         {0x07DD0901, "2013-09-01"},
-        {0x07E80229, "2024-02-29"},
+        {0x07E8021D, "2024-02-29"},
         {0, "not defined"},
         {0x07DD0D01, "not defined"}, // month 13
         {0x07DD0900, "not defined"}, // day 0
