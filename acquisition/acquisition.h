@@ -3,10 +3,15 @@
 // blocks and the error message. State and flags: acq_state.h.
 #pragma once
 
+#include <SDL/SDL.h>
+#include <atomic>
+
 // Thread body of Collect (SDL thread): runs while MeaThread is set; returns 0.
 int Collect(void*);
 // Starts the thread (start-up step 12); false when it could not be created.
 bool start_collect();
+// Milliseconds clock of Collect's stalled-link check (SDL_GetTicks); tests put their own.
+extern std::atomic<Uint32 (*)()> stall_clock;
 
 // One poll of the CU connection; the caller holds lock_dw.
 void CallDevice();

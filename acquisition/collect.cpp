@@ -21,6 +21,8 @@ namespace {
 // time, not in rounds of the 1 ms loop: on a loaded system a round takes longer.
 constexpr Uint32 kStallMs = 3000;
 
+Uint32 sdl_ticks() { return SDL_GetTicks(); }
+
 // Screens on which the CU connection is watched.
 bool polls_cu(int m)
 {
@@ -70,6 +72,8 @@ bool init_accepted_cu(uint32_t identity)
 
 } // namespace
 
+std::atomic<Uint32 (*)()> stall_clock{sdl_ticks};
+
 void CallDevice()
 {
     bool was_on;
@@ -111,12 +115,12 @@ void CallDevice()
 int Collect(void*)
 {
     int round = 1;
-    Uint32 last_data = SDL_GetTicks();
+    Uint32 last_data = stall_clock.load()();
     while (MeaThread) {
         if (acq_running && eep.trig_code != kTrigKeyboard) {
             if (!inMeasurement) {
                 inMeasurement = true;
-                last_data = SDL_GetTicks();
+                last_data = stall_clock.load()();
             }
             if (mea_errors) {
                 SDL_Delay(10);
@@ -124,7 +128,7 @@ int Collect(void*)
             }
             SDL_Delay(1);
             const int n = consume_descriptors(true);
-            const Uint32 now = SDL_GetTicks();
+            const Uint32 now = stall_clock.load()();
             if (n != 0) {
                 last_data = now;
             } else if (now - last_data > kStallMs) {

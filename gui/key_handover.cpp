@@ -17,8 +17,10 @@ struct Job {
 
 // Set by the first presser: until then a key wait costs one atomic load.
 std::atomic<bool> active{false};
-std::mutex m;
-std::condition_variable changed;
+// Never destroyed: a presser thread may still wait on them while the program exits, and a
+// condition variable destroyed under a waiter blocks the exit.
+std::mutex& m = *new std::mutex;
+std::condition_variable& changed = *new std::condition_variable;
 
 // All below under m.
 bool offered = false;       // a press waits to be taken
@@ -27,7 +29,7 @@ uint64_t taken_id = 0;      // id of the last press taken
 SDLKey offered_sym = SDLK_UNKNOWN;
 uint64_t key_waits = 0;     // key waits with nothing to hand over
 uint64_t cancels = 0;       // handover_cancel() calls
-std::deque<Job*> jobs;
+std::deque<Job*>& jobs = *new std::deque<Job*>;
 
 thread_local bool in_job = false; // a job's own polls take nothing
 

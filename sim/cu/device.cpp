@@ -438,26 +438,38 @@ void Device::advance_cart(double now)
     cart_pos_ = cart_origin_ + pos;
 }
 
-Device::Plan Device::plan_position() const
+bool Device::cart_at_path_end() const
 {
-    if (!walk_.site) return {cart_pos_, 0.0};
-    const double along = cart_pos_ - cart_origin_, h = walk_.heading * 3.14159265358979323846 / 180.0;
+    double length = 0;
+    for (double seg : walk_.path) length += std::fabs(seg);
+    return cart_travel_ >= length;
+}
+
+Device::Plan Device::plan_position(double pos) const
+{
+    if (!walk_.site) return {pos, 0.0};
+    const double along = pos - cart_origin_, h = walk_.heading * 3.14159265358979323846 / 180.0;
+    // Grid lines run along the axes: there the other coordinate stays exactly the start's.
+    const double q = walk_.heading / 90.0;
+    if (q == std::floor(q)) {
+        static const double east[4] = {0, 1, 0, -1}, north[4] = {1, 0, -1, 0};
+        const int k = int(q) % 4;
+        return {walk_.x + along * east[k], walk_.y + along * north[k]};
+    }
     return {walk_.x + along * std::sin(h), walk_.y + along * std::cos(h)};
 }
 
 void Device::choose_walk()
 {
     const Plan here = plan_position();
-    Walk w;
-    w.speed = cfg_.cart_speed;
-    w.path = cfg_.cart_path;
+    Walk plain;   // the command line's walk along y = 0
+    plain.speed = cfg_.cart_speed;
+    plain.path = cfg_.cart_path;
+    Walk w = plain;
     std::string error;
-    const int got = cfg_.cart_file.empty() ? 0 : load_walk(cfg_.cart_file, w, error);
-    if (got < 0) {
+    if (!cfg_.cart_file.empty() && load_walk(cfg_.cart_file, w, error) < 0) {
         std::printf("cusim: cart file %s %s; walking the default line\n", cfg_.cart_file.c_str(), error.c_str());
-        w = Walk{};
-        w.speed = cfg_.cart_speed;
-        w.path = cfg_.cart_path;
+        w = plain;
     }
     if (w.site && !w.has_start) {
         w.x = here.x;
@@ -608,6 +620,12 @@ double Device::poll(double now)
         }
         if (int64_t(meas_dir_) * (w - acq_.last_trigger) >= trig_cond_) {
             wait = 0;   // more are due
+        } else if (!acq_.path_done && !walk_.path.empty() && cart_at_path_end()) {
+            // Every trace of the path is out: a test waits for this line, not for a quiet spell.
+            acq_.path_done = true;
+            std::printf("cusim: measurement %u: the cart is at the end of its path after %u traces\n",
+                        acq_.measurement, acq_.seq - cfg_.first_trace);
+            std::fflush(stdout);
         } else if (walk_.speed > 0) {
             const double pulses = trig_cond_ - double(meas_dir_) * (w - acq_.last_trigger);
             wait = std::min(wait, std::max(0.0005, pulses / (walk_.speed * cfg_.wheel_calibration)));
@@ -627,7 +645,12 @@ Device::TraceMeta Device::make_meta(char source, int32_t trigger) const
     m.trigger = trigger;
     m.wheel = wheel_count();
     m.time = time_ticks();
-    const Plan at = plan_position();
+    // The antenna fires at the trigger pulse: a wheel trace taken late (the cart rolled on
+    // while cusim was busy) is still rendered where its pulse fell.
+    double pos = cart_pos_;
+    const int64_t behind = source == 'W' ? int64_t(m.wheel) - trigger : 0;
+    if (behind != 0) pos -= double(behind) / (meas_dir_ * cfg_.wheel_calibration);
+    const Plan at = plan_position(pos);
     m.x = at.x;
     m.y = at.y;
     m.p = params_;

@@ -139,10 +139,13 @@ private:
     void start(const Command& c, Reply& r, double now);
     void stop(Reply& r);
     void advance_cart(double now);
+    bool cart_at_path_end() const; // a measurement's cart has run its whole path
     // Picks the walk of a run starting now: the control file's, or the plain line.
     void choose_walk();
     struct Plan { double x, y; };
-    Plan plan_position() const;
+    // Plan-view position of the antenna with the cart at line position pos (default: now).
+    Plan plan_position(double pos) const;
+    Plan plan_position() const { return plan_position(cart_pos_); }
     int32_t wheel_count() const;
     // Moves the cart along the idle path to where it is at `now`.
     void advance_idle(double now);
@@ -220,6 +223,7 @@ private:
         uint64_t missed = 0;
         int64_t last_trigger = 0;
         uint16_t start_packet = 0;
+        bool path_done = false; // the end of the cart's path was printed
     } acq_;
     uint32_t measurements_ = 0;
     uint32_t next_block_ = 1;

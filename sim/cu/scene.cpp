@@ -1,5 +1,7 @@
 #include "sim/cu/scene.h"
 
+#include "sim/cu/key_lines.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -72,17 +74,8 @@ bool Scene::load(const std::string& path, std::string& error)
 
 bool Scene::parse(const std::string& text, std::string& error)
 {
-    std::istringstream lines(text);
-    std::string line;
     bool had_layer = false, had_point = false;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        const size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        std::istringstream f(line);
-        std::string key;
-        if (!(f >> key)) continue;
+    const bool read = each_key_line(text, [&](int number, const std::string& key, std::istringstream& f) {
         auto bad = [&](const char* why) {
             error = "scene line " + std::to_string(number) + ": " + why;
             return false;
@@ -139,9 +132,10 @@ bool Scene::parse(const std::string& text, std::string& error)
             else if (key == "width") { if (v < 0 || v > 10000) return bad("width must lie in [0, 10000] m"); width = v; }
             else return bad("unknown key");
         }
-    }
+        return true;
+    });
     clutter_ready_ = false;
-    return true;
+    return read;
 }
 
 void Scene::make_clutter() const

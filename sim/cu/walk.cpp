@@ -1,5 +1,7 @@
 #include "sim/cu/walk.h"
 
+#include "sim/cu/key_lines.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -41,16 +43,8 @@ bool parse_path(const std::string& text, std::vector<double>& out)
 
 bool parse_walk(const std::string& text, Walk& w, std::string& error)
 {
-    std::istringstream lines(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        const size_t hash = line.find('#');
-        if (hash != std::string::npos) line.erase(hash);
-        std::istringstream f(line);
-        std::string key, rest;
-        if (!(f >> key)) continue;
+    const bool read = each_key_line(text, [&](int number, const std::string& key, std::istringstream& f) {
+        std::string rest;
         auto bad = [&](const std::string& why) {
             error = "line " + std::to_string(number) + ": " + why;
             return false;
@@ -81,9 +75,10 @@ bool parse_walk(const std::string& text, Walk& w, std::string& error)
             return bad("unknown key " + key);
         }
         if (f >> rest) return bad("unexpected text after " + key);
-    }
-    w.site = true;
-    return true;
+        return true;
+    });
+    w.site = read;
+    return read;
 }
 
 int load_walk(const std::string& path, Walk& w, std::string& error)

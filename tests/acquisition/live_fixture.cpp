@@ -10,9 +10,11 @@
 #include "cu/eep.h"
 #include "dsp/acq_filter.h"
 #include "files/radar_data.h"
+#include "gui/key_handover.h"
 #include "gui/lang.h"
 #include "gui/screen_table.h"
 #include "link/ethernet.h"
+#include "support/waits.h"
 
 #include <SDL/SDL.h>
 #include <atomic>
@@ -171,8 +173,7 @@ bool LiveTest::start_cusim(const LiveOptions& o)
     }
     if (cu < 0)
         return false;
-    for (int i = 0; i < 200 && access(sock.c_str(), F_OK) != 0; i++)
-        usleep(10000);
+    eventually([&] { return access(sock.c_str(), F_OK) == 0; }, 20);
     setenv("GPRMON_LINK", ("unix:" + sock).c_str(), 1);
     return access(sock.c_str(), F_OK) == 0;
 }
@@ -268,17 +269,30 @@ void LiveTest::expect_header_files(const std::string& base, int traces)
 
 bool LiveTest::wait_traces(int n, double seconds)
 {
-    for (int i = 0; i < int(seconds * 100); i++) {
-        if (rdr.rd.hd.last_trace >= n)
+    const bool reached = eventually([&] { return rdr.rd.hd.last_trace >= n || mea_errors; }, seconds) &&
+                         rdr.rd.hd.last_trace >= n;
+    if (!reached && mea_errors)
+        printf("acquisition error: %d %d %d %d %d %d %d\n", int(thError), int(thError2), int(thError3),
+               int(thError4), int(thError5), int(wrError), int(memError));
+    return reached;
+}
+
+int LiveTest::next_path_end(size_t* from, double seconds) const
+{
+    static const std::string line = ": the cart is at the end of its path after ";
+    int n = -1;
+    eventually(
+        [&] {
+            const std::string log = read_file(cu_log);
+            const size_t at = log.find(line, *from);
+            if (at == std::string::npos)
+                return false;
+            n = atoi(log.c_str() + at + line.size());
+            *from = at + line.size();
             return true;
-        if (mea_errors) {
-            printf("acquisition error: %d %d %d %d %d %d %d\n", int(thError), int(thError2),
-                   int(thError3), int(thError4), int(thError5), int(wrError), int(memError));
-            return false;
-        }
-        SDL_Delay(10);
-    }
-    return rdr.rd.hd.last_trace >= n;
+        },
+        seconds);
+    return n;
 }
 
 void LiveTest::expect_rd7_equals(const std::string& base, const std::vector<TruthTrace>& expected)
@@ -307,21 +321,16 @@ struct KeyPresser::Impl {
 KeyPresser::KeyPresser() : impl_(new Impl)
 {
     impl_->t = std::thread([this] {
-        while (!impl_->stop) {
-            SDL_Event e{};
-            e.type = SDL_KEYDOWN;
-            e.key.type = SDL_KEYDOWN;
-            e.key.state = SDL_PRESSED;
-            e.key.keysym.sym = SDLK_SPACE;
-            SDL_PushEvent(&e);
-            SDL_Delay(50);
-        }
+        // Space at every key wait; the short time-out only lets the loop see the stop.
+        while (!impl_->stop)
+            handover_press(SDLK_SPACE, 100);
     });
 }
 
 KeyPresser::~KeyPresser()
 {
     impl_->stop = true;
+    handover_cancel();
     impl_->t.join();
     delete impl_;
 }

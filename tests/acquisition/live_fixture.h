@@ -71,8 +71,13 @@ protected:
     // trace and stop position, the .add unchanged, a marker file without markers and (GPS
     // off) no GPS log.
     void expect_header_files(const std::string& base, int traces);
-    // Waits until the profile's trace count reaches n (false after `seconds`).
+    // Waits until the profile's trace count reaches n (false after `seconds` or on an
+    // acquisition error).
     bool wait_traces(int n, double seconds);
+    // Waits for cusim to report, after position *from of its log, that a measurement's cart
+    // ran its whole path: the number of traces it sent (*from then moves past the report),
+    // or -1 after `seconds`.
+    int next_path_end(size_t* from, double seconds = 120) const;
 
     std::string data(const std::string& f) const { return sb.path("/mnt/hda1/" + f); }
     std::vector<TruthTrace> truth() const { return read_truth_file(truth_path); }
@@ -82,7 +87,7 @@ protected:
     void expect_rd7_equals(const std::string& base, const std::vector<TruthTrace>& expected);
 };
 
-// Presses a key (not Enter) every 50 ms while alive, for message boxes that wait for one.
+// Presses Space (not Enter) at every key wait while alive, for message boxes that wait for one.
 class KeyPresser {
 public:
     KeyPresser();

@@ -1,6 +1,7 @@
 // Services around a measurement against the simulated CU: the hardware tests of the test
 // screen, the CU's trace count at the stop, and the block ranges the restore asks for.
 #include "live_fixture.h"
+#include "support/waits.h"
 
 #include "acq_fixture.h"
 #include "acquisition/acquisition.h"
@@ -74,8 +75,7 @@ protected:
     {
         mode = 27;
         hw_tests_are_started = 1;
-        for (int i = 0; i < int(seconds * 100) && hw_tests_are_started != 0; i++)
-            SDL_Delay(10);
+        eventually([] { return hw_tests_are_started == 0; }, seconds);
         mode = 0;
         return hw_tests_are_started == 0;
     }
@@ -184,7 +184,8 @@ TEST_F(LiveStop, TheCusTraceCountAboveAMillionIsTakenAsAMillion)
     new_profile();
     ASSERT_LT(MStart(), 1000);
     ASSERT_TRUE(wait_traces(20, 120));
-    SDL_Delay(300);
+    size_t from = 0;
+    ASSERT_EQ(20, next_path_end(&from)) << "the cart is at its end: no trace is on its way";
     {
         KeyPresser keys;
         MStop(1);
@@ -217,7 +218,8 @@ TEST_F(LiveStop, TheRestoreAsksForEachLostRangeWithOneTraceOfMarginIn38BlockRequ
     new_profile();
     ASSERT_LT(MStart(), 1000);
     ASSERT_TRUE(wait_traces(200, 120));
-    SDL_Delay(300);
+    size_t from = 0;
+    ASSERT_EQ(200, next_path_end(&from)) << "the cart is at its end: no trace is on its way";
     {
         KeyPresser keys; // the restore's closing message waits for a key
         EXPECT_EQ(0, MStop(1));

@@ -12,8 +12,10 @@
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "link/ethernet.h"
+#include "support/waits.h"
 
 #include <SDL/SDL.h>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <csignal>
@@ -73,19 +75,6 @@ LiveOptions wheel_path(double metres, std::vector<std::string> extra = {})
     return o;
 }
 
-// Waits for the cart to finish (no new trace for half a second).
-void wait_quiet()
-{
-    int last = -1;
-    for (int i = 0; i < 600; i++) {
-        SDL_Delay(50);
-        const int now = rdr.rd.hd.last_trace;
-        if (now == last && i > 10)
-            return;
-        last = now;
-    }
-}
-
 } // namespace
 
 class Live : public LiveTest {};
@@ -99,7 +88,6 @@ TEST_F(Live, WheelProfileInBlockModeStoresEveryTraceAndItsPositionLine)
     EXPECT_EQ(10, triggCond);
     EXPECT_TRUE(eth.block_mode);
     ASSERT_TRUE(wait_traces(5000, 300));
-    wait_quiet();
     {
         KeyPresser keys; // a restore (after a loss, which fails below) would wait for a key
         EXPECT_EQ(0, MStop(1));
@@ -133,7 +121,6 @@ TEST_F(Live, WheelProfileInRawModeStoresEveryTrace)
     ASSERT_LT(MStart(), 1000);
     EXPECT_FALSE(eth.block_mode);
     ASSERT_TRUE(wait_traces(5000, 300));
-    wait_quiet();
     MStop(1);
     auto t = of(truth(), 1);
     ASSERT_EQ(5000u, t.size());
@@ -228,7 +215,6 @@ TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
     new_profile();
     ASSERT_LT(MStart(), 1000);
     ASSERT_TRUE(wait_traces(2000, 150));
-    wait_quiet();
     {
         KeyPresser keys;
         MStop(1);
@@ -246,7 +232,6 @@ TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
     ASSERT_LT(MStart(), 1000);
     EXPECT_EQ(first_run * 10, prevL); // traces of 10 pulses each
     ASSERT_TRUE(wait_traces(4000, 300));
-    wait_quiet();
     {
         KeyPresser keys;
         MStop(1);
@@ -276,7 +261,6 @@ TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
     new_profile();
     ASSERT_LT(MStart(), 1000);
     ASSERT_TRUE(wait_traces(5000, 300));
-    wait_quiet();
     std::vector<std::string> boxes;
     static std::vector<std::string>* seen;
     seen = &boxes;
@@ -320,21 +304,49 @@ TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
     EXPECT_FALSE(file_exists(data("missed_data.mbf"))); // nothing left to restore
 }
 
+// Collect's stalled-link check on a clock the test moves: each step is looked at by at least
+// one full round of the thread before the test looks at the flags.
+class StallClock {
+public:
+    StallClock() : old_(stall_clock.exchange(&StallClock::read)) { now_ = 0; }
+    ~StallClock() { stall_clock = old_; }
+    // Sets the clock and returns once Collect has compared against the new time (or has
+    // stopped looking at it after an error).
+    bool set(Uint32 ms)
+    {
+        now_ = ms;
+        const uint64_t from = reads_;
+        return eventually([&] { return reads_ >= from + 2 || mea_errors; });
+    }
+
+private:
+    static Uint32 read()
+    {
+        reads_++;
+        return now_;
+    }
+    static std::atomic<Uint32> now_;
+    static std::atomic<uint64_t> reads_;
+    Uint32 (*old_)();
+};
+std::atomic<Uint32> StallClock::now_{0};
+std::atomic<uint64_t> StallClock::reads_{0};
+
 TEST_F(Live, NoDataForJustOverThreeSecondsStopsWithTheNoDataError)
 {
     LiveOptions o;
     o.cusim_args = {"--speed", "0", "--gps-rate", "0"};
     ASSERT_TRUE(start(o));
     new_profile();
-    const Uint32 t0 = SDL_GetTicks();
+    StallClock clock;
     ASSERT_LT(MStart(), 1000);
-    while (!thError && SDL_GetTicks() - t0 < 8000)
-        SDL_Delay(5);
-    const Uint32 dt = SDL_GetTicks() - t0;
-    EXPECT_TRUE(thError);
+    ASSERT_TRUE(clock.set(0));
+    ASSERT_TRUE(clock.set(3000));
+    EXPECT_FALSE(thError) << "three seconds without data are allowed";
+    EXPECT_FALSE(mea_errors);
+    ASSERT_TRUE(clock.set(3001));
+    EXPECT_TRUE(eventually([] { return thError.load(); }));
     EXPECT_TRUE(mea_errors);
-    EXPECT_GE(dt, 3000u);
-    EXPECT_LT(dt, 4500u);
     MStop(0);
 }
 
@@ -345,8 +357,11 @@ TEST_F(Live, NoDataIsNoErrorWhileTheCuRecordsToItsCard)
     o.cusim_args = {"--speed", "0", "--gps-rate", "0"};
     ASSERT_TRUE(start(o));
     new_profile();
+    StallClock clock;
     ASSERT_LT(MStart(), 1000);
-    SDL_Delay(4500);
+    ASSERT_TRUE(clock.set(0));
+    ASSERT_TRUE(clock.set(10000));
+    ASSERT_TRUE(clock.set(20000));
     EXPECT_FALSE(thError);
     EXPECT_FALSE(mea_errors);
     MStop(0);
@@ -390,7 +405,7 @@ TEST(LiveChild, RecordsUntilKilled)
     ASSERT_EQ(0, rdr.rd.hd.h_write());
     ASSERT_LT(MStart(), 1000);
     for (;;)
-        SDL_Delay(100); // until killed
+        pause(); // until killed
 }
 
 TEST_F(Live, KilledDuringAMeasurementKeepsEveryWrittenTraceAndContinues)
@@ -413,18 +428,19 @@ TEST_F(Live, KilledDuringAMeasurementKeepsEveryWrittenTraceAndContinues)
     }
     ASSERT_GT(child, 0);
     const long trace_bytes = 736L * 4;
-    long size = 0;
-    for (int i = 0; i < 3000 && size < 400 * trace_bytes; i++) {
-        SDL_Delay(10);
+    auto rd7_size = [&] {
         FILE* f = fopen(data("DAT_0001.rd7").c_str(), "rb");
+        long n = 0;
         if (f) {
             fseek(f, 0, SEEK_END);
-            size = ftell(f);
+            n = ftell(f);
             fclose(f);
         }
-    }
-    ASSERT_GE(size, 400 * trace_bytes) << read_file(log);
-    SDL_Delay(37); // mid-stream, wherever the writer is
+        return n;
+    };
+    // Killed mid-stream, wherever the writer is once 400 traces are on the disk.
+    ASSERT_TRUE(eventually([&] { return rd7_size() >= 400 * trace_bytes; })) << read_file(log);
+    long size = 0;
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
 

@@ -1,12 +1,25 @@
 #include "program_driver.h"
 
+#include "support/waits.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+
+bool writable(int fd)
+{
+    pollfd p{fd, POLLOUT, 0};
+    return poll(&p, 1, 0) == 1;
+}
+
+} // namespace
 
 bool Program::start(const Sandbox& sb, const std::string& run, const std::vector<std::string>& wrapper)
 {
@@ -42,12 +55,7 @@ bool Program::start(const Sandbox& sb, const std::string& run, const std::vector
         _exit(127);
     }
     // The program opens the pipe when its key script starts.
-    for (int i = 0; i < 600 && fd < 0; i++) {
-        fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd < 0)
-            usleep(50000);
-    }
-    return fd >= 0;
+    return eventually([&] { return (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }, 30);
 }
 void Program::send(std::initializer_list<const char*> lines)
 {
@@ -57,9 +65,7 @@ void Program::send(std::initializer_list<const char*> lines)
             const ssize_t n = write(fd, s.data() + done, s.size() - done);
             if (n > 0)
                 done += size_t(n);
-            else if (errno == EAGAIN)
-                usleep(10000);
-            else
+            else if (errno != EAGAIN || !eventually([&] { return writable(fd); }))
                 return;
         }
     }
@@ -67,25 +73,14 @@ void Program::send(std::initializer_list<const char*> lines)
 std::string Program::output() const { return read_file(out_path); }
 size_t Program::wait_out(const std::string& needle, size_t from, double seconds) const
 {
-    for (int i = 0; i < int(seconds * 20); i++) {
-        const std::string o = output();
-        const size_t p = o.find(needle, from);
-        if (p != std::string::npos)
-            return p + needle.size();
-        usleep(50000);
-    }
-    return std::string::npos;
+    size_t at = std::string::npos;
+    eventually([&] { return (at = output().find(needle, from)) != std::string::npos; }, seconds);
+    return at == std::string::npos ? at : at + needle.size();
 }
 bool Program::wait_shot(const std::string& name, double seconds) const
 {
-    const std::string p = shots + "/" + name + ".png";
-    for (int i = 0; i < int(seconds * 20); i++) {
-        struct stat st;
-        if (stat(p.c_str(), &st) == 0) // renamed into place once written whole
-            return true;
-        usleep(50000);
-    }
-    return false;
+    // Renamed into place once written whole.
+    return eventually([&] { return file_exists(shots + "/" + name + ".png"); }, seconds);
 }
 int Program::finish()
 {
@@ -96,12 +91,9 @@ int Program::finish()
         close(fd);
     fd = -1;
     int status = 0;
-    for (int i = 0; i < 600; i++) {
-        if (waitpid(pid, &status, WNOHANG) == pid) {
-            pid = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        usleep(50000);
+    if (eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 30)) {
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);

@@ -3,6 +3,7 @@
 // printed or stored, never on the clock.
 #include "live_fixture.h"
 #include "program_driver.h"
+#include "support/waits.h"
 
 #include "acq_fixture.h"
 #include "config/xml_pars.h"
@@ -80,24 +81,19 @@ protected:
         if (p.wait_out("main loop", 0, 90) == std::string::npos)
             return false;
         const size_t from = p.output().size();
-        p.send({"wait 1000", "Enter"});
+        p.send({"Enter"});
         const size_t cu = p.wait_out("sbars_init", p.wait_out("Reading from CU:", from, 60), 30);
         if (cu == std::string::npos)
             return false;
         if (cont)
-            p.send({"wait 1500", "Left", "wait 500", "Enter"});
+            p.send({"Left", "Enter"});
         else
-            p.send({"wait 1500", "Enter"});
+            p.send({"Enter"});
         return p.wait_out("mstart 5", cu, 60) != std::string::npos;
     }
     bool wait_stored(long long n, const std::string& base = "DAT_0001")
     {
-        for (int i = 0; i < 1200; i++) {
-            if (stored(base) >= n)
-                return true;
-            usleep(50000);
-        }
-        return false;
+        return eventually([&] { return stored(base) >= n; });
     }
 };
 
@@ -195,21 +191,17 @@ TEST_F(ProgramFaults, FullDiskEndsWithAWholeProfileAndANewWithoutRoomLeavesNoFil
     // The stop writes the header before it shows the error; a header that found no room
     // would show its own box first.
     size_t full = std::string::npos;
-    for (int i = 0; i < 2400 && full == std::string::npos; i++) {
-        const std::string out = p.output();
-        ASSERT_EQ(std::string::npos, out.find("Header write error")) << out;
-        full = out.find("Disk is full");
-        usleep(50000);
-    }
+    eventually([&] { return (full = p.output().find("Disk is full")) != std::string::npos; }, 120);
+    ASSERT_EQ(std::string::npos, p.output().find("Header write error")) << p.output();
     ASSERT_NE(std::string::npos, full) << p.output();
     EXPECT_NE(std::string::npos, p.output().find("message box \"Write to disk Error\" / \"Disk is full\""));
-    p.send({"wait 300", "Space"});
+    p.send({"Space"});
     const size_t back = p.wait_out("\nopen\n", full, 60);
     ASSERT_NE(std::string::npos, back) << p.output();
-    p.send({"wait 1500", "Enter"}); // New
+    p.send({"Enter"}); // New
     ASSERT_NE(std::string::npos, p.wait_out("message box \"File open error: flash disk is full\"", back, 60))
         << p.output();
-    p.send({"wait 300", "Space"});
+    p.send({"Space"});
     EXPECT_EQ(0, p.finish()) << p.output();
 
     // The partition's files, copied back from the small file system.

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -193,11 +195,18 @@ int ScreenDriver::run(const std::function<int()>& screen, const std::function<vo
         if (!left && !failed_)
             fail("the screen did not return after the script");
         // Whatever is still open is left: boxes answered, lists closed, Stop and Back pressed.
+        const auto give_up = after(120);
         for (;;) {
             {
                 std::lock_guard<std::mutex> g(m_);
                 if (done_)
                     break;
+            }
+            if (ms_left(give_up) == 0) {
+                // A hung test program would hide every later result: end it as a failure.
+                fail("the screens could not be left");
+                fprintf(stderr, "screen script: the screens could not be left\n");
+                abort();
             }
             SDLKey k = SDLK_ESCAPE;
             if (!handover_run_on_gui(

@@ -2,6 +2,7 @@
 #include "app/access_point.h"
 #include "platform/globals.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -33,8 +34,7 @@ TEST(Hostapd, configuration_file_has_the_exact_lines_and_the_daemon_starts)
               "ignore_broadcast_ssid=0\n");
     ASSERT_GT(hostapd_process, 0);
     // The stand-in daemon records its id once it checked its configuration.
-    for (int i = 0; i < 100 && !file_exists(sb.root() + "/sim/hostapd.pid"); i++)
-        SDL_Delay(20);
+    eventually([&] { return file_exists(sb.root() + "/sim/hostapd.pid"); });
     EXPECT_EQ(read_file(sb.root() + "/sim/hostapd.pid"), std::to_string(hostapd_process) + "\n");
     EXPECT_NE(read_file(sb.root() + "/sim/network.log").find("ifconfig wlan0 192.168.1.1"), std::string::npos);
     kill(hostapd_process, SIGTERM);

@@ -1,5 +1,6 @@
 // The whole program in a sandbox: start-up reaches the main loop, SIGTERM powers off.
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +25,7 @@ TEST(ProgramLifecycle, sigterm_in_the_main_loop_runs_the_power_off_sequence_and_
         execl(exe.c_str(), "gprmon", (char*)nullptr);
         _exit(127);
     }
-    bool in_loop = false;
-    for (int i = 0; i < 600 && !in_loop; i++) {
-        usleep(50000);
-        in_loop = read_file(out).find("main loop") != std::string::npos;
-    }
+    const bool in_loop = eventually([&] { return read_file(out).find("main loop") != std::string::npos; }, 90);
     ASSERT_TRUE(in_loop) << read_file(out);
     EXPECT_FALSE(file_exists(sb.path("/dev/sda3/hda1_ok"))) << "the marker is deleted at start";
     EXPECT_TRUE(file_exists(sb.root() + "/sim/hostapd.pid"));
@@ -41,7 +38,6 @@ TEST(ProgramLifecycle, sigterm_in_the_main_loop_runs_the_power_off_sequence_and_
     EXPECT_TRUE(file_exists(sb.path("/dev/sda3/hda1_ok")));
     EXPECT_FALSE(file_exists(sb.path("/mnt/hda1/GPS"))) << "data partition unmounted";
     // The access-point stand-in follows its parent out.
-    for (int i = 0; i < 60 && file_exists(sb.root() + "/sim/hostapd.pid"); i++)
-        usleep(100000);
+    eventually([&] { return !file_exists(sb.root() + "/sim/hostapd.pid"); });
     EXPECT_FALSE(file_exists(sb.root() + "/sim/hostapd.pid"));
 }

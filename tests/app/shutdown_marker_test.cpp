@@ -5,6 +5,7 @@
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "support/sandbox.h"
+#include "gui/key_handover.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -76,16 +77,13 @@ TEST(ShutdownMarker, unmountable_data_partition_is_remade)
     // The warning waits for a key before the partition is erased: an operator presses Enter.
     std::atomic<bool> done{false};
     std::thread operator_hand([&] {
-        while (!done) {
-            SDL_Event e{};
-            e.type = SDL_KEYDOWN;
-            e.key.keysym.sym = SDLK_RETURN;
-            SDL_PushEvent(&e);
-            SDL_Delay(50);
-        }
+        // Enter at every key wait; the short time-out only lets the loop see the end.
+        while (!done)
+            handover_press(SDLK_RETURN, 100);
     });
     check_data_partition(true);
     done = true;
+    handover_cancel();
     operator_hand.join();
     EXPECT_NE(sb.standins_log().find("mke2fs " + sb.path("/dev/sda1")), std::string::npos);
     EXPECT_FALSE(file_exists(sb.path("/dev/sda1/old.rd7")));

@@ -15,6 +15,7 @@
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -423,10 +424,10 @@ TEST_F(TimerTest, usb_receiver_fix_reaches_the_screens_and_its_silence_shows_no_
     mode = 34;
     // The receiver talks once a second; ticks come faster than that here, so only what a
     // sentence leaves behind is checked, not the counting between sentences.
-    for (int i = 0; i < 60 && can_GPS_Show != 2; i++) {
+    eventually([] {
         ticks(1);
-        usleep(50000);
-    }
+        return can_GPS_Show == 2;
+    });
     ASSERT_EQ(can_GPS_Show, 2);
     EXPECT_EQ(std::string(gps_str_01).rfind("57.6", 0), 0u) << gps_str_01;
     EXPECT_NE(std::string(gps_str_01).find("N   11.9"), std::string::npos) << gps_str_01;
@@ -441,15 +442,16 @@ TEST_F(TimerTest, usb_receiver_fix_reaches_the_screens_and_its_silence_shows_no_
 
     std::ofstream(sb.root() + "/sim/usbgps/mode") << "nofix\n";
     mode = 39;
-    for (int i = 0; i < 60 && can_GPS_Show != 1; i++) {
+    eventually([] {
         ticks(1);
-        usleep(50000);
-    }
+        return can_GPS_Show == 1;
+    });
     EXPECT_EQ(can_GPS_Show, 1);
     EXPECT_STREQ(gps_str_01, "NO COORDINATES");
 
     std::ofstream(sb.root() + "/sim/usbgps/mode") << "silent\n";
-    usleep(1500000);
+    // The receiver says so once it has switched: nothing is written after that.
+    ASSERT_TRUE(eventually([&] { return read_file(sb.root() + "/sim/usbgps.log").find("mode silent") != std::string::npos; }));
     ticks(1); // what was still queued
     ticks(kGpsNoDataTicks + 2);
     EXPECT_EQ(gps_qi, -1);

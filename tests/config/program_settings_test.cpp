@@ -3,6 +3,7 @@
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -39,11 +40,7 @@ TEST(ProgramSettings, start_up_loads_both_stores_and_power_off_writes_the_settin
         execl(exe.c_str(), "gprmon", (char*)nullptr);
         _exit(127);
     }
-    bool in_loop = false;
-    for (int i = 0; i < 600 && !in_loop; i++) {
-        usleep(50000);
-        in_loop = read_file(out).find("main loop") != std::string::npos;
-    }
+    const bool in_loop = eventually([&] { return read_file(out).find("main loop") != std::string::npos; }, 90);
     EXPECT_TRUE(in_loop) << read_file(out);
     kill(pid, SIGTERM);
     int status = -1;

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         cu = std::make_unique<CusimProcess>(std::vector<std::string>{"--link", "unix:" + sock, "--gps-rate", "0"});
-        ASSERT_TRUE(wait_for_file(sock, 5000));
+        ASSERT_TRUE(wait_for_file(sock, 30000));
         prm.udp_mode = 1;
         prm.wifi_link = 0;
         transport.reset(new_unix_transport(sock.c_str()));

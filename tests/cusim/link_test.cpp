@@ -151,7 +151,7 @@ TEST(CusimLink, UnixSocketMeasurementWithBlockLossIsCompleteAfterResend)
     const std::string sock = dir.path + "/cu.sock", truth = dir.path + "/truth.bin";
     CusimProcess cu({"--link", "unix:" + sock, "--truth", truth, "--flat-out", "--gps-rate", "0",
                      "--fault", "loss=0.03", "--seed", "11"});
-    ASSERT_TRUE(wait_for_file(sock, 5000)) << "cusim did not bind its socket";
+    ASSERT_TRUE(wait_for_file(sock, 30000)) << "cusim did not bind its socket";
     std::string err;
     auto wire = unix_wire(sock, err);
     ASSERT_TRUE(wire) << err;
@@ -166,7 +166,7 @@ TEST(CusimLink, FollowsTheMonitorAcrossRestarts)
     TempDir dir;
     const std::string sock = dir.path + "/cu.sock", record = dir.path + "/frames.rec";
     CusimProcess cu({"--link", "unix:" + sock, "--record", record});
-    ASSERT_TRUE(wait_for_file(sock, 5000));
+    ASSERT_TRUE(wait_for_file(sock, 30000));
     for (int run = 0; run < 2; ++run) {   // a new monitor socket each time
         std::string err;
         auto wire = unix_wire(sock, err);

@@ -96,7 +96,7 @@ protected:
     {
         args.insert(args.begin(), {"--link", "unix:" + sock, "--truth", truth, "--gps-rate", "0"});
         cu = std::make_unique<CusimProcess>(args);
-        ASSERT_TRUE(wait_for_file(sock, 5000));
+        ASSERT_TRUE(wait_for_file(sock, 30000));
         prepare_monitor(udp);
         transport.reset(new_unix_transport(sock.c_str()));
         e->set_transport(transport.get());

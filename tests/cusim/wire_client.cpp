@@ -1,4 +1,5 @@
 #include "cusim/wire_client.h"
+#include "support/waits.h"
 
 #include <pcap/pcap.h>
 
@@ -134,12 +135,8 @@ std::string cusim_binary() { return std::string(GPRMON_BINARY_DIR) + "/sim/cu/cu
 
 bool wait_for_file(const std::string& path, int timeout_ms)
 {
-    for (int i = 0; i < timeout_ms / 10; ++i) {
-        struct stat st;
-        if (stat(path.c_str(), &st) == 0) return true;
-        usleep(10000);
-    }
-    return false;
+    struct stat st;
+    return eventually([&] { return stat(path.c_str(), &st) == 0; }, timeout_ms / 1000.0);
 }
 
 int run_in_veth_harness(const std::string& filter, const std::string& cusim_options, std::string& out)

@@ -7,6 +7,7 @@
 #include "cu/gps_display.h"
 #include "cu/navuart_reader.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -73,11 +74,7 @@ struct GpsFixture : ::testing::Test {
     int poll_data()
     {
         int r = kGpsNoData;
-        for (int i = 0; i < 100 && r == kGpsNoData; i++) {
-            r = gps.GetData(out);
-            if (r == kGpsNoData)
-                usleep(10000);
-        }
+        eventually([&] { return (r = gps.GetData(out)) != kGpsNoData; });
         return r;
     }
 };
@@ -346,8 +343,7 @@ TEST_F(AntennaGps, reading_while_the_device_check_reopens_the_receiver_does_not_
         gps.gps_Open();
         reopened = true;
     });
-    for (int i = 0; i < 10000 && !reopened; i++)
-        usleep(1000);
+    eventually([&] { return reopened.load(); }, 10);
     EXPECT_TRUE(reopened) << "the reopen waited for lock_gps, held by a reader waiting for lock_dw";
     SDL_mutexV(lock_dw); // resolves the deadlock if there was one, so the test can end
     check.join();

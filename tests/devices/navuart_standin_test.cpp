@@ -5,6 +5,7 @@
 #include "cu/navuart_reader.h"
 #include "devices/standin_process.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,8 @@ namespace {
 // hold the stand-in back for a while, so the deadline is generous.
 int wait_for(char* out, int want)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    int r = gps.GetData(out);
-    while (r != want && std::chrono::steady_clock::now() < until) {
-        usleep(50000);
-        r = gps.GetData(out);
-    }
+    int r = kGpsNoData;
+    eventually([&] { return (r = gps.GetData(out)) == want; });
     return r;
 }
 

@@ -2,6 +2,7 @@
 // screen, SIGTERM's power-off sequence darkens it and asks for switch-off mode 3, last.
 #include "devices/standin_process.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +26,7 @@ TEST(PowerOffWiring, start_up_lights_the_backlight_and_power_off_ends_with_shutd
         execl(exe.c_str(), "gprmon", (char*)nullptr);
         _exit(127);
     }
-    bool in_loop = false;
-    for (int i = 0; i < 600 && !in_loop; i++) {
-        usleep(50000);
-        in_loop = read_file(out).find("main loop") != std::string::npos;
-    }
+    const bool in_loop = eventually([&] { return read_file(out).find("main loop") != std::string::npos; }, 90);
     ASSERT_TRUE(in_loop) << read_file(out);
     EXPECT_NE(read_file(out).find("open pic 1\n"), std::string::npos) << read_file(out);
     EXPECT_NE(read_file(out).find("open parport 0\n"), std::string::npos);

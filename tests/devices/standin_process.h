@@ -1,6 +1,8 @@
 // A device stand-in (sim/devices) run as a child for one test, ended when the holder goes.
 #pragma once
 
+#include "support/waits.h"
+
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -27,9 +29,7 @@ public:
             _exit(127);
         }
         struct stat st;
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (lstat(ready_path.c_str(), &st) != 0 && alive() && std::chrono::steady_clock::now() < until)
-            usleep(20000);
+        eventually([&] { return lstat(ready_path.c_str(), &st) == 0 || !alive(); }, 30);
         ready_ = lstat(ready_path.c_str(), &st) == 0;
     }
     ~StandinProcess() { stop(); }

@@ -5,6 +5,7 @@
 #include "cu/navuart_reader.h"
 #include "devices/standin_process.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +13,11 @@
 
 namespace {
 
-// Polls for up to `seconds` until `want` comes back; returns the last result.
+// Reads until `want` comes back (at most `seconds`); returns the last result.
 int wait_for(char* out, int want, double seconds)
 {
     int r = kGpsNoData;
-    for (int i = 0; i < seconds * 20 && r != want; i++) {
-        r = gps.GetData(out);
-        if (r != want)
-            usleep(50000);
-    }
+    eventually([&] { return (r = gps.GetData(out)) == want; }, seconds);
     return r;
 }
 
@@ -38,15 +35,18 @@ TEST(UsbGpsStandin, modes_give_fix_no_coordinates_and_nothing)
     ASSERT_TRUE(gps.gps_Open());
     char out[kGpsOutSize];
 
-    ASSERT_EQ(wait_for(out, 0, 3.0), 0);
+    ASSERT_EQ(wait_for(out, 0, kWaitSeconds), 0);
     EXPECT_NE(std::string(out).find(",5740."), std::string::npos) << out;
     EXPECT_NE(std::string(out).find(",N,01158."), std::string::npos) << out;
 
     std::ofstream(sb.root() + "/sim/usbgps/mode") << "nofix\n";
-    EXPECT_EQ(wait_for(out, kGpsNoCoordinates, 3.0), kGpsNoCoordinates);
+    EXPECT_EQ(wait_for(out, kGpsNoCoordinates, kWaitSeconds), kGpsNoCoordinates);
 
+    auto switched = [&](const char* m) {
+        return eventually([&] { return read_file(sb.root() + "/sim/usbgps.log").find(std::string("mode ") + m) != std::string::npos; });
+    };
     std::ofstream(sb.root() + "/sim/usbgps/mode") << "garbage\n";
-    usleep(1200000);
+    ASSERT_TRUE(switched("garbage"));
     for (int i = 0; i < 30; i++) {
         int r = gps.GetData(out);
         if (r == 0 || r == kGpsNoCoordinates)
@@ -55,7 +55,7 @@ TEST(UsbGpsStandin, modes_give_fix_no_coordinates_and_nothing)
         usleep(50000);
     }
     std::ofstream(sb.root() + "/sim/usbgps/mode") << "silent\n";
-    usleep(1200000);
+    ASSERT_TRUE(switched("silent"));
     gps.GetData(out); // whatever was still queued
     EXPECT_EQ(gps.GetData(out), kGpsNoData);
     EXPECT_NE(read_file(sb.root() + "/sim/usbgps.log").find("mode silent"), std::string::npos);

@@ -1,6 +1,7 @@
 // The link against the simulated CU program (cusim, built in sim/cu/) over the Unix-socket
 // wire: a block-mode measurement with lost blocks, reassembled, requested again and decoded.
 #include "link_rig.h"
+#include "support/waits.h"
 
 #include "platform/globals.h"
 #include "platform/host_paths.h"
@@ -53,12 +54,7 @@ private:
 
 bool wait_for_file(const std::string& p, int ms)
 {
-    for (int i = 0; i < ms / 10; i++) {
-        if (access(p.c_str(), F_OK) == 0)
-            return true;
-        usleep(10000);
-    }
-    return false;
+    return eventually([&] { return access(p.c_str(), F_OK) == 0; }, ms / 1000.0);
 }
 
 } // namespace
@@ -72,7 +68,7 @@ TEST(LinkWithCusim, BlockMeasurementWithLostBlocksIsReassembledAndDecoded)
     std::string sock = sb.path("/sim/cu.sock");
     CusimChild cu({"--link", "unix:" + sock, "--samples", "300", "--max-rate", "1500",
                    "--gps-rate", "0", "--seed", "11", "--fault", "loss=0.02"});
-    ASSERT_TRUE(wait_for_file(sock, 5000));
+    ASSERT_TRUE(wait_for_file(sock, 30000));
 
     std::unique_ptr<CLinkTransport> wire(new_unix_transport(sock.c_str()));
     LinkRig rig; // closes the link before the transport goes

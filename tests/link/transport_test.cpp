@@ -5,6 +5,7 @@
 
 #include "platform/host_paths.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,9 @@ std::string exercise_emulated_cu(CEthernet& mon, RecordingSink& sink)
     eep.auto_stacks = 0;
     eep.auto_stack_value = 0;
     eep.trig_code = 0;
-    mon.answer_timeout = 1000;
+    // Every answer comes; the emulated CU's thread may just be slow to run on a loaded machine,
+    // so the time-out only guards against a fault.
+    mon.answer_timeout = 30000;
     int r = mon.SendBroadcast();
     if (r != 0)
         return "discovery: " + std::to_string(r);
@@ -298,12 +301,9 @@ bool enter_netns(const std::string& name)
 // Waits for a child up to timeout; kills it when it takes longer. Its exit status or -1.
 int wait_child(pid_t pid, int timeout_ms)
 {
-    for (int waited = 0; waited < timeout_ms; waited += 20) {
-        int st = 0;
-        if (waitpid(pid, &st, WNOHANG) == pid)
-            return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        usleep(20000);
-    }
+    int st = 0;
+    if (eventually([&] { return waitpid(pid, &st, WNOHANG) == pid; }, timeout_ms / 1000.0))
+        return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     return -1;
@@ -322,6 +322,9 @@ TEST(PcapLink, RealLibpcapOverAVethPairBetweenNetworkNamespaces)
         GTEST_SKIP() << "cannot create network namespaces and a veth pair here";
     fflush(stdout);
 
+    // The CU says on this pipe when its capture is open.
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
     pid_t cu = fork();
     ASSERT_GE(cu, 0);
     if (cu == 0) { // the CU: the link's own emulator on the other namespace's eth0
@@ -336,9 +339,12 @@ TEST(PcapLink, RealLibpcapOverAVethPairBetweenNetworkNamespaces)
             _exit(3);
         e->emulator_run = 1;
         e->receive_run = 0;
-        sleep(60);
-        _exit(0);
+        if (write(ready[1], "r", 1) != 1)
+            _exit(4);
+        for (;;)
+            pause(); // until killed
     }
+    close(ready[1]);
     pid_t mon = fork();
     ASSERT_GE(mon, 0);
     if (mon == 0) {
@@ -352,7 +358,9 @@ TEST(PcapLink, RealLibpcapOverAVethPairBetweenNetworkNamespaces)
         e->eth_first_Init();
         if (e->eth_Init() != 0)
             _exit(3);
-        usleep(300000); // the CU opens its capture
+        char c;
+        if (read(ready[0], &c, 1) != 1) // the CU has opened its capture (or ended)
+            _exit(2);
         std::string err = exercise_emulated_cu(*e, sink);
         if (!err.empty()) {
             printf("pcap link: %s all %d good %d\n", err.c_str(), e->all_packets, e->good_packets);
@@ -365,6 +373,7 @@ TEST(PcapLink, RealLibpcapOverAVethPairBetweenNetworkNamespaces)
         fflush(stdout);
         _exit(0);
     }
+    close(ready[0]);
     int mon_status = wait_child(mon, 60000);
     kill(cu, SIGKILL);
     waitpid(cu, nullptr, 0);

@@ -4,6 +4,7 @@
 #include "acq_fixture.h"
 #include "live_fixture.h"
 #include "program_driver.h"
+#include "support/waits.h"
 
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -19,6 +20,7 @@ namespace {
 class ProgramPlavik : public LiveTest {
 protected:
     Program p;
+    size_t cu_log_read = 0; // cusim's log up to its last report of a path's end
 
     // Settings as a crew would have saved them: SI units, the wheel trigger, 1000 pulses per
     // metre and a trace every centimetre. The cart runs 1 m per profile.
@@ -44,31 +46,32 @@ protected:
         ASSERT_NE(std::string::npos, p.wait_out("Reading from CU:", 0, 60)) << p.output();
     }
 
-    // Keys spaced so that the measurement screen, which drops keys queued while it measures,
-    // takes each one.
+    // Each key goes to a screen waiting for one (the scripted keypad hands them over there).
     void keys(const char* key, int times = 1)
     {
         for (int i = 0; i < times; i++)
-            p.send({"wait 400", key});
+            p.send({key});
     }
 
     // Waits until `needle` is printed after `from`, answering the message boxes that wait for
     // a key meanwhile; the position after it.
     size_t reach(const std::string& needle, size_t from)
     {
-        size_t answered = 0;
-        for (int i = 0; i < 1200; i++) {
+        size_t answered = 0, at = std::string::npos;
+        eventually([&] {
             const std::string out = p.output();
-            const size_t at = out.find(needle, from);
+            at = out.find(needle, from);
             if (at != std::string::npos)
-                return at + needle.size();
+                return true;
             size_t boxes = 0;
             for (size_t q = out.find("(type 0)", from); q != std::string::npos; q = out.find("(type 0)", q + 1))
                 boxes++;
             for (; answered < boxes; answered++)
-                p.send({"wait 300", "Space"});
-            usleep(100000);
-        }
+                p.send({"Space"});
+            return false;
+        }, 120);
+        if (at != std::string::npos)
+            return at + needle.size();
         ADD_FAILURE() << "not printed: " << needle << "\n" << p.output().substr(from);
         return std::string::npos;
     }
@@ -87,13 +90,11 @@ protected:
         ASSERT_NE(std::string::npos, reach("mstart 5", from));
         const int samples = atoi(rad_value(data(base + ".rad"), "SAMPLES:").c_str());
         ASSERT_GT(samples, 100);
+        // The cart is at its end once cusim sent the path's last trace and the file holds it.
+        const int sent = next_path_end(&cu_log_read);
+        ASSERT_EQ(100, sent) << read_file(cu_log);
         size_t at_rest = 0;
-        for (int quiet = 0, i = 0; i < 600 && (quiet < 15 || at_rest < 100); i++) {
-            usleep(100000);
-            const size_t now = traces_of(base, samples);
-            quiet = now == at_rest ? quiet + 1 : 0;
-            at_rest = now;
-        }
+        eventually([&] { return (at_rest = traces_of(base, samples)) >= size_t(sent); });
         ASSERT_EQ(100u, at_rest) << "1 m of profile, a trace every centimetre";
     }
 
@@ -160,7 +161,7 @@ TEST_F(ProgramPlavik, ThreeProfilesWithCrossingsThenContinueWithoutADeletedOne)
     keys("Enter");
     keys("Right", 5);
     keys("Enter");
-    p.send({"wait 800", "shot pv_setup"});
+    p.send({"shot pv_setup"});
     ASSERT_TRUE(p.wait_shot("pv_setup", 60));
     // "Start the project", then screen 37.
     keys("Left", 2);
@@ -188,7 +189,7 @@ TEST_F(ProgramPlavik, ThreeProfilesWithCrossingsThenContinueWithoutADeletedOne)
         for (const char* key : crossings[k].keys)
             keys(key);
         if (k == 2) {
-            p.send({"wait 800", "shot pv_crossing"});
+            p.send({"shot pv_crossing"});
             ASSERT_TRUE(p.wait_shot("pv_crossing", 60));
         }
         // To "Create the crossing" (past the angle button).

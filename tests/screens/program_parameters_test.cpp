@@ -46,14 +46,14 @@ protected:
         if (p.wait_out("main loop", 0, 90) == std::string::npos)
             return false;
         const size_t from = p.output().size();
-        p.send({"wait 1000", "Enter"});
+        p.send({"Enter"});
         reading = p.wait_out("Reading from CU:", from, 60);
         if (reading == std::string::npos || p.wait_out("sbars_init", reading, 30) == std::string::npos)
             return false;
         // Screen 2: New has the focus, par is two to the left. Screen 5 starts at Cancel,
         // Signal parameters is two to the right.
-        return keys(p, {"wait 1500", "Left", "Left", "Enter"}, "overview") &&
-               keys(p, {"Right", "Right", "Enter", "wait 1500"}, "signal");
+        return keys(p, {"Left", "Left", "Enter"}, "overview") &&
+               keys(p, {"Right", "Right", "Enter"}, "signal");
     }
 };
 
@@ -104,8 +104,8 @@ TEST_F(ProgramParameters, SignalChangesReachTheCuSaveSurvivesARestartCancelResto
             }
         // Save (six to the left of Stacks), then Save on screen 5.
         const size_t saved = log.size();
-        ASSERT_TRUE(keys(p, {"Left", "Left", "Left", "Left", "Left", "Left", "Enter", "wait 1000"}));
-        ASSERT_TRUE(keys(p, {"Left", "Enter", "wait 1000"}, "after_save"));
+        ASSERT_TRUE(keys(p, {"Left", "Left", "Left", "Left", "Left", "Left", "Enter"}));
+        ASSERT_TRUE(keys(p, {"Left", "Enter"}, "after_save"));
         log = command_log(cmd_log);
         EXPECT_GE(count_of(log, 124, saved), 1u) << "the CU stores its parameters";
         EXPECT_EQ(0, p.finish());
@@ -133,7 +133,7 @@ TEST_F(ProgramParameters, SignalChangesReachTheCuSaveSurvivesARestartCancelResto
         EXPECT_EQ(2032, last_value(log, 65, entry, 52));
         EXPECT_EQ(35, last_value(log, 194, entry));
         const size_t changed = log.size();
-        ASSERT_TRUE(keys(p, {"Left", "Left", "Left", "Left", "Left", "Enter", "wait 1000"}, "after_cancel"));
+        ASSERT_TRUE(keys(p, {"Left", "Left", "Left", "Left", "Left", "Enter"}, "after_cancel"));
         log = command_log(cmd_log);
         EXPECT_EQ(14, last_value(log, 104, changed)) << "runs re-sent as on entry";
         EXPECT_EQ(2044, last_value(log, 65, changed, 52));

@@ -3,6 +3,7 @@
 // live trace of the filter screen) and the serial GPS driver's stand-in.
 #include "live_fixture.h"
 #include "screen_driver.h"
+#include "support/waits.h"
 
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
@@ -122,7 +123,7 @@ TEST_F(ParameterScreensLive, WheelListCreatesAtMostTwentyDeletesAndCalibratesOve
         s.wait([] { return text_of(17, 30).find("-52.30") != std::string::npos; });
         s.key(SDLK_RETURN); // stop
         s.wait([] { return text_of(17, 30).find("52.30") == 0; });
-        doc_shot("params_wheel_edit.png");
+        s.on_gui([] { doc_shot("params_wheel_edit.png"); });
         s.key(SDLK_LEFT); // Save
         s.key(SDLK_RETURN);
         s.wait([] { return mode == 16; });
@@ -155,9 +156,11 @@ TEST_F(ParameterScreensLive, FilterSwitchChangesTheLiveTraceKeepsPairsExclusiveA
     const int r = d.run([] { return mode_15_filters(); }, [&](ScreenDriver& s) {
         s.wait([] { return mode == 15; });
         trace_drawn(s);
-        const auto a1 = trace_region();
+        std::vector<uint16_t> a1;
+        s.on_gui([&] { a1 = trace_region(); });
         trace_drawn(s);
-        const auto a2 = trace_region();
+        std::vector<uint16_t> a2;
+        s.on_gui([&] { a2 = trace_region(); });
         // The time gain (three rows up the list from FIR), switched: the automatic gain
         // takes over or leaves.
         s.key(SDLK_RETURN);
@@ -168,8 +171,9 @@ TEST_F(ParameterScreensLive, FilterSwitchChangesTheLiveTraceKeepsPairsExclusiveA
         s.key(SDLK_RETURN);
         s.wait([&] { return f[2].display_on != gain0; });
         trace_drawn(s);
-        const auto b = trace_region();
-        doc_shot("params_filters.png");
+        std::vector<uint16_t> b;
+        s.on_gui([&] { b = trace_region(); });
+        s.on_gui([] { doc_shot("params_filters.png"); });
         same = std::labs(swing(a1) - swing(a2));
         switched = std::labs(swing(b) - swing(a2));
         // Contrast: the filter list, four rows down, its current value five up.
@@ -207,8 +211,7 @@ TEST_F(ParameterScreensLive, GpsBaudRateAndChecksumReachTheSerialDriverCancelSen
         _exit(127);
     }
     ASSERT_GT(nav, 0);
-    for (int i = 0; i < 500 && access(sb.path("/dev/navuart").c_str(), F_OK) != 0; i++)
-        usleep(10000);
+    ASSERT_TRUE(eventually([&] { return access(sb.path("/dev/navuart").c_str(), F_OK) == 0; }, 30));
     eep.gps_enabled = 1;
     eep.gps_source = 3;
     eep.gps_baud_index = 2;
@@ -275,7 +278,7 @@ TEST_F(ParameterScreensLive, SoilVelocityThatDoesNotParseKeepsTheFieldOpenCancel
         s.keys(SDLK_LEFT, 3);
         s.key(SDLK_RETURN);
         s.wait([] { return xml_pars.soil_velocity != 100; });
-        typed = xml_pars.soil_velocity;
+        s.on_gui([&] { typed = xml_pars.soil_velocity; });
         s.keys(SDLK_RIGHT, 3); // back to Cancel
         s.key(SDLK_RETURN);
     });
