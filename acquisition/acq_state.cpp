@@ -29,7 +29,7 @@ std::atomic<bool> thError{false}, thError2{false}, thError4{false}, thError5{fal
 std::atomic<int> thError3{0};
 std::atomic<int> TraceError{0};
 
-int32_t ttrace[kAcqMaxSamples];
+int32_t ttrace[DSP_MAX_SAMPLES];
 
 std::atomic<int> hw_tests_are_started{0};
 std::atomic<int> cancel_hw_tests{0};

@@ -5,12 +5,12 @@
 // value; their meaning is that of plain flags (nothing waits on them but MStop's polls).
 #pragma once
 
+#include "dsp/trace.h"
 #include "gui/screen_state.h" // ag_autostart, which a new measurement resets
 
 #include <atomic>
 #include <cstdint>
 
-constexpr int kAcqMaxSamples = 2048;   // longest trace the engine handles
 constexpr int kMaxCuTraces = 1000000;  // the CU numbers at most this many traces
 
 // ---- Measurement state ----
@@ -44,7 +44,7 @@ extern std::atomic<int> thError3;    // status word of the failed descriptor, -2
 extern std::atomic<int> TraceError;  // code of a failed single-trace trigger (>= 200)
 
 // ---- Single trace (TraceTrigg, lock_t2) ----
-extern int32_t ttrace[kAcqMaxSamples];
+extern int32_t ttrace[DSP_MAX_SAMPLES];
 
 // ---- Hardware tests (screen 27) ----
 extern std::atomic<int> hw_tests_are_started; // 1: Collect runs the test sequence

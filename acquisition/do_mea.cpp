@@ -3,6 +3,7 @@
 #include "acquisition/display_seam.h"
 #include "acquisition/do_mea.h"
 #include "acquisition/mea_buf.h"
+#include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "cu/eep.h"
 #include "files/radar_data.h"
@@ -10,14 +11,12 @@
 
 namespace {
 
-// Trace position of the horizontal ruler: the trace count (time trigger) or the wheel
-// position in trigger steps.
+// Trace position of the horizontal ruler, read under the lock the wheel position is
+// written under.
 int ruler_trace()
 {
     MutexLock g(lock1_2);
-    if (eep.trig_code == kTrigTime)
-        return shown_traces;
-    return gl_mea_dir * curWhPosition / (triggCond < 1 ? 1 : triggCond);
+    return current_trigger_trace();
 }
 
 } // namespace

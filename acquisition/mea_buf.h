@@ -7,13 +7,15 @@
 // the data file, only the screen misses them.
 #pragma once
 
+#include "dsp/trace.h"
+
 #include <cstdint>
 #include <memory>
 
 class CMeaBuf {
 public:
     static constexpr int kSlots = 2000;
-    static constexpr int kSlotSamples = 2048;
+    static constexpr int kSlotSamples = DSP_MAX_SAMPLES;
 
     int32_t count = 0;        // queued traces
     int32_t not_fitted = 0;   // traces refused since the last clear

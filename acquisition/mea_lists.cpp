@@ -5,7 +5,9 @@
 #include "acquisition/mea_lists.h"
 
 #include "acquisition/acq_state.h"
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_radargram.h"
+#include "acquisition/mea_loop.h"
+#include "acquisition/mea_profile.h"
 #include "acquisition/mea_screens.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
@@ -20,6 +22,7 @@
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/screen_state.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "platform/globals.h"
 
@@ -270,11 +273,15 @@ int object_marker(CScrBuf* b)
     return 1;
 }
 
-bool markers_list(CScrBuf* b)
+namespace {
+
+enum class Then { Stay, Close, Failed };
+
+// Opens list l at its first row and moves through it (Left next, Right previous) until
+// `enter(row)` closes it, a key leaves it or an acquisition error stops the measurement;
+// then hides it over b. False after the acquisition error.
+template <class Enter> bool run_list(CListBox* l, CScrBuf* b, Enter enter)
 {
-    auto* l = mS.at<CListBox>(3, meas::kMarkerList);
-    if (!l)
-        return true;
     l->SetCurrent(0);
     l->visible = 1;
     l->Draw();
@@ -282,30 +289,17 @@ bool markers_list(CScrBuf* b)
     for (;;) {
         bool failed = false;
         const int k = next_key(&failed);
-        if (failed) {
-            ok = false;
-            break;
-        }
+        Then then = failed ? Then::Failed : Then::Stay;
         if (k == SDLK_LEFT)
             l->Next();
         else if (k == SDLK_RIGHT)
             l->Previous();
-        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
-            const int cur = l->GetCurrent();
-            if (cur == meas::kSurface) {
-                add_surface_marker();
-            } else if (cur == meas::kObject) {
-                if (object_marker(b) == -2) {
-                    ok = false;
-                    break;
-                }
-            } else if (cur == meas::kHideShow) {
-                b->markers_on = b->markers_on ? 0 : 1;
-                l->rows[meas::kHideShow].fill(0);
-                snprintf(l->rows[meas::kHideShow].data(), kListStrBytes, "%s", b->markers_on ? "Hide" : "Show");
-                redraw_radargram(b);
-            }
-        } else if (leaves(k)) {
+        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER)
+            then = enter(l->GetCurrent());
+        else if (!failed && leaves(k))
+            then = Then::Close;
+        if (then != Then::Stay) {
+            ok = then != Then::Failed;
             break;
         }
         l->Draw();
@@ -314,36 +308,39 @@ bool markers_list(CScrBuf* b)
     return ok;
 }
 
+} // namespace
+
+bool markers_list(CScrBuf* b)
+{
+    auto* l = mS.at<CListBox>(3, meas::kMarkerList);
+    if (!l)
+        return true;
+    return run_list(l, b, [b, l](int cur) {
+        if (cur == meas::kSurface) {
+            add_surface_marker();
+        } else if (cur == meas::kObject) {
+            if (object_marker(b) == -2)
+                return Then::Failed;
+        } else if (cur == meas::kHideShow) {
+            b->markers_on = b->markers_on ? 0 : 1;
+            l->rows[meas::kHideShow].fill(0);
+            snprintf(l->rows[meas::kHideShow].data(), kListStrBytes, "%s", b->markers_on ? "Hide" : "Show");
+            redraw_radargram(b);
+        }
+        return Then::Stay;
+    });
+}
+
 bool tools_list(CScrBuf* b)
 {
     auto* l = mS.at<CListBox>(list_row(), meas::kToolsList);
     if (!l)
         return true;
-    l->SetCurrent(0);
-    l->visible = 1;
-    l->Draw();
     int chosen = -1;
-    bool ok = true;
-    for (;;) {
-        bool failed = false;
-        const int k = next_key(&failed);
-        if (failed) {
-            ok = false;
-            break;
-        }
-        if (k == SDLK_LEFT)
-            l->Next();
-        else if (k == SDLK_RIGHT)
-            l->Previous();
-        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
-            chosen = l->GetCurrent();
-            break;
-        } else if (leaves(k)) {
-            break;
-        }
-        l->Draw();
-    }
-    hide(l, b);
+    const bool ok = run_list(l, b, [&chosen](int cur) {
+        chosen = cur;
+        return Then::Close;
+    });
     if (!ok)
         return false;
     int r = 0;

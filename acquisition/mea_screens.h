@@ -34,8 +34,8 @@ int satellites_show(int slot);
 int add_pos_show(); // gps_pos_show(27)
 
 // ---- Helpers of the screens, shared for their tests ----
-// Trace the horizontal ruler stands at: the trace count (time trigger) or the wheel position
-// in trigger steps.
+// Trace the horizontal ruler stands at: the trace count under the time and keyboard triggers,
+// else the wheel position in trigger steps. doMea's ruler and the 4 Hz follower both use it.
 int current_trigger_trace();
 // Takes and clears m_Show (lock_m_sh).
 bool take_m_show();

@@ -51,7 +51,7 @@ int CAcqSink::fill_gap(int32_t L, double point_interval)
     if (missing > room)
         missing = room > 0 ? room : 0;
     const int step = d < 0 ? -triggCond : triggCond;
-    const int n = eep.samples > kAcqMaxSamples ? kAcqMaxSamples : int(eep.samples);
+    const int n = eep.samples > DSP_MAX_SAMPLES ? DSP_MAX_SAMPLES : int(eep.samples);
     for (int64_t k = 1; k <= missing; k++) {
         const int64_t pos = prevL + k * step;
         const double distance = double(pos) / triggCond * point_interval;
@@ -69,8 +69,8 @@ int CAcqSink::fill_gap(int32_t L, double point_interval)
 int CAcqSink::trace(const CMeaTrace& t)
 {
     int n = t.count;
-    if (n > kAcqMaxSamples)
-        n = kAcqMaxSamples;
+    if (n > DSP_MAX_SAMPLES)
+        n = DSP_MAX_SAMPLES;
     if (n < 0)
         n = 0;
     const double point_interval = eep.step_distance;

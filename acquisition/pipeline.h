@@ -7,6 +7,7 @@
 // position log. Nothing is allocated per trace: the work trace lives in the sink.
 #pragma once
 
+#include "dsp/trace.h"
 #include "link/mea_sink.h"
 
 #include <cstddef>
@@ -48,7 +49,7 @@ public:
 
 private:
     int store(const int32_t* s, int n, int32_t cu_trace, bool restored, double distance);
-    int32_t work_[2048];
+    int32_t work_[DSP_MAX_SAMPLES];
     uint32_t gps_sec_ = 0;
     uint16_t gps_ms_ = 0;
 };

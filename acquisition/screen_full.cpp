@@ -1,7 +1,8 @@
 // Screens 12 and 8: the radargram of screen 2 or 3 over the whole screen.
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_radargram.h"
+#include "acquisition/mea_loop.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "files/profile_record.h"
@@ -9,6 +10,7 @@
 #include "gui/input.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 
 #include <SDL/SDL.h>

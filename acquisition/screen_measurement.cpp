@@ -6,7 +6,9 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/acquisition.h"
 #include "acquisition/mea_lists.h"
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_radargram.h"
+#include "acquisition/mea_loop.h"
+#include "acquisition/mea_profile.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -24,6 +26,7 @@
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
 #include "gui/screen_state.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "platform/host_paths.h"
 #include "projects/pv_screens.h"
@@ -219,8 +222,8 @@ int mode_03_measurement()
     caption_button11(buttons[kShot]);
 
     // Migration (single or Plavik profile, wheel trigger) works in the grid cube, prepared
-    // as one line of the radargram's width. Hyperbola fitting needs the radargram's
-    // hyperbola drawing, which is not built.
+    // as one line of the radargram's width. Hyperbola fitting stays disabled: the radargram
+    // has no hyperbola drawing.
     const bool migration = ProjN != 1 && eep.trig_code == 0 && profile_migration_prepare(b->width) == 0;
     if (auto* tools = mS.at<CListBox>(3, kToolsList)) {
         for (int i = 0; i < tools->count(); i++)
@@ -243,22 +246,15 @@ int mode_03_measurement()
 
     int result = back_code();
     for (;;) {
-        migration_follow(b);
-        if (take_m_show() && !doMea()) {
+        const int r = next_button(3, [b] {
+            migration_follow(b);
+            if (measurement_tick())
+                return true;
             migration_undo(nullptr);
+            return false;
+        }, 5);
+        if (!r)
             break;
-        }
-        trig_pos_show();
-        add_pos_show();
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(5);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[3] = uint16_t(r);
         if (r == kStop) {
             MStop(1);
             show_errors();

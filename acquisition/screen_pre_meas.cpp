@@ -3,7 +3,8 @@
 // list of the stored profile (its migration shown until the view moves or the screen is left).
 #include "acquisition/acq_state.h"
 #include "acquisition/mea_lists.h"
-#include "acquisition/mea_screen_util.h"
+#include "acquisition/mea_profile.h"
+#include "acquisition/mea_radargram.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -16,6 +17,7 @@
 #include "gui/rows.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/trace_store.h"
 #include "screens/parameter_screens.h"
@@ -116,26 +118,27 @@ int mode_02_pre_meas()
         curbutDraw();
 
         for (;;) {
-            bool on;
-            {
-                MutexLock g(lock_cuOn);
-                on = pisOn;
-            }
-            if (!on)
-                return 34;
-            draw_battery();
-            add_pos_show();
-            const int r = press_but_and_slid();
             // Migrated columns go back as soon as the view moves off them.
-            if (data_is_migrated && b->first_trace != migrated_first_trace())
-                migration_undo(b);
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
-            if (r < kFirstButton || r > kLastButton)
-                continue;
-            curbutton[2] = uint16_t(r);
+            const auto undo_when_moved = [b] {
+                if (data_is_migrated && b->first_trace != migrated_first_trace())
+                    migration_undo(b);
+            };
+            const int r = next_button(2, [&undo_when_moved] {
+                undo_when_moved();
+                bool on;
+                {
+                    MutexLock g(lock_cuOn);
+                    on = pisOn;
+                }
+                if (!on)
+                    return false;
+                draw_battery();
+                add_pos_show();
+                return true;
+            });
+            if (!r)
+                return 34;
+            undo_when_moved();
             if (r == kTools) {
                 if (buttons[kTools])
                     buttons[kTools]->Release();

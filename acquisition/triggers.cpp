@@ -14,7 +14,7 @@
 
 int TraceTrigg()
 {
-    const int n = eep.samples > kAcqMaxSamples ? kAcqMaxSamples : int(eep.samples);
+    const int n = eep.samples > DSP_MAX_SAMPLES ? DSP_MAX_SAMPLES : int(eep.samples);
     {
         MutexLock g(lock_t2);
         memset(ttrace, 0, sizeof ttrace);

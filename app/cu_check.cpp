@@ -5,9 +5,9 @@
 #include "app/shutdown.h"
 #include "gui/backlight.h"
 #include "cu/eep.h"
-#include "cu/parport.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/service_keys.h"
 #include "platform/termination.h"
@@ -35,8 +35,7 @@ int check_CU_ON()
     SDL_Event e;
     for (;;) {
         check_termination();
-        if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, bat_state1, parport.ppRead(1));
+        draw_battery();
         int state = (unitison ? 1 : 0) | (unlocked ? 2 : 0) | (antenna ? 4 : 0) | (eeprom_ready ? 8 : 0);
         if (state != last) {
             last = state;

@@ -37,6 +37,17 @@ bool load_chinese_font()
 
 } // namespace
 
+bool close_language_font()
+{
+    if (prm.language != kLangChinese || !CSDLObject::kina_font)
+        return false;
+    sge_TTF_CloseFont(CSDLObject::kina_font);
+    CSDLObject::kina_font = nullptr;
+    return true;
+}
+
+void reopen_language_font() { load_chinese_font(); }
+
 void setLanguage(int rebuild)
 {
     if (!rebuild) {

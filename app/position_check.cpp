@@ -1,15 +1,13 @@
 // The position check screen (screen 35): wheel and GPS positions while the antenna is moved.
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
-#include "app/timer.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"
-#include "cu/parport.h"
 #include "gui/button.h"
-#include "gui/indicators.h"
 #include "gui/input.h"
+#include "gui/screen_loop.h"
 #include "gui/rows.h"
 #include "gui/screen_table.h"
 
@@ -51,17 +49,12 @@ void position_check_screen()
     curbut = curbutton[35];
     curbutDraw();
     for (;;) {
-        if (auto* bat = dynamic_cast<CBattery*>(mS.obj[0][0]))
-            bat->nDraw(false, bat_state1, parport.ppRead(1));
-        gps_pos_show(poscheck::kGpsPos);
-        wheel_pos_show(poscheck::kWheelPos);
-        int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r >= kFirstButton && r <= kLastButton)
-            curbutton[35] = uint16_t(r);
+        const int r = next_button(35, [] {
+            draw_battery();
+            gps_pos_show(poscheck::kGpsPos);
+            wheel_pos_show(poscheck::kWheelPos);
+            return true;
+        });
         if (r == kReset) {
             reset_wheel();
             if (buttons[kReset])

@@ -1,5 +1,5 @@
-// Links from the menus to the screens of other subsystems. Each screen's subsystem replaces
-// the body of its function here with the call of its screen.
+// Links from the menus to the screens of other subsystems. A link whose screen this program
+// does not have shows a notice and goes back to the main menu.
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -7,6 +7,7 @@
 #include "projects/pv_screens.h"
 #include "screens/parameter_screens.h"
 #include "screens/service_screens.h"
+#include "screens/system_screens.h"
 
 namespace {
 
@@ -23,7 +24,9 @@ int screen_grid_new_proj() { return not_available("3D Grid Project"); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
 int screen_files() { return not_available("Work With Files"); }
 int screen_parameters() { return mode_05_parameters(); }
-int screen_sys_pars_level_0() { return not_available("System settings"); }
+int screen_sys_pars_level_0() { return mode_10_sys_pars_level_0(); }
+int screen_tests() { return mode_27_Tests(); }
+int screen_wifi_pars() { return mode_44_WiFi_Pars(); }
 int screen_sys_pars_level_1_1() { return mode_40_sys_pars_level_1_1(); }
 int screen_sys_pars_level_2() { return mode_22_sys_pars_level_2(); }
 int screen_sys_pars_level_3() { return mode_25_sys_pars_level_3(); }

@@ -17,6 +17,12 @@ int check_CU_ON();
 // every screen object, zero: only waits 200 ms.
 void setLanguage(int rebuild);
 
+// The Chinese font lies on the factory partition: closed while that partition is written.
+// close_language_font returns whether it was open (the language is Chinese);
+// reopen_language_font opens it again.
+bool close_language_font();
+void reopen_language_font();
+
 // Position check screen (screen 35).
 void position_check_screen();
 
@@ -37,6 +43,8 @@ int screen_plavik();              // Plavik project (mode_21_PV_screen_1)
 int screen_files();               // file manager (mode_06_files)
 int screen_parameters();          // acquisition parameters (mode_05_parameters); -333 = reboot
 int screen_sys_pars_level_0();    // system menu (mode_10_sys_pars_level_0); -333 = reboot
+int screen_tests();               // hardware tests (mode_27_Tests)
+int screen_wifi_pars();           // WiFi settings (mode_44_WiFi_Pars); -333 = reboot
 int screen_sys_pars_level_1_1();  // service level 1 (mode_40_sys_pars_level_1_1)
 int screen_sys_pars_level_2();    // service level 2 (mode_22_sys_pars_level_2)
 int screen_sys_pars_level_3();    // service level 3 (mode_25_sys_pars_level_3)

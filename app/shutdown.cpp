@@ -61,6 +61,8 @@ void stop_plavik_project() { rdr.pvp.Stop(); }
 
 } // namespace
 
+bool keep_settings_file = false;
+
 int power_off_sequence(EndKind kind)
 {
     // Profile files, projects, missed-trace state and user settings first. A profile still
@@ -74,7 +76,8 @@ int power_off_sequence(EndKind kind)
     stop_plavik_project();
     if (prm.restore_missed && eth.missed_pending())
         eth.mt_CreateFiles();
-    xml_pars.write_xml_tree();
+    if (!keep_settings_file)
+        xml_pars.write_xml_tree();
 
     // Then the threads: timer, acquisition, receiving.
     remove_timer();

@@ -6,6 +6,11 @@ enum class EndKind {
     Reboot,   // system screen asked for a reboot: no CU switch-off, no Shutdown(3)
 };
 
+// Set when the settings partition was reset on purpose (restore of the settings, software
+// upgrade) before a reboot: the power-off then leaves the settings file as it is, so that
+// the next start reads the predefined copy instead of this run's settings.
+extern bool keep_settings_file;
+
 // Runs the power-off sequence in its fixed order (see shutdown.cpp). Returns 0.
 int power_off_sequence(EndKind kind);
 

@@ -3,7 +3,6 @@
 #include "acquisition/acquisition.h"
 #include "acquisition/pipeline.h"
 #include "platform/globals.h"
-#include "platform/pending.h"
 #include "app/screens.h"
 #include "app/timer.h"
 #include "app/access_point.h"
@@ -23,6 +22,7 @@
 #include "platform/host_paths.h"
 #include "platform/mounts.h"
 #include "platform/shell.h"
+#include "screens/system_math.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -106,17 +106,11 @@ void repair_after_unclean_end()
 
 void set_grid_defaults(int units)
 {
-    if (units) {
-        grid_def_x_size = 10.0f;
-        grid_def_y_size = 10.0f;
-        grid_def_point_int = 0.05f;
-        grid_def_line_spacing = 1.0f;
-    } else {
-        grid_def_x_size = 30.0f;
-        grid_def_y_size = 30.0f;
-        grid_def_point_int = 2.0f;
-        grid_def_line_spacing = 3.0f;
-    }
+    const UnitDefaults& d = unit_defaults(units != 0);
+    grid_def_x_size = d.grid_size;
+    grid_def_y_size = d.grid_size;
+    grid_def_point_int = d.grid_point_interval;
+    grid_def_line_spacing = d.grid_line_spacing;
 }
 
 int startup()

@@ -72,8 +72,8 @@ void filter_screen_duty(bool cu_on)
     int n = eep.samples;
     if (n < 0)
         n = 0;
-    if (n > kAcqMaxSamples)
-        n = kAcqMaxSamples;
+    if (n > DSP_MAX_SAMPLES)
+        n = DSP_MAX_SAMPLES;
     if (rdr.prof.b_size() == 0) {
         // No stored example trace exists yet: an empty profile shows a flat trace.
         memset(ttrace, 0, sizeof ttrace);
@@ -82,7 +82,7 @@ void filter_screen_duty(bool cu_on)
         const float* col = rdr.prof.slot(rdr.prof.start);
         for (int i = 0; i < n; i++)
             ttrace[i] = mrnd(double(col[i]) * 8192.0);
-        for (int i = n; i < kAcqMaxSamples; i++)
+        for (int i = n; i < DSP_MAX_SAMPLES; i++)
             ttrace[i] = 0;
     }
     canShow = true;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cu/gps_display.h"
+#include "platform/globals.h"
 
 #include <SDL/SDL.h>
 #include <cstdint>
@@ -16,7 +17,7 @@ extern int tskip_sec;      // 1..100, one step every fourth tick
 extern int old_tskip_sec;
 
 // ---- Battery ----
-extern int bat_state1;     // monitor battery, per mille of its usable range (1000 = full)
+// bat_state1 (the monitor battery) is in platform/globals.h: every screen draws it.
 extern int bat_state2;     // second battery indicator value (not written by the timer)
 extern bool monVolMes;     // the low-voltage warning has not been given in this run
 

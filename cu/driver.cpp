@@ -72,14 +72,6 @@ uint32_t sx(short v) { return static_cast<uint32_t>(static_cast<int32_t>(v)); }
 // CU clock ticks per second (never 0, which would divide by zero).
 double clock_hz() { return eep.clock_freq ? eep.clock_freq : 1000.0; }
 
-// The antenna record the file sample count of raw mode lives in.
-CAntennaRecord& current_record()
-{
-    if (eep.ant_record)
-        return *eep.ant_record;
-    const int i = eep.l_a >= 0 && eep.l_a < xml_pars.antenna_count ? eep.l_a : 0;
-    return xml_pars.antenna[i];
-}
 
 } // namespace
 
@@ -406,7 +398,7 @@ int CDriver::ReadParameters()
         eep.cu_samples = static_cast<int16_t>(x.u32(24));
         eep.auto_stack_value = static_cast<int16_t>(x.u32(28));
         eep.tz_sample = static_cast<int16_t>(x.u32(32));
-        eep.samples = udp ? static_cast<uint16_t>(x.u32(40)) : current_record().samples_in_file;
+        eep.samples = udp ? static_cast<uint16_t>(x.u32(40)) : eep.current_antenna().samples_in_file;
     }
 
     // A CU that keeps fewer samples than it clips has no usable setting either.
@@ -419,7 +411,7 @@ int CDriver::ReadParameters()
                     SetSamples(eep.samples);
                     WriteParameters(0);
                 } else {
-                    current_record().samples_in_file = eep.samples;
+                    eep.current_antenna().samples_in_file = eep.samples;
                     xml_pars.write_xml_tree();
                 }
             }
@@ -440,7 +432,7 @@ int CDriver::ReadParameters()
         SetSamples(1000);
     } else {
         SetSamples(1000);
-        current_record().samples_in_file = 1000;
+        eep.current_antenna().samples_in_file = 1000;
         xml_pars.write_xml_tree();
     }
     WriteParameters(0);

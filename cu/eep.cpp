@@ -64,6 +64,13 @@ void CEEP::set_l_a(int i)
     ant_record = &xml_pars.antenna[l_a];
 }
 
+CAntennaRecord& CEEP::current_antenna() const
+{
+    if (ant_record)
+        return *ant_record;
+    return xml_pars.antenna[antenna_index_ok(l_a) ? l_a : 0];
+}
+
 void CEEP::compute_step_distance()
 {
     const CWheelRecord* w = current_wheel();
@@ -177,7 +184,7 @@ void CEEP::psave_l_a()
     x.gps_best = gps_quality_opt;
     x.gps_brate_ind = gps_baud_index;
 
-    CAntennaRecord* r = ant_record ? ant_record : &x.antenna[antenna_index_ok(l_a) ? l_a : 0];
+    CAntennaRecord* r = &current_antenna();
     r->samples_in_file = samples;
     r->start_samples = view_samples;
     r->point_interval = trace_interval;

@@ -83,6 +83,9 @@ public:
     int load_parameters(unsigned short code, unsigned short version);
     // Index of the current antenna record; an index outside the antenna list becomes 0.
     void set_l_a(int i);
+    // The current antenna record: the one ant_record points at, or before the block is loaded
+    // record l_a of the XML parameter object (record 0 when l_a is outside the list).
+    CAntennaRecord& current_antenna() const;
     int get_l_a() const { return l_a; }
 
     // Loads the block from the XML object and, when the CU is on, from the CU. Returns the

@@ -4,8 +4,9 @@
 #include "config/parameters.h"
 #include "cu/dev_request.h"
 #include "cu/eep.h"
-#include "cu/gps_commands.h"
+#include "cu/driver.h"
 #include "cu/gps_display.h"
+#include "link/ethernet.h"
 #include "platform/host_paths.h"
 
 #include <cstdio>
@@ -146,12 +147,12 @@ bool CNavuart::gps_Open()
             MutexLock g(lock_gps);
             gps_buf[0] = '\0';
         }
-        cu_GPS_Connect(1, 1, 0);
+        gpr.GPS_Connect(1, 1, 0);
         unsigned char abcd[4];
         unsigned long e;
         if (sbas_pars_for_mode(prm.sbas_mode, abcd, &e))
-            cu_Set_GPS_SBAS_Pars(abcd[0], abcd[1], abcd[2], abcd[3], e);
-        cu_SetGPSRate(200);
+            gpr.Set_GPS_SBAS_Pars(abcd[0], abcd[1], abcd[2], abcd[3], static_cast<uint32_t>(e));
+        gpr.SetGPSRate(200);
         fd = -2;
         MutexLock g(lock3);
         can_GPS_Show = 4;
@@ -237,9 +238,9 @@ void CNavuart::read_antenna(char* out)
     bool have_fetched = false;
     {
         MutexLock d(lock_dw);
-        if ((!cu_measuring() && !cu_block_mode()) || eep.trig_code == 0xFF) {
+        if ((!eth.sink()->measuring() && eth.block_mode == 0) || eep.trig_code == 0xFF) {
             fetched[0] = '\0';
-            have_fetched = cu_GetGPSString(fetched) != -3;
+            have_fetched = gpr.GetGPSString(fetched) != -3;
             fetched[kGpsBufSize - 1] = '\0';
         }
     }

@@ -6,9 +6,7 @@
 #include <cstdint>
 
 #include "dsp/filter_slots.h"
-
-// The longest trace the filters work on; work arrays of this size live on the stack.
-constexpr int DSP_MAX_SAMPLES = 2048;
+#include "dsp/trace.h"
 
 constexpr int BPF_TAPS = 61;
 extern const std::array<float, BPF_TAPS> bpf_H; // symmetric band-pass taps, h[60 - k] == h[k]

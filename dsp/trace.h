@@ -8,6 +8,10 @@
 
 #include <cstdint>
 
+// The longest trace of the system: the CU sends at most this many samples, the profile files
+// hold at most this many per trace, and every trace buffer and work array is this long.
+constexpr int DSP_MAX_SAMPLES = 2048;
+
 int16_t Swap(int16_t v);
 uint16_t Swap(uint16_t v);
 int32_t Swap(int32_t v);

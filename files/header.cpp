@@ -2,6 +2,7 @@
 
 #include "platform/globals.h"
 #include "cu/eep.h"
+#include "dsp/trace.h"
 #include "files/disk.h"
 #include "files/keylines.h"
 #include "platform/host_paths.h"
@@ -127,8 +128,8 @@ void Header::set_from_EEPROM(const HeaderSettings& s)
 int Header::set_EEPROM_from_header(const HeaderSettings& s)
 {
     // A damaged or foreign header must not reach the acquisition buffers, which hold at
-    // most 2048 samples per trace.
-    if (samples < 100 || samples > 2048 || !(time_step > 0))
+    // most DSP_MAX_SAMPLES samples per trace.
+    if (samples < 100 || samples > DSP_MAX_SAMPLES || !(time_step > 0))
         return -2;
     eep.trig_code = trigger_mode;
     eep.l_a = (antenna_index >= 0 && antenna_index < s.antenna_count) ? antenna_index : 0;

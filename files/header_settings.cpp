@@ -4,20 +4,6 @@
 #include "cu/eep.h"
 #include "files/keylines.h"
 
-namespace {
-
-CAntennaRecord& current_antenna()
-{
-    if (eep.ant_record)
-        return *eep.ant_record;
-    int i = eep.l_a;
-    if (i < 0 || i >= xml_pars.antenna_count || i >= kMaxAntennas)
-        i = 0;
-    return xml_pars.antenna[i];
-}
-
-} // namespace
-
 HeaderSettings current_header_settings()
 {
     HeaderSettings s{};
@@ -30,7 +16,7 @@ HeaderSettings current_header_settings()
         s.wheel_direction = w.wheel_direction;
     }
     s.soil_velocity = xml_pars.soil_velocity;
-    const CAntennaRecord& a = current_antenna();
+    const CAntennaRecord& a = eep.current_antenna();
     s.time_gain = (uint8_t)a.filter[2].int_par[3];
     s.contrast = (int16_t)a.filter[6].int_par[0];
     s.antenna_count = xml_pars.antenna_count;

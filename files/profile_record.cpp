@@ -50,7 +50,7 @@ int CRData::p_COpen(const char* current_name)
     if (eep.samples < 100 || !current_name || !current_name[0])
         return 5;
     std::lock_guard<std::recursive_mutex> files(files_);
-    if (hd.samples <= 0 || hd.samples > kMaxSamples || fd >= 0)
+    if (hd.samples <= 0 || hd.samples > DSP_MAX_SAMPLES || fd >= 0)
         return -3;
     fd = open(host_path(rd7_path).c_str(), O_RDWR);
     if (fd < 0) {
@@ -79,7 +79,7 @@ int CRData::p_Open()
     prev_meas_traces = 0;
     if (hd.h_read() != 0)
         return -1;
-    if (hd.samples >= kMaxSamples || hd.samples < 0)
+    if (hd.samples >= DSP_MAX_SAMPLES || hd.samples < 0)
         return -2;
     if (hd.samples == 0)
         return -3;
@@ -141,7 +141,7 @@ int CRData::write_at(int64_t offset, const int32_t* samples, int n)
 int CRData::append_trace(const int32_t* samples, int n)
 {
     std::lock_guard<std::recursive_mutex> files(files_);
-    if (fd < 0 || n <= 0 || n > kMaxSamples)
+    if (fd < 0 || n <= 0 || n > DSP_MAX_SAMPLES)
         return -2;
     if (write_at((int64_t)hd.last_trace * n * 4, samples, n) != 0)
         return -2;
@@ -154,7 +154,7 @@ int CRData::append_zero_trace(int n) { return append_trace(zero_, n); }
 int CRData::put_trace(int32_t number, const int32_t* samples, int n)
 {
     std::lock_guard<std::recursive_mutex> files(files_);
-    if (fd < 0 || n <= 0 || n > kMaxSamples || number < 1)
+    if (fd < 0 || n <= 0 || n > DSP_MAX_SAMPLES || number < 1)
         return -2;
     if (write_at((int64_t)(number - 1) * n * 4, samples, n) != 0)
         return -2;
@@ -188,7 +188,7 @@ int CRData::flush_data()
 
 long CRData::read_trace(int32_t index, int32_t* out) const
 {
-    if (fd < 0 || index < 0 || hd.samples <= 0 || hd.samples > kMaxSamples)
+    if (fd < 0 || index < 0 || hd.samples <= 0 || hd.samples > DSP_MAX_SAMPLES)
         return -1;
     size_t len = (size_t)hd.samples * 4;
     off_t off = (off_t)index * (off_t)len;

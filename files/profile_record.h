@@ -12,6 +12,7 @@
 // The stream is line-buffered: each line reaches the file when it is written.
 #pragma once
 
+#include "dsp/trace.h"
 #include "files/gps_log.h"
 #include "files/header.h"
 #include "files/markers.h"
@@ -20,7 +21,6 @@
 #include <cstdio>
 #include <mutex>
 
-constexpr int kMaxSamples = 2048;
 
 // Display counters shared with the acquisition engine: traces already on screen, and traces
 // of earlier measurements of a continued profile.
@@ -91,6 +91,6 @@ private:
     int write_at(int64_t offset, const int32_t* samples, int n);
     void open_srd(const char* mode);
     std::recursive_mutex files_; // fd, srd and the trace count of the write path
-    int32_t zero_[kMaxSamples] = {};
+    int32_t zero_[DSP_MAX_SAMPLES] = {};
     char srd_buf_[512]; // the stream's own buffer: no allocation on the first line
 };

@@ -1,5 +1,6 @@
 #include "files/profile_repair.h"
 
+#include "dsp/trace.h"
 #include "files/disk.h"
 #include "files/header.h"
 #include "files/keylines.h"
@@ -71,7 +72,7 @@ int repair_one(const char* base, std::string& dir)
     copy_text(hd.rad_path, sizeof hd.rad_path, rad_dev);
     copy_text(hd.add_path, sizeof hd.add_path, add_dev);
     hd.last_trace = -1;
-    if (hd.h_read() != 0 || hd.samples <= 0 || hd.samples > 2048)
+    if (hd.h_read() != 0 || hd.samples <= 0 || hd.samples > DSP_MAX_SAMPLES)
         return 0;
     const int64_t trace_bytes = (int64_t)hd.samples * 4;
     const int64_t whole = st.st_size / trace_bytes;

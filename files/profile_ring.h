@@ -3,13 +3,16 @@
 // and pRead fills it from a stored profile.
 #pragma once
 
+#include "dsp/display_gain.h"
+
 #include <cstdint>
 #include <memory>
 
 class CProfile {
 public:
-    static constexpr int kSlots = 3000;
-    static constexpr int kSlotSamples = 2048;
+    // The store layout the display gains read (dsp/display_gain.h).
+    static constexpr int kSlots = STORE_COLUMNS;
+    static constexpr int kSlotSamples = STORE_SAMPLES;
 
     int32_t first_trace = 0; // trace number held by the start column
     int32_t start = 0;       // first column

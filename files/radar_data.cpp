@@ -137,7 +137,7 @@ int CRadarData::dCreateFiles(const char* prefix)
     int r;
     {
         MutexLock lock(lock_dw);
-        if (!room_for_new_profile(eep.samples > 0 ? eep.samples : kMaxSamples)) {
+        if (!room_for_new_profile(eep.samples > 0 ? eep.samples : DSP_MAX_SAMPLES)) {
             printf("no room on the data disk for a new profile\n");
             cur_name[0] = 0;
             return 3;
@@ -232,7 +232,7 @@ int CRadarData::pRead(int first, int count, int step)
     if (!rd.data_open())
         return 0;
     const int n = rd.hd.samples;
-    if (n <= 0 || n > kMaxSamples)
+    if (n <= 0 || n > DSP_MAX_SAMPLES)
         return 0;
     const long whole = (long)n * 4;
     int got = 0;

@@ -71,8 +71,8 @@ public:
     int oDelete(const char* name);
 
 private:
-    int32_t trace_buf_[kMaxSamples] = {};
-    int16_t trace16_[kMaxSamples] = {};
+    int32_t trace_buf_[DSP_MAX_SAMPLES] = {};
+    int16_t trace16_[DSP_MAX_SAMPLES] = {};
 };
 
 extern CRadarData rdr;

@@ -116,7 +116,7 @@ FuzzLink& FuzzLink::reset(FuzzInput& in)
     prm.request_missed = (modes >> 5) & 1;
     // The antenna block is the monitor's own (validated when it is loaded): sample counts
     // of its range, any stacking and trigger.
-    eep.samples = uint16_t(1 + in.u16() % kMeaMaxSamples);
+    eep.samples = uint16_t(1 + in.u16() % DSP_MAX_SAMPLES);
     eep.clipped = uint8_t(in.u8() % 9);
     eep.auto_stacks = (modes >> 6) & 1;
     eep.auto_stack_value = 0;

@@ -23,7 +23,7 @@
 
 constexpr int kGridMaxPoints = 440;              // points per axis without an x-step override
 constexpr double kGridMaxBytes = 160000000.0;    // estimate bound of the float cube
-constexpr int kGridRefSamples = 2048;
+constexpr int kGridRefSamples = DSP_MAX_SAMPLES; // samples of a line's reference trace
 constexpr int kGridNameSize = 100;
 
 // The migration's amplitude normalisation: 0 until the first migrated line after a reset sets

@@ -8,19 +8,9 @@
 
 float again_bias_speed = 0.99f;
 
-CAntennaRecord& display_antenna()
-{
-    if (eep.ant_record)
-        return *eep.ant_record;
-    int i = xml_pars.current_antenna;
-    if (i < 0 || i >= xml_pars.antenna_count || i >= kMaxAntennas)
-        i = 0;
-    return xml_pars.antenna[i];
-}
-
 namespace {
 
-CFilterRecord& filter(FilterSlotKind k) { return display_antenna().filter[k]; }
+CFilterRecord& filter(FilterSlotKind k) { return eep.current_antenna().filter[k]; }
 
 bool auto_gain_mode() { return prm.gain_switch != 0; }
 

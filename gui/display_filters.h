@@ -12,11 +12,6 @@ constexpr int kSlotContrast = 9, kSlotTimeGain = 10;
 
 extern float again_bias_speed;
 
-struct CAntennaRecord;
-// The antenna record whose filters the screen shows: the one of the antenna parameter
-// block, or before that the XML parameter object's current antenna.
-CAntennaRecord& display_antenna();
-
 // Slider positions for the current filter values (again_bias_speed is updated).
 float contrast_slider_value();
 float time_gain_slider_value();

@@ -12,7 +12,7 @@
 
 class CTraceView : public CSDLObject {
 public:
-    static constexpr int kSamples = 2048;
+    static constexpr int kSamples = DSP_MAX_SAMPLES;
 
     CSTrace display{kSamples};        // the trace as drawn, one value per sample
     CFTrace work1{kSamples}, work2{kSamples};

@@ -41,67 +41,68 @@ size_t u16_len(const char* s, size_t max_units)
 // even before the font is loaded, since the language table is built in that form.
 bool wide() { return prm.language == 8; }
 
+// Writes the 16-bit units unit(0), unit(1) ... up to the first zero unit into dst (cap
+// bytes), as many as fit with the zero unit that ends them.
+template <class Unit> void u16_copy(char* dst, size_t cap, Unit unit)
+{
+    if (cap < 2) {
+        if (cap)
+            dst[0] = 0;
+        return;
+    }
+    size_t n = 0;
+    for (const size_t max = cap / 2 - 1; n < max; n++) {
+        const unsigned u = unit(n);
+        if (u == 0)
+            break;
+        dst[2 * n] = char(u & 0xff);
+        dst[2 * n + 1] = char(u >> 8);
+    }
+    dst[2 * n] = dst[2 * n + 1] = 0;
+}
+
+// Appends src to the 16-bit text in dst with `copy`, when a unit still fits after it.
+void u16_append(char* dst, size_t cap, const char* src, void (*copy)(char*, const char*, size_t))
+{
+    const size_t have = u16_len(dst, cap / 2);
+    if (2 * have + 2 <= cap)
+        copy(dst + 2 * have, src, cap - 2 * have);
+}
+
 } // namespace
 
 void CSDLObject::uni_strcpy(char* dst, const char* src, size_t cap)
 {
-    if (cap == 0)
-        return;
-    if (wide()) {
-        if (cap < 2) {
-            dst[0] = 0;
-            return;
-        }
-        size_t n = u16_len(src, cap / 2 - 1);
-        memmove(dst, src, 2 * n);
-        dst[2 * n] = dst[2 * n + 1] = 0;
-    } else {
+    if (!wide()) {
         str_copy(dst, cap, src);
+        return;
     }
+    u16_copy(dst, cap, [src](size_t i) { return unsigned((unsigned char)src[2 * i] | (unsigned char)src[2 * i + 1] << 8); });
 }
 
 void CSDLObject::conv_strcpy(char* dst, const char* src, size_t cap)
 {
-    if (cap == 0)
-        return;
-    if (wide()) {
-        if (cap < 2) {
-            dst[0] = 0;
-            return;
-        }
-        size_t n = 0, max = cap / 2 - 1;
-        for (; n < max && src[n]; n++) {
-            dst[2 * n] = src[n];
-            dst[2 * n + 1] = 0;
-        }
-        dst[2 * n] = dst[2 * n + 1] = 0;
-    } else {
+    if (!wide()) {
         str_copy(dst, cap, src);
+        return;
     }
+    u16_copy(dst, cap, [src](size_t i) { return unsigned((unsigned char)src[i]); });
 }
 
 void CSDLObject::uni_strcat(char* dst, const char* src, size_t cap)
 {
-    if (wide()) {
-        size_t have = u16_len(dst, cap / 2);
-        if (2 * have + 2 > cap)
-            return;
-        uni_strcpy(dst + 2 * have, src, cap - 2 * have);
-    } else {
+    if (wide())
+        u16_append(dst, cap, src, uni_strcpy);
+    else
         str_append(dst, cap, src);
-    }
 }
 
 void CSDLObject::conv_strcat(char* dst, const char* src, size_t cap)
 {
-    if (wide()) {
-        size_t have = u16_len(dst, cap / 2);
-        if (2 * have + 2 > cap)
-            return;
-        conv_strcpy(dst + 2 * have, src, cap - 2 * have);
-    } else {
-        uni_strcat(dst, src, cap);
-    }
+    if (wide())
+        u16_append(dst, cap, src, conv_strcpy);
+    else
+        str_append(dst, cap, src);
 }
 
 char* CSDLObject::uni_strtok(char* text, char separator, int fontType)

@@ -85,8 +85,8 @@ int CEthernet::decode_trace(CElementWalk& w, const CTraceDesc& d)
     const uint32_t width = fmt16 ? 2 : 4;
     const uint32_t x = eep.clipped;
     uint32_t n = eep.samples;
-    if (n > kMeaMaxSamples)
-        n = kMeaMaxSamples;
+    if (n > DSP_MAX_SAMPLES)
+        n = DSP_MAX_SAMPLES;
     if (body_len < 4)
         return kElemShortTrace;
     uint32_t v = ring_be32(body);

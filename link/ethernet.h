@@ -20,6 +20,7 @@
 // threads read them for display and statistics.
 #pragma once
 
+#include "dsp/trace.h"
 #include "link/elements.h"
 #include "link/frames.h"
 #include "link/mea_sink.h"
@@ -41,7 +42,6 @@ constexpr int kBlockPayload = link_frame::kBlockLen, kBlockHeader = link_frame::
               kBlockData = link_frame::kBlockDataLen;
 // Ring bytes a trace may lie behind the newest block and still be read.
 constexpr int64_t kMaxBytesBehind = kMeaRingSize - 1;
-constexpr int kMeaMaxSamples = 2048;
 constexpr int kDefaultAnswerTimeout = 50;    // polls of 2 ms
 constexpr int kNoAnswer = 733;
 constexpr uint8_t kFiller = 0x88;            // ring bytes of blocks that never arrived
@@ -215,8 +215,10 @@ public:
     uint8_t ring_at(uint32_t pos) const { return m_buf[pos % kMeaRingSize]; }
     uint16_t ring_be16(uint32_t pos) const;
     uint32_t ring_be32(uint32_t pos) const;
-    // Blocks per trace B from the antenna parameter block: ((samples + clipped) * 4 + 30)
-    // / 496 + 1, and the last block's byte count.
+    // The bytes of one trace in the block stream, (samples + clipped) * 4 + 30 from the
+    // antenna parameter block; the blocks per trace B = bytes / 496 + 1, and the last block's
+    // byte count.
+    static int trace_bytes();
     static int blocks_per_trace();
     static int last_block_size();
 
@@ -361,7 +363,7 @@ private:
     const uint8_t* cur_frame_ = nullptr;      // frame being decoded
     uint32_t cur_len_ = 0;
     bool cur_udp_ = false;
-    int32_t samples_[kMeaMaxSamples];            // decoded samples of one trace
+    int32_t samples_[DSP_MAX_SAMPLES];            // decoded samples of one trace
     uint32_t tr_next_ = 0;                    // next descriptor to hand out (under eth_mtx1)
 };
 

@@ -238,15 +238,11 @@ void CEthernet::missed_done(int k, const CMissedBlock& e)
         mb_buf[k].first = -1;
 }
 
-int CEthernet::blocks_per_trace()
-{
-    return (4 * (int(eep.samples) + int(eep.clipped)) + 30) / kBlockData + 1;
-}
+int CEthernet::trace_bytes() { return 4 * (int(eep.samples) + int(eep.clipped)) + 30; }
 
-int CEthernet::last_block_size()
-{
-    return (4 * (int(eep.samples) + int(eep.clipped)) + 30) % kBlockData;
-}
+int CEthernet::blocks_per_trace() { return trace_bytes() / kBlockData + 1; }
+
+int CEthernet::last_block_size() { return trace_bytes() % kBlockData; }
 
 void CEthernet::commit()
 {

@@ -34,6 +34,8 @@ extern SDL_TimerID t1;                // the 250 ms timer
 extern bool time_ready;               // the clock was set from GPS
 extern pid_t hostapd_process;         // the access-point daemon
 extern int powersave1;                // power-save tick counter; 121 = backlight dimmed (lock_ps)
+extern int bat_state1;                // monitor battery, per mille of its usable range (1000 = full);
+                                      // written by the timer, drawn by every screen
 
 // Grid defaults for a new project, in the units the grid screen shows.
 extern float grid_def_x_size, grid_def_y_size, grid_def_point_int, grid_def_line_spacing;

@@ -68,6 +68,17 @@ int host_path_buf(const char* device_path, char* out, size_t out_size)
     return 0;
 }
 
+std::string host_raw_device(const char* device_path)
+{
+    if (!device_path)
+        return std::string();
+    const char* root = sim_root();
+    if (!root[0])
+        return std::string(device_path);
+    const char* name = strrchr(device_path, '/');
+    return std::string(root) + "/sim/" + (name ? name + 1 : device_path) + ".image";
+}
+
 std::string sim_standin_dir()
 {
     const char* d = getenv("GPRMON_STANDINS");

@@ -25,5 +25,11 @@ std::string host_path(const char* device_path);
 // Same into a fixed buffer; returns 0, or -1 (and an empty buffer) when it does not fit.
 int host_path_buf(const char* device_path, char* out, size_t out_size);
 
+// The path a whole file-system image is written to when it is copied onto a partition's
+// block device ("zcat IMAGE >/dev/sda3"). On the device the device itself; in simulation,
+// where a partition is a folder, the file ROOT/sim/NAME.image, which the mount stand-in
+// takes as the partition's new contents at its next mount (see sim/standins/_lib.sh).
+std::string host_raw_device(const char* device_path);
+
 // The folder holding the simulation's stand-ins for device-only tools.
 std::string sim_standin_dir();

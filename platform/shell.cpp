@@ -12,11 +12,12 @@
 
 namespace {
 
-// Device-only tools; in simulation each is a shell function that calls its stand-in,
-// which also overrides shell builtins such as kill.
+// Device-only tools (and mv, whose stand-in can be told to fail a rename); in simulation
+// each is a shell function that calls its stand-in, which also overrides shell builtins
+// such as kill.
 const char* const kDeviceTools[] = {
     "mount", "umount", "e2fsck", "mke2fs", "hwclock", "date",
-    "reboot", "ifconfig", "hostapd", "my-grub-install", "kill",
+    "reboot", "ifconfig", "hostapd", "my-grub-install", "kill", "mv",
 };
 
 std::string sim_prelude()
@@ -96,6 +97,16 @@ int run_shell(const char* cmdline)
     if (WIFEXITED(status))
         return WEXITSTATUS(status);
     return -1;
+}
+
+int run_paths(const char* fmt, const char* a, const char* b)
+{
+    char cmd[1024];
+    const int n = b ? snprintf(cmd, sizeof cmd, fmt, sh_path(a).c_str(), sh_path(b).c_str())
+                    : snprintf(cmd, sizeof cmd, fmt, sh_path(a).c_str());
+    if (n < 0 || size_t(n) >= sizeof cmd)
+        return -1;
+    return run_shell(cmd);
 }
 
 pid_t spawn_program(const char* path, char* const argv[])

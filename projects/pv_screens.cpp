@@ -4,7 +4,6 @@
 #include "projects/pv_screens.h"
 
 #include "acquisition/acq_state.h"
-#include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -18,6 +17,7 @@
 #include "gui/input.h"
 #include "gui/list_box.h"
 #include "gui/pv_angle.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/char_field.h"
 #include "gui/decimal_field.h"
@@ -59,12 +59,7 @@ void show_screen(int m, CButton** buttons)
 {
     select_row(m);
     Init_All_Buttons(buttons);
-    mS.Draw();
-    mS.DrawObjs(m);
-    curbut = curbutton[m];
-    if (curbut < kFirstButton || curbut > kLastButton || !buttons[curbut] || !buttons[curbut]->visible)
-        curbut = fnextb(kFirstButton - 1, 1);
-    curbutDraw();
+    draw_row(m);
 }
 
 void release(CButton* b)
@@ -465,15 +460,7 @@ int mode_21_PV_screen_1()
         show_screen(21, buttons);
         bool again = false;
         while (!again) {
-            draw_battery();
-            const int r = press_but_and_slid();
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
-            if (r < kFirstButton || r > kLastButton)
-                continue;
-            curbutton[21] = uint16_t(r);
+            const int r = next_button(21);
             if (r == kNew) {
                 pv().reset();
                 om_start = 1;
@@ -528,16 +515,11 @@ int mode_19_PV_screen_2()
     show_screen(19, buttons);
     distance.refresh(true);
     for (;;) {
-        distance.refresh(false);
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[19] = uint16_t(r);
+        const int r = next_button(19, [&distance] {
+            distance.refresh(false);
+            draw_battery();
+            return true;
+        });
         if (r == kName && fresh) {
             edit_chars(mS.at<CSDLText_CH>(19, kNameField), [](const char* text) {
                 if (pvn_is_correct(text))
@@ -604,16 +586,11 @@ int mode_37_PV_screen_3()
         distance.refresh(true);
         bool again = false;
         while (!again) {
-            distance.refresh(false);
-            draw_battery();
-            const int r = press_but_and_slid();
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
-            if (r < kFirstButton || r > kLastButton)
-                continue;
-            curbutton[37] = uint16_t(r);
+            const int r = next_button(37, [&distance] {
+                distance.refresh(false);
+                draw_battery();
+                return true;
+            });
             if (r == kStartProfile) {
                 cont_meas = false;
                 if (mode_03_measurement() == 34)
@@ -679,14 +656,7 @@ int mode_20_PV_BL_marker()
     show_screen(20, buttons);
     int result = -1;
     for (;;) {
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[20] = uint16_t(r);
+        const int r = next_button(20, [] { return true; });
         if (r == kDistanceButton && dist) {
             edit_number(dist);
         } else if (r == kAngleButton) {

@@ -2,9 +2,7 @@
 // (15), which edits the seven filter slots of the current antenna and shows the live single
 // trace through the edited filters.
 #include "acquisition/acq_state.h"
-#include "acquisition/mea_screen_util.h"
 #include "platform/globals.h"
-#include "platform/termination.h"
 #include "app/timer.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -18,7 +16,7 @@
 #include "gui/input.h"
 #include "gui/lang.h"
 #include "gui/list_box.h"
-#include "gui/list_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/trace_view.h"
 #include "screens/param_math.h"
@@ -26,6 +24,7 @@
 #include "screens/parameter_screens.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cstring>
 
 using namespace params;
@@ -34,29 +33,6 @@ namespace {
 
 // ---- Screen 14 ----
 constexpr int kPalette = 2, kTraceOn = 6, kBacklight = 7, kFilters = 8, kSave14 = 10, kCancel14 = 11;
-
-// Picks an entry of the list in slot 20 of screen m (Left next, Right previous, Enter);
-// returns the chosen row.
-int choose_from_list(int m, int current)
-{
-    CListBox* l = list(m);
-    if (!l)
-        return current;
-    l->SetCurrent(current);
-    l->visible = 1;
-    l->Draw();
-    while (!list_key_step(*l, false)) {
-        check_termination();
-        draw_battery();
-        SDL_Delay(10);
-    }
-    const int chosen = l->GetCurrent();
-    l->visible = 0;
-    l->Erase();
-    mS.DrawObjs(m);
-    curbutDraw();
-    return chosen;
-}
 
 void show_display(int palette)
 {
@@ -134,7 +110,7 @@ void filtered_trace_tick()
     CTraceView* tv = trace_view(kM15);
     if (!tv)
         return;
-    static int32_t filtered[kAcqMaxSamples];
+    static int32_t filtered[DSP_MAX_SAMPLES];
     MutexLock g(lock_t2);
     if (!canShow)
         return;
@@ -150,20 +126,15 @@ void edit_field(int slot, int k)
     if (!f.label || !s)
         return;
     float v = field_value(slot, k);
-    for (;;) {
-        const int key = edit_key(filtered_trace_tick);
-        if (key == SDLK_RETURN)
-            return;
-        if (key != SDLK_LEFT && key != SDLK_RIGHT)
-            continue;
-        v += key == SDLK_RIGHT ? f.step : -f.step;
+    edit_steps(filtered_trace_tick, [&](int d) {
+        v += d > 0 ? f.step : -f.step;
         v = v < f.min ? f.min : v > f.max ? f.max : v;
         if (f.is_float)
             s[slot].float_par = v;
         else
             s[slot].int_par[k] = mrnd(v);
         show_field(slot, k);
-    }
+    });
 }
 
 void switch_slot(int slot)
@@ -187,30 +158,17 @@ int mode_14_display_parameters()
     enter_screen(14);
     show_display(palette);
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[14] = uint16_t(r);
+        const int r = next_button(14);
         switch (r) {
         case kPalette: palette = choose_from_list(14, palette); break;
         case kTraceOn: eep.display_opt = eep.display_opt ? 0 : 1; break;
         case kBacklight:
-            for (;;) {
-                const int k = edit_key(draw_battery);
-                if (k == SDLK_RETURN)
-                    break;
-                if (k != SDLK_LEFT && k != SDLK_RIGHT)
-                    continue;
-                int v = eep.backlight_level + (k == SDLK_RIGHT ? 10 : -10);
-                eep.backlight_level = int16_t(v < 20 ? 20 : v > 100 ? 100 : v);
+            edit_steps(draw_battery, [](int d) {
+                eep.backlight_level = int16_t(std::clamp(eep.backlight_level + 10 * d, 20, 100));
                 pic.Backlight(uint8_t(eep.backlight_level));
                 keyb_wait();
                 show_valuef(14, kBacklight, "%d", int(eep.backlight_level));
-            }
+            });
             break;
         case kFilters:
             mode_15_filters();
@@ -254,24 +212,14 @@ int mode_15_filters()
         tv->tInit();
     show_filter_slot(slot);
     for (;;) {
-        filtered_trace_tick();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[kM15] = uint16_t(r);
+        const int r = next_button(kM15, [] {
+            filtered_trace_tick();
+            return true;
+        });
         if (r == kSave15 || r == kCancel15) {
             eep.screen_opt2 = scale0;
             if (r == kSave15) {
-                if (rdr.rd.fd >= 0)
-                    rdr.rd.hd.a_write();
-                if (FileMode != 1) {
-                    eep.psave_l_a();
-                    xml_pars.write_xml_tree();
-                    prm.p_write();
-                }
+                save_display_settings();
             } else {
                 // The slots are edited in place in the antenna record: cancel puts them back.
                 if (CFilterRecord* s = slots())

@@ -1,7 +1,6 @@
 // The GPS parameters (screen 18): receiver interface, accuracy shown green, baud rate and
 // checksum validation of the serial receiver (sent to its driver at once) and the SBAS
 // region of the antenna's receiver.
-#include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "config/parameters.h"
@@ -9,6 +8,7 @@
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
 #include "gui/input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/decimal_field.h"
 #include "gui/text_label.h"
@@ -74,15 +74,11 @@ int mode_18_GPS_parameters(int caller)
     enter_screen(kM);
     show_all();
     for (;;) {
-        gps_pos_show(kPosition);
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM, [] {
+            gps_pos_show(kPosition);
+            draw_battery();
+            return true;
+        });
         switch (r) {
         case kInterface:
             eep.gps_source = eep.gps_source == kCom ? kUsb : eep.gps_source == kUsb ? kBuiltIn : kCom;

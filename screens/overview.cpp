@@ -1,10 +1,8 @@
 // The parameter overview (screen 5) and the acquisition-mode screen (11): depth, time gain,
 // soil velocity, trigger source with the wheel and the point or time interval, and the
 // ways to the other parameter screens.
-#include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
-#include "platform/termination.h"
 #include "app/screens.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -15,7 +13,7 @@
 #include "gui/decimal_field.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
-#include "gui/list_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/trace_view.h"
 #include "screens/param_math.h"
@@ -114,13 +112,8 @@ void fill_wheel_list()
 void edit_depth()
 {
     const int top = eep.cu_samples - eep.clipped;
-    for (;;) {
-        const int k = edit_key(trace_tick);
-        if (k == SDLK_RETURN)
-            break;
-        if (k != SDLK_LEFT && k != SDLK_RIGHT)
-            continue;
-        int s = eep.samples + (k == SDLK_RIGHT ? 10 : -10);
+    edit_steps(trace_tick, [top](int d) {
+        int s = eep.samples + 10 * d;
         if (s > top)
             s = top;
         if (s < kMinFileSamples)
@@ -131,7 +124,7 @@ void edit_depth()
         if (CTraceView* tv = trace_view(5))
             tv->tInit();
         show_depth();
-    }
+    });
     if (prm.udp_mode && cu_on()) {
         MutexLock g(lock_dw);
         gpr.SetSamples(eep.samples);
@@ -180,22 +173,12 @@ void choose_wheel()
     if (!l || l->count() == 0)
         return;
     fill_wheel_list();
-    l->visible = 1;
-    l->Draw();
-    while (!list_key_step(*l, false)) {
-        check_termination();
-        SDL_Delay(10);
-    }
-    const int cres = l->GetCurrent() + 1;
+    const int cres = choose_from_list(5, xml_pars.current_wheel - 1) + 1;
     printf("cres = %d\n", cres);
     if (wheel_index_ok(cres))
         xml_pars.current_wheel = uint8_t(cres);
-    l->visible = 0;
-    l->Erase();
     eep.set_gl_mea_dir(eep.mea_dir);
     eep.compute_step_distance();
-    mS.DrawObjs(5);
-    curbutDraw();
     show_all();
 }
 
@@ -233,21 +216,17 @@ int mode_05_parameters()
     if (CTraceView* tv = trace_view(5))
         tv->tInit();
     show_all();
+    int leave = 0;
     for (;;) {
-        if (!cu_on())
-            return 34;
-        const int cu = check_CU_ON();
-        if (cu != 0)
-            return cu;
-        show_Trace(0);
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[5] = uint16_t(r);
+        const int r = next_button(5, [&leave] {
+            leave = cu_on() ? check_CU_ON() : 34;
+            if (leave != 0)
+                return false;
+            trace_tick();
+            return true;
+        });
+        if (!r)
+            return leave;
         switch (r) {
         case kDepth: edit_depth(); break;
         case kTimeGain:
@@ -316,14 +295,7 @@ int mode_11_acq_parameters()
     };
     refresh();
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[11] = uint16_t(r);
+        const int r = next_button(11);
         if (r == kDirection) {
             dir = -dir;
             refresh();

@@ -23,7 +23,7 @@ int cu_samples_step(int cu_samples, int runs, int clipped, int dir)
     if (runs < 1)
         runs = 1;
     if (dir > 0) {
-        const int top = kMaxCuSamples / runs * runs;
+        const int top = DSP_MAX_SAMPLES / runs * runs;
         const int n = cu_samples + runs;
         return n <= top ? n : (cu_samples > top ? top : cu_samples);
     }

@@ -3,9 +3,10 @@
 // editable fields of each filter slot and the result of a wheel calibration run.
 #pragma once
 
+#include "dsp/trace.h"
+
 #include <cstdint>
 
-constexpr int kMaxCuSamples = 2048;
 constexpr int kMinRuns = 2, kMaxRuns = 255;
 constexpr int kMinFileSamples = 100;
 

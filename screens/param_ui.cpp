@@ -1,15 +1,22 @@
 #include "screens/param_ui.h"
 
-#include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
-#include "platform/globals.h"
+#include "app/timer.h"
+#include "config/parameters.h"
+#include "config/xml_pars.h"
+#include "cu/eep.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
 #include "gui/decimal_field.h"
 #include "gui/draw.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
+#include "gui/list_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/trace_view.h"
+#include "platform/globals.h"
+#include "platform/termination.h"
 
 #include <SDL/SDL.h>
 #include <cstdarg>
@@ -48,15 +55,8 @@ void enter_screen(int m)
 {
     mode = m;
     tbuf = nullptr;
-    select_row(m);
-    mS.Draw();
-    mS.DrawObjs(m);
-    int f = curbutton[m];
-    if (f < kFirstButton || f > kLastButton || !mS.obj[m][f] || !mS.obj[m][f]->visible)
-        f = fnextb(kFirstButton - 1, 1);
-    curbut = f;
-    curbutton[m] = uint16_t(f);
-    curbutDraw();
+    draw_row(m);
+    curbutton[m] = uint16_t(curbut);
 }
 
 void erase_text(CSDLText* t)
@@ -134,6 +134,17 @@ void release(int m, int slot)
             b->Release();
 }
 
+void save_display_settings()
+{
+    if (rdr.rd.fd >= 0)
+        rdr.rd.hd.a_write();
+    if (FileMode != 1) {
+        eep.psave_l_a();
+        xml_pars.write_xml_tree();
+        prm.p_write();
+    }
+}
+
 bool cu_on()
 {
     MutexLock g(lock_cuOn);
@@ -159,6 +170,44 @@ void trace_tick()
 {
     show_Trace(0);
     draw_battery();
+}
+
+void edit_steps(void (*tick)(), const std::function<void(int)>& step)
+{
+    for (;;) {
+        const int k = edit_key(tick);
+        if (k == SDLK_RETURN)
+            return;
+        if (k == SDLK_LEFT || k == SDLK_RIGHT)
+            step(k == SDLK_RIGHT ? 1 : -1);
+    }
+}
+
+int pick_in_list(CListBox& l, void (*tick)())
+{
+    while (!list_key_step(l, false)) {
+        check_termination();
+        if (tick)
+            tick();
+        SDL_Delay(10);
+    }
+    return l.GetCurrent();
+}
+
+int choose_from_list(int m, int current)
+{
+    CListBox* l = list(m);
+    if (!l)
+        return current;
+    l->SetCurrent(current);
+    l->visible = 1;
+    l->Draw();
+    const int chosen = pick_in_list(*l, draw_battery);
+    l->visible = 0;
+    l->Erase();
+    mS.DrawObjs(m);
+    curbutDraw();
+    return chosen;
 }
 
 void edit_text(CSDLText* field)

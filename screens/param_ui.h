@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 class CMS;
 class CButton;
@@ -30,6 +31,7 @@ void put_trace_view(CMS& t, int row);
 
 // Shows the screen: mode m, no radargram, row m drawn, the remembered focus.
 void enter_screen(int m);
+// The screen's loop waits for its buttons with next_button (gui/screen_loop.h).
 // The value text of button `slot` on screen m (row m; drawn when m is shown).
 void show_value(int m, int slot, const char* text);
 void show_valuef(int m, int slot, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -43,6 +45,10 @@ CButton* button(int m, int slot);
 CTraceView* trace_view(int m);
 CListBox* list(int m);
 
+// Saves what changes how data are shown: the open profile's .add and, outside the file
+// manager, the antenna parameter block, the XML file and the parameter store.
+void save_display_settings();
+
 // The CU is connected and set up (pisOn).
 bool cu_on();
 
@@ -52,6 +58,15 @@ bool cu_on();
 int edit_key(void (*tick)());
 // The live single trace and the battery: the tick of the screens with a trace view.
 void trace_tick();
+// Steps a value with Left/Right until Enter: `step` gets +1 for Right and -1 for Left,
+// changes the value, sends it where it goes and shows it. `tick` runs between keys.
+void edit_steps(void (*tick)(), const std::function<void(int)>& step);
+// Moves through list `l` (Left next, Right previous) until Enter, running `tick` between
+// keys; returns the chosen row.
+int pick_in_list(CListBox& l, void (*tick)());
+// The choice list (slot 20) of screen m shown over the screen at row `current`, picked from
+// and hidden again; returns the chosen row (`current` when the screen has no list).
+int choose_from_list(int m, int current);
 // Loop of a text field (name, number as characters): Left/Right move the cursor or change
 // the character under it, Enter switches between the two (at the end it appends a
 // character), Up deletes and Down inserts one; Left from the end moves past it, where Enter

@@ -2,7 +2,6 @@
 // and samples, stacking, clipped samples, zero level, resampling and delay, each sent to the
 // CU as it changes so the live trace shows it; "Set Defaults" by antenna type.
 #include "acquisition/acquisition.h"
-#include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "config/parameters.h"
@@ -10,6 +9,7 @@
 #include "cu/driver.h"
 #include "cu/eep.h"
 #include "gui/input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/trace_view.h"
 #include "screens/param_math.h"
@@ -60,18 +60,13 @@ int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 // -1 Left) and sends what changed.
 template <class F> void edit(F change)
 {
-    for (;;) {
-        const int k = edit_key(trace_tick);
-        if (k == SDLK_RETURN)
-            return;
-        if (k != SDLK_LEFT && k != SDLK_RIGHT)
-            continue;
+    edit_steps(trace_tick, [&change](int d) {
         {
             MutexLock g(lock_dw);
-            change(k == SDLK_RIGHT ? 1 : -1);
+            change(d);
         }
         show_all(true);
-    }
+    });
 }
 
 void set_defaults()
@@ -112,21 +107,17 @@ int mode_13_signal_parameters()
         tv->tInit();
     show_all(on);
     for (;;) {
-        const bool now_on = cu_on();
-        if (now_on != on) {
-            on = now_on;
-            show_all(on);
-        }
-        if (on)
-            show_Trace(0);
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM, [&on] {
+            const bool now_on = cu_on();
+            if (now_on != on) {
+                on = now_on;
+                show_all(on);
+            }
+            if (on)
+                show_Trace(0);
+            draw_battery();
+            return true;
+        });
         if (r == kSave || r == kCancel) {
             if (r == kCancel && on)
                 restore(entry);

@@ -2,9 +2,7 @@
 // how the data are shown — palette, gain mode, the display filters, soil velocity and the
 // depth shown — never a setting of the CU. Kind 1: from the file viewer; 2: from the grid
 // result view; 3: the grid view's velocity selection (soil velocity alone).
-#include "acquisition/mea_screen_util.h"
 #include "platform/globals.h"
-#include "platform/termination.h"
 #include "app/timer.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -13,7 +11,7 @@
 #include "gui/input.h"
 #include "gui/lang.h"
 #include "gui/list_box.h"
-#include "gui/list_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/decimal_field.h"
 #include "gui/text_label.h"
@@ -50,19 +48,14 @@ void show_all(int palette)
                 double(eep.e_depth(eep.view_samples) / eep.GetUnit(xml_pars.depth_units)), u, int(eep.view_samples));
 }
 
-// Left/Right step an integer between lo and hi until Enter.
+// Left/Right step an integer between lo and hi until Enter; `shown` shows the new value.
 template <class F> void step_value(int& v, int step, int lo, int hi, F shown)
 {
-    for (;;) {
-        const int k = edit_key(draw_battery);
-        if (k == SDLK_RETURN)
-            return;
-        if (k != SDLK_LEFT && k != SDLK_RIGHT)
-            continue;
-        v += k == SDLK_RIGHT ? step : -step;
+    edit_steps(draw_battery, [&](int d) {
+        v += step * d;
         v = v < lo ? lo : v > hi ? hi : v;
         shown();
-    }
+    });
 }
 
 } // namespace
@@ -81,30 +74,12 @@ int mode_04_parameters(int kind)
     enter_screen(kM);
     show_all(palette);
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM);
         switch (r) {
         case kPalette:
-            if (CListBox* l = list(kM)) {
-                l->SetCurrent(palette);
-                l->visible = 1;
-                l->Draw();
-                while (!list_key_step(*l, false)) {
-                    check_termination();
-                    SDL_Delay(10);
-                }
-                palette = l->GetCurrent();
-                l->visible = 0;
-                l->Erase();
+            if (list(kM)) {
+                palette = choose_from_list(kM, palette);
                 eep.ant_option = int16_t(palette);
-                mS.DrawObjs(kM);
-                curbutDraw();
             }
             break;
         case kGain: prm.gain_switch = prm.gain_switch ? 0 : 1; break;
@@ -132,13 +107,7 @@ int mode_04_parameters(int kind)
             break;
         case kSave:
             eep.ant_option = int16_t(palette);
-            if (rdr.rd.fd >= 0)
-                rdr.rd.hd.a_write();
-            if (FileMode != 1) {
-                eep.psave_l_a();
-                xml_pars.write_xml_tree();
-                prm.p_write();
-            }
+            save_display_settings();
             return 0;
         case kCancel:
             eep.ant_option = int16_t(palette0);

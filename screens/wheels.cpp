@@ -1,8 +1,6 @@
 // The wheel list (screen 16: choose, create, edit, delete) and the wheel editor with its
 // calibration run over the CU's wheel counter (17).
-#include "acquisition/mea_screen_util.h"
 #include "platform/globals.h"
-#include "platform/termination.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"
@@ -10,7 +8,7 @@
 #include "gui/decimal_field.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
-#include "gui/list_input.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/wide_text.h"
 #include "screens/param_math.h"
@@ -62,12 +60,7 @@ void select_wheel()
     CListBox* l = list(16);
     if (!l)
         return;
-    while (!list_key_step(*l, false)) {
-        check_termination();
-        draw_battery();
-        SDL_Delay(10);
-    }
-    const int w = l->GetCurrent() + 1;
+    const int w = pick_in_list(*l, draw_battery) + 1;
     if (w >= 1 && w < xml_pars.wheel_count)
         xml_pars.current_wheel = uint8_t(w);
 }
@@ -209,14 +202,7 @@ int mode_16_wheel_list()
     enter_screen(16);
     fill_list();
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[16] = uint16_t(r);
+        const int r = next_button(16);
         switch (r) {
         case kSelect: select_wheel(); break;
         case kCreate: create_wheel(); break;
@@ -250,14 +236,7 @@ int mode_17_wheel_edit_screen()
     enter_screen(17);
     show_edit(e);
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
-            continue;
-        }
-        curbutton[17] = uint16_t(r);
+        const int r = next_button(17);
         switch (r) {
         case kName:
             edit_text(name);

@@ -384,6 +384,9 @@ void Device::firmware_chunk(const Command& c, double now)
             upload_.broken = true;
         }
     }
+    bootloader_finish(cfg_, stats_.firmware_uploads + 1, type, upload_.data, r.error);
+    if (r.error)
+        upload_.broken = true;
     ++stats_.firmware_uploads;
     std::printf("cusim: firmware upload type %u: %zu bytes, sum %u%s\n", type, upload_.data.size(), sum,
                 upload_.broken ? " (rejected)" : "");

@@ -69,6 +69,9 @@ struct DeviceConfig {
     bool error_packet_le = true;           // answered packet number of error reports little-endian
     Scene scene = Scene::standard();
     FaultConfig faults;
+    uint16_t refuse_upload = 0;            // bootloader error code answering uploads (0: accept)
+    uint64_t refuse_upload_nth = 0;        // only the n-th upload is refused (0: every one)
+    std::string firmware_dir;              // where accepted uploads are recorded (bootloader.cpp)
     int verbose = 0;
 };
 
@@ -245,5 +248,10 @@ private:
 // escapes, each data record 0x03 + one HEX line's bytes (valid line checksum) + CRC-16 low byte
 // first, closed by the record 0x05 + CRC. Returns an empty string when sound, else the fault.
 std::string check_hex_framing(const Bytes& stream);
+
+// The bootloader's verdict on a whole upload: a refusal switch (--refuse-upload CODE[@N]) turns `error` into its code; an
+// accepted upload is recorded as DIR/firmware-TYPE.bin (HEX uploads as their HEX text).
+// `nth` counts the uploads from 1.
+void bootloader_finish(const DeviceConfig& cfg, uint64_t nth, uint16_t type, const Bytes& data, uint16_t& error);
 
 }  // namespace cusim

@@ -94,6 +94,8 @@ const char kUsage[] =
     "  --off-time S          seconds the CU stays off after the switch-off command (default 3)\n"
     "  --error-packet-order le|be   byte order of the answered packet number in error reports\n"
     "  --fault LIST          inject a fault (repeatable); see sim/cu/README.md\n"
+    "  --firmware-dir DIR    record each accepted firmware upload as DIR/firmware-TYPE.bin\n"
+    "  --refuse-upload CODE[@N]  the bootloader answers every upload (or the N-th) with error CODE\n"
     "  --demo N              no link: write one measurement of N traces (2 cm apart) to --truth\n"
     "  --verbose, -v         log more (twice: every command)\n";
 
@@ -163,6 +165,20 @@ int main(int argc, char** argv)
         else if (o == "--gps-rate") cfg.gps_rate = num(0, 50);
         else if (o == "--gps-nofix") cfg.gps_fix = false;
         else if (o == "--command-log") command_log = value();
+        else if (o == "--firmware-dir") cfg.firmware_dir = value();
+        else if (o == "--refuse-upload") {
+            // CODE or CODE@N: every upload, or only the N-th, is answered with error CODE.
+            const std::string v = value();
+            const size_t at = v.find('@');
+            double code = 0, nth = 0;
+            if (!number(v.substr(0, at).c_str(), code) || code < 1 || code > 65535 ||
+                (at != std::string::npos && (!number(v.substr(at + 1).c_str(), nth) || nth < 1))) {
+                std::fprintf(stderr, "cusim: bad value for --refuse-upload: %s\n", v.c_str());
+                return 2;
+            }
+            cfg.refuse_upload = uint16_t(code);
+            cfg.refuse_upload_nth = uint64_t(nth);
+        }
         else if (o == "--record") record = value();
         else if (o == "--samples") cfg.params.file_samples = uint32_t(num(1, 8192));
         else if (o == "--cu-samples") cfg.params.cu_samples = uint32_t(num(1, 8192));

@@ -37,3 +37,23 @@ require_inside() {
 mounted_dev() {
     [ -L "$1" ] && readlink -- "$1"
 }
+
+# apply_written_image DEVICE NAME: a whole file-system image written onto the device (by
+# "zcat IMAGE >/dev/NAME", which in simulation lands in ROOT/sim/NAME.image) becomes the
+# partition's contents at its next mount. In simulation an image is a tar archive; anything
+# else is a damaged file system that does not mount until mke2fs makes a new one.
+apply_written_image() {
+    img="$SIMDIR/$2.image"
+    [ -e "$img" ] || return 0
+    if ! tar -tf "$img" >/dev/null 2>&1; then
+        echo "mount: $1: can't read superblock" >&2
+        return 1
+    fi
+    find "$1" -mindepth 1 -maxdepth 1 -exec rm -rf -- {} +
+    tar -xf "$img" -C "$1" --no-same-owner --no-same-permissions 2>/dev/null || {
+        echo "mount: $1: can't read superblock" >&2
+        return 1
+    }
+    rm -f -- "$img"
+    return 0
+}

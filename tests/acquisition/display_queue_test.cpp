@@ -3,9 +3,12 @@
 
 #include "acquisition/acquisition.h"
 #include "acquisition/do_mea.h"
+#include "acquisition/display_seam.h"
 #include "acquisition/mea_buf.h"
+#include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "files/profile_ring.h"
+#include "files/radar_data.h"
 
 namespace {
 
@@ -135,5 +138,42 @@ TEST_F(AcqTest, StopWhileIdleOnlyClearsTheShowFlags)
     EXPECT_EQ(5, mode); // a real stop returns to screen 2
     EXPECT_EQ(7, tot_traces);
     EXPECT_FALSE(file_exists(data("DAT_0001.rad")));
+    mode = 0;
+}
+
+// The ruler of screens 3 and 8 stands at the trace count under the time and keyboard
+// triggers and at the wheel position in trigger steps under the wheel; doMea's ruler and the
+// 4 Hz follower (current_trigger_trace) agree.
+TEST_F(AcqTest, MeasurementRulerFollowsTheTraceCountUnlessTheWheelTriggers)
+{
+    struct Recorder : CMeaDisplay {
+        int trace = -99;
+        void ruler(int t, bool) override { trace = t; }
+    } rec;
+    CMeaDisplay* const saved = mea_display;
+    mea_display = &rec;
+    mode = 3;
+    eep.samples = 8;
+    const struct {
+        uint8_t trig;
+        int traces, wheel, cond, dir, expected;
+    } cases[] = {
+        {kTrigTime, 40, 900, 3, 1, 40},   {kTrigKeyboard, 41, 900, 3, 1, 41}, {0, 42, 900, 3, 1, 300},
+        {0, 43, 900, 3, -1, -300},        {0, 44, 900, 0, 1, 900},
+    };
+    int32_t s[8] = {};
+    for (const auto& c : cases) {
+        eep.trig_code = c.trig;
+        rdr.rd.hd.last_trace = c.traces;
+        curWhPosition = c.wheel;
+        triggCond = c.cond;
+        gl_mea_dir = c.dir;
+        mea_buf.add(c.traces, s, 8);
+        canShow = true;
+        ASSERT_TRUE(doMea());
+        EXPECT_EQ(c.expected, rec.trace) << "trigger " << int(c.trig);
+        EXPECT_EQ(c.expected, current_trigger_trace()) << "trigger " << int(c.trig);
+    }
+    mea_display = saved;
     mode = 0;
 }

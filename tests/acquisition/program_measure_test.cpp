@@ -11,6 +11,7 @@
 #include "config/xml_pars.h"
 #include "cu/eep.h"
 #include "dsp/acq_filter.h"
+#include "screens/system_math.h"
 
 #include <png.h>
 
@@ -108,6 +109,7 @@ bool store_settings(const Sandbox& sb, int units)
     xml_pars.Init();
     xml_pars.read_xml_tree();
     xml_pars.units = uint8_t(units);
+    write_unit_defaults(units != 0); // a soil velocity in the units' own scale (300 ft/us)
     xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
     for (int a = 0; a < xml_pars.antenna_count; a++)
         xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;

@@ -2,7 +2,6 @@
 // a stored profile can be continued, and the GPS quality lamp and position text.
 #include "acq_fixture.h"
 
-#include "acquisition/mea_screen_util.h"
 #include "acquisition/mea_screens.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
@@ -11,6 +10,7 @@
 #include "gui/indicators.h"
 #include "gui/lang.h"
 #include "gui/rows.h"
+#include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/text_label.h"
 #include "platform/globals.h"

@@ -259,6 +259,32 @@ TEST_F(EepTest, SetLaKeepsTheIndexInsideTheList)
     EXPECT_EQ(eep.ant_record, &xml_pars.antenna[0]);
 }
 
+// Every reader of the current antenna (display filters, header settings, raw-mode sample
+// count, psave) goes through current_antenna: the record pointer wins, then l_a, never the
+// XML object's own current-antenna index (a profile's l_a differs from it in the viewer).
+TEST_F(EepTest, CurrentAntennaIsTheRecordPointerThenRecordLa)
+{
+    xml_pars.antenna_count = 4;
+    xml_pars.current_antenna = 3;
+    struct Case {
+        int record; // -1: no record pointer
+        int l_a;
+        int expected;
+    } cases[] = {{2, 1, 2}, {-1, 1, 1}, {-1, 0, 0}, {-1, 4, 0}, {-1, -1, 0}, {-1, kMaxAntennas, 0}};
+    for (const Case& c : cases) {
+        eep.ant_record = c.record < 0 ? nullptr : &xml_pars.antenna[c.record];
+        eep.l_a = c.l_a;
+        EXPECT_EQ(&eep.current_antenna(), &xml_pars.antenna[c.expected]) << "record " << c.record << " l_a " << c.l_a;
+    }
+    // psave writes the samples into that record.
+    eep.ant_record = nullptr;
+    eep.l_a = 1;
+    eep.samples = 612;
+    eep.psave_l_a();
+    EXPECT_EQ(xml_pars.antenna[1].samples_in_file, 612);
+    EXPECT_NE(xml_pars.antenna[3].samples_in_file, 612);
+}
+
 TEST_F(EepTest, AntennaNameWithVersionAndForAnUnknownIndex)
 {
     char name[kAntNameSize];

@@ -16,11 +16,13 @@ namespace {
 struct GlobalsGuard {
     uint16_t samples = eep.samples;
     CAntennaRecord* record = eep.ant_record;
+    int32_t l_a = eep.l_a;
     uint8_t gain_switch = prm.gain_switch;
     ~GlobalsGuard()
     {
         eep.samples = samples;
         eep.ant_record = record;
+        eep.l_a = l_a;
         prm.gain_switch = gain_switch;
         xml_pars.Init();
     }
@@ -34,7 +36,7 @@ TEST(CurrentAntenna, acquisition_filter_follows_the_record_edited_on_the_filter_
     xml_pars.Init();
     eep.ant_record = nullptr;
     eep.samples = 100;
-    xml_pars.current_antenna = 2;
+    eep.l_a = 2; // before the block is loaded, record l_a is the current one
     CAntennaRecord& a = xml_pars.antenna[2];
     a.filter[FLT_FIR].display_on = 0;
     a.filter[FLT_DC_REMOVAL].display_on = 1;

@@ -1,5 +1,7 @@
 #include "grid_fixture.h"
 
+#include "cu/eep.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -17,13 +19,7 @@ void put_bytes(const std::string& path, const std::string& bytes)
     f << bytes;
 }
 
-CAntennaRecord& GridTest::current_antenna()
-{
-    int i = xml_pars.current_antenna;
-    if (i < 0 || i >= kMaxAntennas)
-        i = 0;
-    return xml_pars.antenna[i];
-}
+CAntennaRecord& GridTest::current_antenna() { return eep.current_antenna(); }
 
 void GridTest::SetUp()
 {

@@ -43,7 +43,7 @@ SliderRow slider_row()
     return r;
 }
 
-CFilterRecord& flt(FilterSlotKind k) { return display_antenna().filter[k]; }
+CFilterRecord& flt(FilterSlotKind k) { return eep.current_antenna().filter[k]; }
 
 int key(SDLKey k)
 {
