@@ -1,7 +1,7 @@
 // The service dates (screen 42): the antenna's serial number, the last service and the next
 // service due, kept in the parameter store packed as (year << 16) | (month << 8) | day, 0
 // when not defined.
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "config/parameters.h"
 #include "cu/driver.h"
 #include "gui/date_time_field.h"

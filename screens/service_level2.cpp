@@ -3,7 +3,7 @@
 // mode, the settings copied to the factory partition or to a USB stick; the positioning
 // tests, the link's CU emulator and the screen test.
 #include "acquisition/acq_state.h"
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "config/parameters.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"

@@ -1,7 +1,7 @@
 // System parameters level 3 (25): the factory settings of the antenna kept by the CU: its
 // serial number, the CU's hardware type (production line), the antenna's type and model,
 // the antenna's name, and the zeroing of the antenna's permanent parameters.
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "config/xml_pars.h"
 #include "cu/driver.h"
 #include "cu/eep.h"

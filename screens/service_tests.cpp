@@ -5,7 +5,7 @@
 #include "acquisition/acq_state.h"
 #include "acquisition/ethernet_test.h"
 #include "acquisition/hw_test_view.h"
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "app/timer.h"
 #include "cu/driver.h"
 #include "files/disk.h"

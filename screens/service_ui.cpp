@@ -1,6 +1,6 @@
 #include "screens/service_ui.h"
 
-#include "acquisition/mea_screen_util.h"
+#include "gui/screen_loop.h"
 #include "gui/button.h"
 #include "gui/indicators.h"
 #include "gui/input.h"
