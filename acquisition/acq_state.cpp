@@ -22,6 +22,8 @@ int tot_traces = 0;
 int tot_missed_traces = 0;
 int tot_missed_traces_CU = -1;
 uint32_t stop_last_block = 0;
+std::atomic<int> run_missed_triggers{0};
+std::atomic<int> run_filled_traces{0};
 
 std::atomic<bool> mea_errors{false};
 std::atomic<bool> thError{false}, thError2{false}, thError4{false}, thError5{false},

@@ -37,6 +37,16 @@ extern int tot_missed_traces;    // traces never received
 extern int tot_missed_traces_CU; // the CU's own count, -1 unknown
 extern uint32_t stop_last_block; // the CU's last block at the last stop
 
+// ---- Traces the operator must hear about (this run, reset by MStart) ----
+// Trigger steps for which the CU took no trace (the cart ran faster than it can trigger):
+// counted in block mode from the jumps of the trigger position beyond the trace numbers
+// lost on the link. Block mode stores nothing for them, so the profile comes out shorter
+// than the distance travelled; raw mode fills them with zero traces (counted below).
+extern std::atomic<int> run_missed_triggers;
+// Zero traces stored in place of traces that never arrived (raw-mode gap filling, or block
+// traces lost on the link); a lost block trace restored later is taken off again.
+extern std::atomic<int> run_filled_traces;
+
 // ---- Errors ----
 extern std::atomic<bool> mea_errors; // an error froze the processing of descriptors
 extern std::atomic<bool> thError, thError2, thError4, thError5, wrError, memError;

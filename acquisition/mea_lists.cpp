@@ -67,6 +67,31 @@ void hide(CSDLObject* o, CScrBuf* b)
         b->Draw();
 }
 
+// While a cursor or number entry is open a held arrow key repeats (the keypad's other
+// screens keep one key press per press).
+struct KeyRepeat {
+    KeyRepeat() { SDL_EnableKeyRepeat(400, 60); }
+    ~KeyRepeat() { SDL_EnableKeyRepeat(0, 0); }
+};
+
+// Counts the presses of one arrow in a row (each within 300 ms of the one before), so that
+// a held or quickly repeated key takes ever larger steps.
+class ArrowRun {
+public:
+    int press(int key)
+    {
+        const Uint32 now = SDL_GetTicks();
+        run_ = key == key_ && now - at_ <= 300 ? run_ + 1 : 0;
+        key_ = key;
+        at_ = now;
+        return run_;
+    }
+
+private:
+    int key_ = 0, run_ = 0;
+    Uint32 at_ = 0;
+};
+
 // Waits for keys while the display goes on. Returns the key, or 0 after an acquisition error.
 int next_key(bool* failed)
 {
@@ -89,6 +114,8 @@ int row_cursor(CScrBuf* b, int start, int min_row, int step)
     const int max_row = b->rect.h - 2;
     min_row = std::clamp(min_row, 1, max_row);
     int row = std::clamp(start, min_row, max_row);
+    KeyRepeat repeat;
+    ArrowRun run;
     b->hcur_on = 1;
     b->hcur_row = int16_t(row);
     b->Draw();
@@ -101,7 +128,8 @@ int row_cursor(CScrBuf* b, int start, int min_row, int step)
             break;
         }
         if (k == SDLK_RIGHT || k == SDLK_LEFT) {
-            row = std::clamp(row + (k == SDLK_RIGHT ? -step : step), min_row, max_row);
+            const int d = step * (run.press(k) >= 8 ? 4 : 1);
+            row = std::clamp(row + (k == SDLK_RIGHT ? -d : d), min_row, max_row);
             b->hcur_row = int16_t(row);
             b->Draw();
         } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
@@ -137,6 +165,8 @@ int number_entry(CScrBuf* b, const char* caption, const char* format, float valu
     num->visible = 1;
     num->selected = 1;
     num->sDraw();
+    KeyRepeat repeat;
+    ArrowRun run;
     int result = 0;
     for (;;) {
         bool failed = false;
@@ -145,11 +175,15 @@ int number_entry(CScrBuf* b, const char* caption, const char* format, float valu
             result = -2;
             break;
         }
-        if (k == SDLK_RIGHT)
-            num->Next();
-        else if (k == SDLK_LEFT)
-            num->Prev();
-        else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
+        if (k == SDLK_RIGHT || k == SDLK_LEFT) {
+            // Held or pressed quickly, the step grows tenfold after 5 and after 15 presses.
+            const int n = run.press(k);
+            num->step = step * (n >= 15 ? 100.0f : n >= 5 ? 10.0f : 1.0f);
+            if (k == SDLK_RIGHT)
+                num->Next();
+            else
+                num->Prev();
+        } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
             *out = num->value;
             result = 1;
             break;
@@ -384,11 +418,14 @@ bool tools_list(CScrBuf* b)
             r = row;
             break;
         }
+        // The time-zero sample is the monitor's own reference for depths and time: the
+        // recorded traces stay as they are, so one zero level holds for the whole profile.
+        // (The CU's "zero level" of command 194 is its sampler's DC level, a different
+        // quantity: sending the sample there shifted every later trace.)
         const int s = sample_at(b, row);
         MutexLock g(lock_dw);
         eep.tz_sample = int16_t(s);
-        gpr.SetZeroLevel(s);
-        gpr.WriteParameters(0);
+        printf("zero level: sample %d\n", s);
         eep.psave_l_a();
         xml_pars.write_xml_tree();
         b->setEERulers();

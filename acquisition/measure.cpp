@@ -146,6 +146,8 @@ int MStart()
     if (continuing)
         eth.mt_RestoreFiles();
     tot_missed_traces = 0;
+    run_missed_triggers = 0;
+    run_filled_traces = 0;
     tot_missed_traces_CU = -1;
     {
         MutexLock g(lock_mea_buf);

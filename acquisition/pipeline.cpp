@@ -37,20 +37,45 @@ bool CAcqSink::errors_latched() { return mea_errors; }
 bool CAcqSink::finished() { return acq_finished; }
 char* CAcqSink::restore_name() { return rdr.last_rd7_path; }
 
-int CAcqSink::fill_gap(int32_t L, double point_interval)
+int64_t CAcqSink::skipped_steps(int32_t L) const
 {
-    if (first_trace || eth.block_mode || triggCond < 1)
+    if (first_trace || triggCond < 1)
         return 0;
     const int64_t d = int64_t(L) - prevL;
     const int64_t dist = d < 0 ? -d : d;
-    if (dist <= triggCond)
+    return dist <= triggCond ? 0 : (dist - 1) / triggCond;
+}
+
+int64_t CAcqSink::missed_steps(int32_t L) const
+{
+    if (first_trace || triggCond < 1)
         return 0;
-    int64_t missing = (dist - 1) / triggCond;
+    const int64_t d = int64_t(L) - prevL;
+    const int64_t steps = ((d < 0 ? -d : d) + triggCond / 2) / triggCond; // rounded
+    return steps > 1 ? steps - 1 : 0;
+}
+
+int CAcqSink::position_line(int32_t trigger_pos, int32_t trace)
+{
+    // A trace that has no position of its own is placed at its trigger step.
+    const bool timed = eep.trig_code == kTrigTime;
+    const int r = rdr.rd.srd_add_line(timed ? trigger_pos : int32_t(curTmPosition),
+                                      timed ? int32_t(curWhPosition) : trigger_pos, 0, 0, trace);
+    return r != 0 && r != 1 ? kElemWriteError : 0;
+}
+
+int CAcqSink::fill_gap(int32_t L, double point_interval)
+{
+    if (eth.block_mode)
+        return 0;
+    int64_t missing = skipped_steps(L);
+    if (missing == 0)
+        return 0;
     // A wild position must not fill the disk: never beyond the CU's trace range.
     const int64_t room = int64_t(kMaxCuTraces) - rdr.rd.hd.last_trace;
     if (missing > room)
         missing = room > 0 ? room : 0;
-    const int step = d < 0 ? -triggCond : triggCond;
+    const int step = L < prevL ? -triggCond : triggCond;
     const int n = eep.samples > DSP_MAX_SAMPLES ? DSP_MAX_SAMPLES : int(eep.samples);
     for (int64_t k = 1; k <= missing; k++) {
         const int64_t pos = prevL + k * step;
@@ -58,7 +83,10 @@ int CAcqSink::fill_gap(int32_t L, double point_interval)
         if (single_profile()) {
             if (rdr.rd.append_zero_trace(n) != 0)
                 return kElemWriteError;
+            run_filled_traces++;
             trace_counted();
+            if (position_line(int32_t(pos), rdr.rd.hd.last_trace) != 0)
+                return kElemWriteError;
         } else {
             grid_column->zero_cell(distance);
         }
@@ -81,22 +109,60 @@ int CAcqSink::trace(const CMeaTrace& t)
     DC_Apply(work_, work_);
 
     // Restored traces come after the stop through block mode, which needs no gap filling.
+    const int32_t from = first_trace ? t.position : prevL;
+    const int64_t steps = t.restored ? 0 : missed_steps(t.position);
     int r = fill_gap(t.position, point_interval);
     if (r < 0)
         return r;
     prevL = t.position;
     prevWP = distance;
     first_trace = false;
-    return store(work_, n, t.cu_trace_number, t.restored, distance);
+    return store(work_, n, t.cu_trace_number, t.restored, distance, from, t.position, steps);
 }
 
-int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, double distance)
+int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, double distance, int32_t from,
+                    int32_t to, int64_t skipped)
 {
     int32_t number;
+    bool own_line = true; // the trace's position line is still to be written
     if (single_profile()) {
         int r;
         if (eth.block_mode) {
             number = cu_trace + prev_meas_traces;
+            const int32_t count = rdr.rd.hd.last_trace;
+            // The CU numbers the traces it took: steps skipped beyond the numbers lost on
+            // the way are triggers it missed. (Raw mode cannot tell them apart: its zero
+            // traces count as blank ones only.)
+            const int32_t lost = number > count + 1 ? number - count - 1 : 0;
+            if (skipped > lost)
+                run_missed_triggers += int(skipped - lost);
+            if (number > count + 1 && !restored) {
+                // Traces lost on the link stay zero in the file until a restore brings
+                // them: each gets its position line now, placed between its neighbours.
+                const int32_t holes = number - count - 1;
+                run_filled_traces += holes;
+                for (int32_t j = 1; j <= holes; j++) {
+                    const int32_t pos = int32_t(from + int64_t(to - from) * j / (holes + 1));
+                    if (position_line(pos, count + j) != 0)
+                        return kElemWriteError;
+                }
+            } else if (restored && number > count) {
+                // Lost at the end of the run and fetched again after the stop: the trace and
+                // any lost before it get their lines, at their trigger steps.
+                const int32_t n_new = number - count;
+                for (int32_t j = 1; j <= n_new; j++) {
+                    const int32_t pos = int32_t(from + int64_t(to - from) * j / n_new);
+                    if (position_line(pos, count + j) != 0)
+                        return kElemWriteError;
+                }
+                run_filled_traces += n_new - 1;
+                own_line = false;
+            } else if (number <= count) {
+                // A trace lost earlier arrives late: its place and its line exist already.
+                if (run_filled_traces > 0)
+                    run_filled_traces--;
+                own_line = false;
+            }
             r = rdr.rd.put_trace(number, s, n);
         } else {
             r = rdr.rd.append_trace(s, n);
@@ -125,13 +191,13 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
     if (!single_profile())
         grid_column->put_cell(distance, s, n);
 
-    if (single_profile() && !restored) {
+    if (single_profile() && !restored && own_line) {
         // A position line that did not reach the disk stops the measurement as a lost trace
         // would: a profile without its positions cannot be placed. (1: the profile has no
         // .srd at all, which its creation reported.)
         if (eep.gps_enabled && rdr.rd.gps.gps_add_pos(rdr.rd.hd.last_trace, mea_date_text) != 0)
             return kElemWriteError;
-        const int srd = rdr.rd.srd_add_line(curTmPosition, curWhPosition, int32_t(gps_sec_), gps_ms_);
+        const int srd = rdr.rd.srd_add_line(curTmPosition, curWhPosition, int32_t(gps_sec_), gps_ms_, number);
         clear_gps_time();
         if (srd != 0 && srd != 1)
             return kElemWriteError;

@@ -42,13 +42,24 @@ public:
     void gps_time(uint32_t seconds, uint16_t ms) override;
     char* restore_name() override;
 
-    // Raw mode: a zero trace for every trigger step strictly between prevL and L (none for
-    // the first trace of a run). 0, or -2 when a zero trace could not be written.
+    // Trigger steps strictly between prevL and L (none for the first trace of a run).
+    int64_t skipped_steps(int32_t L) const;
+    // Triggers the CU missed before L: the distance from prevL in whole steps, rounded (a
+    // trace fired a pulse or a millisecond late is no missed trigger), less one.
+    int64_t missed_steps(int32_t L) const;
+    // Raw mode: a zero trace, with its position line, for every skipped trigger step. 0, or
+    // -2 when a zero trace could not be written.
     int fill_gap(int32_t L, double point_interval);
     void clear_gps_time() { gps_sec_ = 0; gps_ms_ = 0; }
 
 private:
-    int store(const int32_t* s, int n, int32_t cu_trace, bool restored, double distance);
+    // Stores one trace; from/to are the trigger positions of the previous and this trace,
+    // `skipped` the trigger steps missed between them (missed_steps).
+    int store(const int32_t* s, int n, int32_t cu_trace, bool restored, double distance, int32_t from, int32_t to,
+              int64_t skipped);
+    // The position line of a trace stored without its own positions, at trigger position
+    // `trigger_pos`. 0 or -2.
+    int position_line(int32_t trigger_pos, int32_t trace);
     int32_t work_[DSP_MAX_SAMPLES];
     uint32_t gps_sec_ = 0;
     uint16_t gps_ms_ = 0;

@@ -4,12 +4,14 @@
 #include "acquisition/mea_radargram.h"
 #include "acquisition/mea_loop.h"
 #include "acquisition/mea_screens.h"
+#include "acquisition/trace_alert.h"
 #include "platform/globals.h"
 #include "files/profile_record.h"
 #include "gui/button.h"
 #include "gui/input.h"
 #include "gui/scrbuf.h"
 #include "gui/scrbuf_input.h"
+#include "gui/rows.h"
 #include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 
@@ -57,6 +59,8 @@ int mode_12_pre_meas_FS()
     if (fs->vsb)
         fs->vsb->selected = 1;
     fs->Press();
+    // The arrows act on the radargram: it has the focus.
+    curbutton[12] = kSlotRadargram;
     show(12, fs);
     for (;;) {
         bool on;
@@ -96,6 +100,8 @@ int mode_08_measurement_FS()
     install_mea_display(fs);
     fs->datatran(0, true, 0, 8, jump_to_end);
     show(8, fs);
+    fs->on_top[0] = mS.obj[0][meas::kTraceAlert];
+    trace_alert_show(true);
     keyb_wait();
     int result = 3;
     for (;;) {
@@ -104,12 +110,14 @@ int mode_08_measurement_FS()
             break;
         }
         trig_pos_show();
+        trace_alert_show();
         draw_battery();
         const int r = press_but_and_slid();
         if (r != -1)
             break;
         SDL_Delay(5);
     }
+    fs->on_top[0] = nullptr;
     install_mea_display(from);
     return result;
 }

@@ -10,6 +10,7 @@
 #include "acquisition/mea_loop.h"
 #include "acquisition/mea_profile.h"
 #include "acquisition/mea_screens.h"
+#include "acquisition/trace_alert.h"
 #include "platform/globals.h"
 #include "app/screens.h"
 #include "config/xml_pars.h"
@@ -20,6 +21,7 @@
 #include "files/screenshot.h"
 #include "grid/profile_migration.h"
 #include "gui/button.h"
+#include "gui/display_filters.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
 #include "gui/rows.h"
@@ -68,6 +70,11 @@ int enter_continue(CScrBuf* b)
         mesmode("The file open error", "There is no file to continue with", true, 0);
         return 2;
     }
+    {
+        // A restart of this run gives the profile back as it is now.
+        MutexLock g(lock_dw);
+        rdr.cont_point.take(rdr.rd);
+    }
     mS.Init_3_filters();
     b->first_trace = 0;
     if (b->hr)
@@ -80,6 +87,7 @@ int enter_continue(CScrBuf* b)
 int enter_new(CScrBuf* b)
 {
     voice_mrk_num = gps_mrk_num = surf_mrk_num = 1;
+    rdr.cont_point.forget();
     if (rdr.rd.fd >= 0)
         rdr.rd.hd.a_write();
     rdr.dClose(true);
@@ -154,8 +162,18 @@ int enter_project_profile(CScrBuf* b)
 
 bool in_project() { return ProjN == 2 && rdr.pvp.active; }
 
+// The lists, the number entry and the lost-trace warning stay over the scrolling radargram.
+void keep_on_top(CScrBuf* b, bool on)
+{
+    using namespace meas;
+    const int slots[] = {kMarkerList, kToolsList, kNumberCaption, kNumber, kTraceAlert};
+    for (int i = 0; i < CScrBuf::kOnTop; i++)
+        b->on_top[i] = on && i < int(sizeof slots / sizeof slots[0]) ? mS.obj[0][slots[i]] : nullptr;
+}
+
 void draw_screen(CScrBuf* b)
 {
+    keep_on_top(b, true);
     prepare_radargram(b);
     ag_autostart = 0;
     select_row(3);
@@ -242,14 +260,17 @@ int mode_03_measurement()
     prev_hrlcur = -1;
     prev_csmea = -1;
     draw_screen(b);
+    trace_alert_reset();
     new_meas = false;
 
     int result = back_code();
     for (;;) {
         const int r = next_button(3, [b] {
             migration_follow(b);
-            if (measurement_tick())
+            if (measurement_tick()) {
+                trace_alert_show();
                 return true;
+            }
             migration_undo(nullptr);
             return false;
         }, 5);
@@ -258,13 +279,14 @@ int mode_03_measurement()
         if (r == kStop) {
             MStop(1);
             show_errors();
+            trace_alert_at_stop();
             break;
         }
         if (r == kRestart) {
             MStop(0);
             show_errors();
             if (mesmode("Last profile will be replaced", "Restart the profile?", true, 1, 3) == 2) {
-                rdr.mea_Del_Files();
+                rdr.mea_Restart();
                 if (in_project()) {
                     // The project forgets the deleted profile; the next one takes its number.
                     char file[CPVProject::kNameSize + 8];
@@ -310,6 +332,8 @@ int mode_03_measurement()
             eep_textinfo();
             curbut = curbutton[3];
             curbutDraw();
+            trace_alert_show(true);
+            keep_on_top(b, true);
             prev_hrlcur = -1;
         } else if (r == kDelMean) {
             if (!data_is_migrated) {
@@ -338,10 +362,13 @@ int mode_03_measurement()
                 eep_textinfo();
             }
             release(buttons[kShot]);
-        } else {
+        } else if (!is_slider_slot(r)) {
+            // A slider stays pressed: Left/Right change its value until Enter lets it go.
             release(buttons[r]);
         }
     }
     install_mea_display(nullptr);
+    keep_on_top(b, false);
+    rdr.cont_point.forget();
     return result;
 }

@@ -12,6 +12,7 @@
 #include "files/radar_data.h"
 #include "grid/profile_migration.h"
 #include "gui/button.h"
+#include "gui/display_filters.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
 #include "gui/rows.h"
@@ -182,8 +183,9 @@ int mode_02_pre_meas()
                 redraw_radargram(b);
                 continue;
             }
-            // A button without an action is let go again.
-            if (buttons[r] && buttons[r]->pressed)
+            // A button without an action is let go again; a slider stays pressed, so that
+            // Left/Right change its value until Enter lets it go.
+            if (!is_slider_slot(r) && buttons[r] && buttons[r]->pressed)
                 buttons[r]->Release();
         }
     }

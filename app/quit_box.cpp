@@ -36,7 +36,8 @@ int mesmode_Quit()
     memcpy(saved, mS.obj[0], sizeof saved);
 
     mode = 41;
-    curbut = kYes;
+    // The focus starts on No: an Enter pressed once too often must not switch the device off.
+    curbut = kNo;
     set_date_line(kDate1, prm.date1);
     set_date_line(kDate2, prm.date2);
     if (auto* f = mS.at<CSDLText>(41, kFooter)) {

@@ -5,6 +5,7 @@
 #include "app/screens.h"
 #include "gui/input.h"
 #include "projects/pv_screens.h"
+#include "screens/file_screens.h"
 #include "screens/parameter_screens.h"
 #include "screens/service_screens.h"
 #include "screens/system_screens.h"
@@ -22,7 +23,8 @@ int not_available(const char* name)
 int screen_pre_meas() { return mode_02_pre_meas(); }
 int screen_grid_new_proj() { return not_available("3D Grid Project"); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
-int screen_files() { return not_available("Work With Files"); }
+int screen_files() { return mode_06_files(); }
+int screen_grid_view(int) { return not_available("3D/Grid Project"); }
 int screen_parameters() { return mode_05_parameters(); }
 int screen_sys_pars_level_0() { return mode_10_sys_pars_level_0(); }
 int screen_tests() { return mode_27_Tests(); }

@@ -41,6 +41,8 @@ int screen_pre_meas();            // 2D project (mode_02_pre_meas)
 int screen_grid_new_proj();       // 3D grid project (mode_23_grid_new_proj)
 int screen_plavik();              // Plavik project (mode_21_PV_screen_1)
 int screen_files();               // file manager (mode_06_files)
+// Section view of the grid project xOpen just opened (kind 0: from the file manager).
+int screen_grid_view(int kind);
 int screen_parameters();          // acquisition parameters (mode_05_parameters); -333 = reboot
 int screen_sys_pars_level_0();    // system menu (mode_10_sys_pars_level_0); -333 = reboot
 int screen_tests();               // hardware tests (mode_27_Tests)

@@ -65,6 +65,9 @@ bool keep_settings_file = false;
 
 int power_off_sequence(EndKind kind)
 {
+    // Saving, unmounting and stopping the threads take seconds: the screen says why it waits.
+    if (kind == EndKind::PowerOff)
+        mesmode("Switching off", "Saving the files - please wait", false, -1);
     // Profile files, projects, missed-trace state and user settings first. A profile still
     // being recorded (the power-off came while a stop's message box waited) gets its whole
     // header, so that its trace count is on the disk.

@@ -214,8 +214,15 @@ void wheel_duty(bool cu_on)
             counter = gpr.GetWheelPos(xml_pars.current_wheel);
         }
         const double per_unit = double(eep.GetUnit(0)) * current_wheel_calibration();
-        if (per_unit > 0 && std::isfinite(per_unit))
-            snprintf(text, sizeof text, "%f", gl_mea_dir * double(counter) / per_unit);
+        if (per_unit > 0 && std::isfinite(per_unit)) {
+            // Centimetres (or tenths of an inch) are all a wheel resolves; no "-0.000000".
+            double d = gl_mea_dir * double(counter) / per_unit;
+            if (std::fabs(d) < 0.005)
+                d = 0;
+            char unit[8];
+            eep.GetShUnitName(unit, 0, 0, 11, sizeof unit);
+            snprintf(text, sizeof text, "%.2f %s", d, unit);
+        }
     }
     MutexLock g(lock_wheel);
     copy_text(wheel_str_01, sizeof wheel_str_01, text);

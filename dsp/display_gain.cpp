@@ -27,6 +27,33 @@ void TimeGain(float* gain, const CFilterPars& p, float scale, float floor)
     }
 }
 
+void SmoothGain(float* gain, int from, int n, int width)
+{
+    n = usable(n);
+    from = std::clamp(from, 0, n);
+    const int m = n - from;
+    if (width < 3 || m < 3)
+        return;
+    double v[DSP_MAX_SAMPLES], prefix[DSP_MAX_SAMPLES + 1];
+    for (int i = 0; i < m; ++i) {
+        if (!(gain[from + i] > 0.0f))
+            return;
+        v[i] = std::log(double(gain[from + i]));
+    }
+    const int half = width / 2;
+    for (int pass = 0; pass < 3; ++pass) {
+        prefix[0] = 0.0;
+        for (int i = 0; i < m; ++i)
+            prefix[i + 1] = prefix[i] + v[i];
+        for (int i = 0; i < m; ++i) {
+            const int lo = std::max(0, i - half), hi = std::min(m, i + half + 1);
+            v[i] = (prefix[hi] - prefix[lo]) / (hi - lo);
+        }
+    }
+    for (int i = 0; i < m; ++i)
+        gain[from + i] = static_cast<float>(std::exp(v[i]));
+}
+
 float contrast_factor(const CFilterPars& p)
 {
     return static_cast<float>(0.1 * std::pow(static_cast<double>(p.contrast_base), p.contrast_value));

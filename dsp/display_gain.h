@@ -22,6 +22,13 @@ inline int store_column(int position)
 // scale = floor = 0.2, the slices 2 and 0.5, the trace view 1 and no floor (0).
 void TimeGain(float* gain, const CFilterPars& p, float scale = 0.2f, float floor = 0.2f);
 
+// Smooths a gain curve over samples from .. n - 1 for the display: three passes of a running
+// mean over `width` samples of the log of the gain (a nearly Gaussian kernel, cut at both
+// ends). The automatic gain follows the energy of its boxed windows, whose edges would show
+// as hard steps, i.e. horizontal bands in the noise; the smoothed curve keeps its level and
+// its dips and rises, without steps. Non-positive factors and width < 3 leave it as it is.
+void SmoothGain(float* gain, int from, int n, int width);
+
 // 0.1 * base ^ value of the contrast slot.
 float contrast_factor(const CFilterPars& p);
 

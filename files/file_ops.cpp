@@ -47,6 +47,26 @@ int cp_wav(const std::string& device_base, const std::string& to_dir)
     return run_shell(cmd.c_str());
 }
 
+// The profile has voice notes ("base*.wav").
+bool has_wav(const std::string& device_base)
+{
+    const std::string host = host_path(device_base.c_str());
+    const size_t slash = host.rfind('/');
+    const std::string dir = host.substr(0, slash), stem = host.substr(slash + 1);
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return false;
+    bool found = false;
+    while (struct dirent* e = readdir(d)) {
+        const std::string n = e->d_name;
+        if (n.size() >= stem.size() + 4 && n.compare(0, stem.size(), stem) == 0 &&
+            n.compare(n.size() - 4, 4, ".wav") == 0)
+            found = true;
+    }
+    closedir(d);
+    return found;
+}
+
 int rm_wav(const std::string& device_base)
 {
     std::string cmd = "rm -f " + sh_path(device_base.c_str()) + "*.wav";
@@ -97,6 +117,21 @@ int CRadarData::mea_Del_Files()
     return sum;
 }
 
+int CRadarData::mea_Restart()
+{
+    MutexLock lock(lock_dw);
+    if (cont_point.held()) {
+        const int failed = cont_point.restore();
+        cont_point.forget();
+        printf("restart: %s cut back to the continue (%d not put back)\n", cur_name, failed);
+        return failed;
+    }
+    const int r = mea_Del_Files();
+    printf("restart: %s deleted (%d)\n", cur_name, r);
+    clear_names();
+    return 0;
+}
+
 int CRadarData::dDeleteFiles(const char* name)
 {
     std::string base = base_of(name);
@@ -140,7 +175,7 @@ int CRadarData::dCopy(const char* name, const char* folder)
         }
     }
     int r3 = save_rd3(base.c_str(), (dir + "/" + target + ".rd3").c_str());
-    int rad_status = 0;
+    int rad_status = 0, lost = 0;
     for (const char* ext : kExportExts) {
         // Into a given folder files keep their names; into the export folder they take the
         // target name.
@@ -148,10 +183,24 @@ int CRadarData::dCopy(const char* name, const char* folder)
         int s = cp(src + ext, to);
         if (strcmp(ext, ".rad") == 0)
             rad_status = s;
+        // A companion that exists but did not arrive (a full stick) is a failed export;
+        // a missing optional companion is not.
+        else if (s != 0 && access(host_path((src + ext).c_str()).c_str(), F_OK) == 0)
+            lost = s;
     }
-    cp_wav(src, dir);
+    if (cp_wav(src, dir) != 0 && has_wav(src))
+        lost = 1;
     sync3();
-    return r3 == 3 ? rad_status : (rad_status | r3);
+    int result = r3 == 3 ? rad_status : (rad_status | r3);
+    if (result == 0 && lost != 0)
+        result = lost;
+    if (result != 0 && !folder) {
+        // Half a profile on the stick would pass for a whole one: what came of it goes.
+        for (const char* ext : {".rd3", ".rd7", ".rad", ".srd", ".cor", ".kub", ".skub", ".mrk"})
+            unlink_device(dir + "/" + target + ext);
+        sync3();
+    }
+    return result;
 }
 
 int CRadarData::oCopy(const char* name)
@@ -187,10 +236,16 @@ int CRadarData::oCopy(const char* name)
         for (const auto& e : entries) {
             if (!project_member(e, base))
                 continue;
-            if (e.find(".rd7") != std::string::npos)
-                last_copy = dCopy(e.c_str(), dir.c_str());
-            else if (e.find(".add") != std::string::npos)
-                last_add = cp(std::string(kDataDir) + e, dir);
+            // A failed profile stays in the result even when later ones succeed.
+            if (e.find(".rd7") != std::string::npos) {
+                const int r = dCopy(e.c_str(), dir.c_str());
+                if (last_copy == 0)
+                    last_copy = r;
+            } else if (e.find(".add") != std::string::npos) {
+                const int r = cp(std::string(kDataDir) + e, dir);
+                if (last_add == 0)
+                    last_add = r;
+            }
         }
     }
     sync3();

@@ -163,12 +163,13 @@ int CRData::put_trace(int32_t number, const int32_t* samples, int n)
     return 0;
 }
 
-int CRData::srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, int32_t gps_ms)
+int CRData::srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, int32_t gps_ms, int32_t trace)
 {
     std::lock_guard<std::recursive_mutex> files(files_);
     if (!srd)
         return 1;
-    int w = fprintf(srd, "%d\t%d\t%d\t\t%10d\t%3d\r\n", cu_time, wheel_pos, hd.last_trace, gps_sec, gps_ms);
+    int w = fprintf(srd, "%d\t%d\t%d\t\t%10d\t%3d\r\n", cu_time, wheel_pos, trace < 0 ? hd.last_trace : trace,
+                    gps_sec, gps_ms);
     return w < 0 || ferror(srd) ? 6 : 0;
 }
 

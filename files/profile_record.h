@@ -72,10 +72,10 @@ public:
     // Block mode: stores trace `number` (1-based) at its own place and raises the trace count
     // to it when lower. 0, or -2.
     int put_trace(int32_t number, const int32_t* samples, int n);
-    // One .srd line "%d\t%d\t%d\t\t%10d\t%3d": CU time stamp, wheel position, trace count,
-    // GPS seconds and milliseconds. 0; 1 when no .srd is open (nothing written); 6 when it
-    // was not written whole.
-    int srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, int32_t gps_ms);
+    // One .srd line "%d\t%d\t%d\t\t%10d\t%3d": CU time stamp, wheel position, trace number
+    // (`trace`, or the trace count when negative), GPS seconds and milliseconds. 0; 1 when
+    // no .srd is open (nothing written); 6 when it was not written whole.
+    int srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, int32_t gps_ms, int32_t trace = -1);
     // Pushes the written traces to the disk (fdatasync, on a duplicate of the descriptor and
     // outside every lock, so the writer goes on meanwhile). 0 or -1.
     int flush_data();

@@ -83,6 +83,12 @@ int CRadarData::dDefineName(const char* prefix)
     return count;
 }
 
+void CRadarData::clear_names()
+{
+    rd.rd3_path[0] = rd.rd7_path[0] = rd.rd7_name[0] = rd.hd.rad_path[0] = rd.hd.add_path[0] = 0;
+    rd.srd_path[0] = rd.gps.path[0] = rd.mrk.path[0] = cur_name[0] = 0;
+}
+
 int CRadarData::dSetNames(const char* name)
 {
     char base[kPathSize];
@@ -97,8 +103,7 @@ int CRadarData::dSetNames(const char* name)
             && join(rd.gps.path, kDataDir, base, ".cor") && join(rd.mrk.path, kDataDir, base, ".mrk");
     }
     if (!ok) {
-        rd.rd3_path[0] = rd.rd7_path[0] = rd.rd7_name[0] = rd.hd.rad_path[0] = rd.hd.add_path[0] = 0;
-        rd.srd_path[0] = rd.gps.path[0] = rd.mrk.path[0] = cur_name[0] = 0;
+        clear_names();
         printf("setnames: name refused: %s\n", name ? name : "");
         return -1;
     }

@@ -3,6 +3,7 @@
 // delete).
 #pragma once
 
+#include "files/continue_point.h"
 #include "files/gps_log.h"
 #include "files/profile_record.h"
 #include "files/profile_ring.h"
@@ -23,6 +24,7 @@ public:
     CGPS_Set gps_test;                  // the positioning test's log
     char last_rd7_path[kPathSize] = {}; // the last created .rd7 (the link's side files name it)
     char next_name[kPathSize] = {};     // base name chosen by the last dDefineName
+    CContinuePoint cont_point;          // the continued profile's files at the continue
 
     CRadarData() = default;
     virtual ~CRadarData();
@@ -38,6 +40,8 @@ public:
     // Makes `name` (cut at its first '.') the current profile and builds every path of its
     // set. 0; -1 (paths cleared) when the name is empty, holds '/' or is too long for them.
     int dSetNames(const char* name);
+    // No profile is current: every path of the set and the name are cleared.
+    void clear_names();
     // New profile: name, files (.rd7, .srd, .mrk, and .cor when GPS is on). 0, or the code
     // of p_Create (3 data file, 1 .srd) or 3 when no name is free or the data disk has no
     // room for a header and a few traces; on failure no file is left and no profile is
@@ -65,6 +69,10 @@ public:
 
     // File operations (file manager, measurement screens).
     int mea_Del_Files();
+    // Restart of the measurement just stopped (its files closed): a continued profile is cut
+    // back to its state at the continue and stays current; a profile begun new is deleted and
+    // no profile is current. 0, or how many files could not be put back or deleted.
+    int mea_Restart();
     int dDeleteFiles(const char* name);
     int dCopy(const char* name, const char* folder);
     int oCopy(const char* name);

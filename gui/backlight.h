@@ -6,6 +6,10 @@
 extern int backlight_now;
 // Sends one backlight level to the power controller.
 void set_backlight(int level);
+// In simulation the screen shows the backlight (GUI thread, called by every input poll):
+// below the configured level the window is darkened in proportion, and the program draws
+// into a copy that is shown again whole when the light comes back. Nothing on the device.
+void show_backlight();
 // The configured backlight level (20..100).
 int configured_backlight();
 

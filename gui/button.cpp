@@ -197,8 +197,8 @@ void CButton::Release()
 // ---------------------------------------------------------------------------------------
 
 CSlider::CSlider(int x, int y, const char* icon, int iconX, int iconY, const char* labelText,
-                 int labelX, int labelY, int fontSize, int fontType)
-    : CButton("", x, y, icon, iconX, iconY, labelText, labelX, labelY, fontSize, fontType, 300, 40,
+                 int labelX, int labelY, int fontSize, int fontType, const char* kind)
+    : CButton(kind, x, y, icon, iconX, iconY, labelText, labelX, labelY, fontSize, fontType, 300, 40,
               0, 0, 0, "", "", 0.1f, 0, 1)
 {
 }
@@ -210,8 +210,8 @@ void CSlider::Draw()
 }
 
 CHSlider::CHSlider(int x, int y, const char* icon, int iconX, int iconY, const char* labelText,
-                   int labelX, int labelY, int fontSize, int fontType)
-    : CSlider(x, y, icon, iconX, iconY, labelText, labelX, labelY, fontSize, fontType)
+                   int labelX, int labelY, int fontSize, int fontType, const char* kind)
+    : CSlider(x, y, icon, iconX, iconY, labelText, labelX, labelY, fontSize, fontType, kind)
 {
     maximum = 40;
 }

@@ -44,8 +44,9 @@ class CSlider : public CButton {
 public:
     float minimum = 0, maximum = 1, value = 0;
 
+    // `kind` picks the button bitmaps (and so the size) as for CButton.
     CSlider(int x, int y, const char* icon, int iconX, int iconY, const char* labelText,
-            int labelX, int labelY, int fontSize, int fontType);
+            int labelX, int labelY, int fontSize, int fontType, const char* kind = "");
     void Draw() override;
     virtual void DrawPosition() {}
 };
@@ -55,7 +56,7 @@ public:
 class CHSlider : public CSlider {
 public:
     CHSlider(int x, int y, const char* icon, int iconX, int iconY, const char* labelText,
-             int labelX, int labelY, int fontSize, int fontType);
+             int labelX, int labelY, int fontSize, int fontType, const char* kind = "");
     void DrawPosition() override;
 };
 

@@ -9,6 +9,8 @@
 #pragma once
 
 constexpr int kSlotContrast = 9, kSlotTimeGain = 10;
+// The contrast or time-gain slider of a radargram screen.
+inline bool is_slider_slot(int slot) { return slot == kSlotContrast || slot == kSlotTimeGain; }
 
 extern float again_bias_speed;
 

@@ -51,6 +51,7 @@ namespace {
 // Takes the next queued event; a window close requests termination.
 int poll_queued(SDL_Event* e)
 {
+    show_backlight();
     while (SDL_PollEvent(e)) {
         if (e->type == SDL_QUIT) {
             request_termination();

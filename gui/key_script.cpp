@@ -147,7 +147,8 @@ void start_key_script()
 
 bool save_screen_png(const char* path)
 {
-    SDL_Surface* s = screen;
+    // What the window shows (dimmed with the simulated backlight), not the drawing surface.
+    SDL_Surface* s = SDL_GetVideoSurface() ? SDL_GetVideoSurface() : screen;
     if (!s)
         return false;
     FILE* f = fopen(path, "wb");

@@ -44,11 +44,16 @@ constexpr int kGps = 27;
 namespace meas {
 constexpr int kStop = 3, kRestart = 4, kMarkers = 5, kTools = 6, kFull = 7, kDelMean = 8, kShot = 11;
 constexpr int kMarkerList = 20, kToolsList = 21, kNumber = 22, kNumberCaption = 23, kGps = 27;
+// The lost-trace warning (rows 3 and 8).
+constexpr int kTraceAlert = 24;
 // Rows of the marker and tools lists.
 constexpr int kSurface = 0, kObject = 1, kHideShow = 2;
 constexpr int kSoilVelocity = 0, kDepthCalibration = 1, kHyperbola = 2, kMigration = 3,
               kZeroLevel = 4, kCloseTools = 5;
 } // namespace meas
+namespace fullscreen {
+constexpr int kHint = 25; // the keys of the view (rows 8 and 12)
+} // namespace fullscreen
 
 // Rows 4, 5, 11, 13-18: the parameter screens (screens/parameter_screens.h).
 void rows_parameter_screens(CMS& t);

@@ -2,6 +2,7 @@
 
 #include "gui/draw.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -216,7 +217,8 @@ void CHRuler::paint(int length, int thick, bool reversed)
             char t[32];
             ruler_label(u, v, t, sizeof t);
             const int tw = text_width(t, font_size);
-            const int tx = c - tw / 2;
+            // Centred on its tick, but whole inside the ruler at either end.
+            const int tx = std::clamp(c - tw / 2, 0, std::max(0, length - tw));
             if (tx + tw < unit_x - 2 || !unit_text[0])
                 text_out(s, t, font_size, tx, label_y, black);
             vtick(c, 5, 2);

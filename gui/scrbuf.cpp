@@ -109,7 +109,7 @@ void CScrBuf::par_Init()
     if (width < 1)
         width = 1;
     if (hsb)
-        hsb->rect.w = Uint16(width);
+        hsb->rect.w = Uint16(std::max(1, width - hsb_trim));
     if (hr) {
         hr->rect.w = Uint16(width); // the ruler follows the image width it labels
         hr->last = hr->offset + width - 1;
@@ -189,6 +189,10 @@ void CScrBuf::resampdef()
         compression = 0.5;
     if (!(compression > 0))
         compression = 1.0;
+    if (fill_height && S > 0 && S / compression < h) {
+        compression = double(S) / h;
+        first_sample = 0;
+    }
     const double c = compression;
     if (vsb)
         vsb->Set(0, std::max(int(S / c), h), h, int(first_sample / c));
@@ -285,6 +289,7 @@ bool CScrBuf::update_gain(const CFilterPars& p)
     const int n = std::min(in_memory, want);
     const int end = rdr.prof.end;
     AutoGain(rdr.prof.slot(0), CProfile::prof_ind(end - n), end, gain, p);
+    SmoothGain(gain, std::max(0, p.ag_start), samples(), std::max(3, p.ag_energy_window));
     ag_autostart = in_memory >= want ? 2 : 1;
     return true;
 }
@@ -510,6 +515,7 @@ void CScrBuf::Draw()
             vsb->DrawArrows();
         cursor_index = -1;
         last_hcur_x0 = last_hcur_x1 = last_hcur_row = -1;
+        draw_on_top();
         return;
     }
     if (vsb && vsb->visible) {
@@ -544,6 +550,29 @@ void CScrBuf::Draw()
         draw_noise_lines();
     SDL_SetClipRect(screen, nullptr);
     update_area(rect.x, rect.y, width, rect.h);
+    draw_on_top();
+}
+
+void CScrBuf::draw_on_top()
+{
+    draw_focus_frame();
+    for (CSDLObject* o : on_top)
+        if (o && o->visible)
+            o->Draw();
+}
+
+// The focused radargram has a yellow frame, as a focused button has.
+void CScrBuf::draw_focus_frame()
+{
+    if (!selected || !screen)
+        return;
+    const Uint32 yellow = map_rgb(255, 255, 0);
+    const int w = std::max(1, width), h = rect.h;
+    fill(screen, rect.x, rect.y, w, 3, yellow);
+    fill(screen, rect.x, rect.y + h - 3, w, 3, yellow);
+    fill(screen, rect.x, rect.y, 3, h, yellow);
+    fill(screen, rect.x + w - 3, rect.y, 3, h, yellow);
+    update_area(rect.x, rect.y, w, h);
 }
 
 void CScrBuf::sDraw()
@@ -555,14 +584,24 @@ void CScrBuf::sDraw()
         }
 }
 
+void CScrBuf::setSelected()
+{
+    selected = 1;
+    sDraw();
+    draw_focus_frame();
+}
+
 void CScrBuf::setUsual()
 {
+    const bool framed = selected;
     selected = 0;
     if (hsb)
         hsb->selected = 0;
     if (vsb)
         vsb->selected = 0;
     sDraw();
+    if (framed)
+        Draw(); // the frame goes with the picture drawn again
 }
 
 void CScrBuf::Press()
@@ -642,7 +681,14 @@ void CScrBuf::draw_markers()
         const int y = rect.y + int((mk->value - first_sample) / c);
         char t[32];
         const uint16_t type = uint16_t(mk->type);
-        auto text = [&](const char* s, Uint32 col) { UniTextOut(screen, 11, 14, s, x + 9, y + 5, col); };
+        // Labels stand on a dark box, readable over bright and dark reflections alike.
+        auto text = [&](const char* s, Uint32 col) {
+            if (!s || !s[0])
+                return;
+            const SDL_Rect sz = Uni_TextSize(11, 14, s);
+            fill(screen, x + 7, y + 5 - sz.h * 3 / 4 - 1, sz.w + 4, sz.h + 2, map_rgb(24, 24, 24));
+            UniTextOut(screen, 11, 14, s, x + 9, y + 5, col);
+        };
         switch (type) {
         case 12:
         case 15:

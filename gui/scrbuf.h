@@ -36,6 +36,17 @@ public:
     CHRuler* hr = nullptr;        // distance or time, above the image
     CHScrollBar* hsb = nullptr;   // under the image: traces (thumb = shown, start = first)
     CVScrollBar* vsb = nullptr;   // right edge: rows (thumb = height, start = first row)
+    // Objects of the screen drawn over the radargram (lists, number entries, warnings):
+    // every Draw paints them again while they are visible, so they stay on top while the
+    // radargram scrolls. The screen that sets them clears them when it leaves.
+    // The full-screen view: a trace shorter than the picture is stretched to its height (the
+    // rulers follow), and the horizontal scroll bar leaves `hsb_trim` pixels at its right.
+    bool fill_height = false;
+    int hsb_trim = 0;
+    static constexpr int kOnTop = 6;
+    CSDLObject* on_top[kOnTop] = {};
+    void draw_on_top();
+    void draw_focus_frame();
     CMarkers* markers = nullptr;  // the open profile's markers, or none
 
     int32_t shown = 0;            // image columns holding data
@@ -72,6 +83,7 @@ public:
     void Draw() override;
     void sDraw() override;
     void setUsual() override;
+    void setSelected() override;
     void Press();
     void Release();
 

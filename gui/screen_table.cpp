@@ -6,6 +6,7 @@
 #include "gui/indicators.h"
 #include "gui/rows.h"
 #include "projects/pv_screens.h"
+#include "screens/file_screens.h"
 #include "screens/system_screens.h"
 
 #include <cstdio>
@@ -164,5 +165,6 @@ void build_all_rows(CMS& t)
     rows_pv_screens(t);
     rows_parameter_screens(t);
     rows_service_screens(t);
+    rows_file_screens(t);
     rows_system_screens(t);
 }

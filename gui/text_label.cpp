@@ -66,5 +66,6 @@ void CSDLText::Draw(Uint8 r, Uint8 g, Uint8 b)
     }
     SDL_Rect drawn = draw_text(colour);
     if (!fixed_width && drawn.w > 0)
-        rect = {Sint16(drawn.x - 5), Sint16(drawn.y - 5), Uint16(drawn.w + 10), Uint16(drawn.h + 10)};
+        rect = {Sint16(drawn.x - margin), Sint16(drawn.y - margin), Uint16(drawn.w + 2 * margin),
+                Uint16(drawn.h + 2 * margin)};
 }

@@ -36,6 +36,9 @@ constexpr int kMeaRingMirror = 10;           // bytes 0..9 repeated after the en
 constexpr int kDescCount = 10000;            // trace descriptors
 constexpr int kMissedCount = 300000;         // missed-block table entries
 constexpr int kTraceFlagCount = 1000000;     // restored-trace flags
+// The missed-block table and the restored-trace flags kept on the data partition.
+constexpr const char* kMissedBlocksPath = "/mnt/hda1/missed_data.mbf";
+constexpr const char* kRestoredFlagsPath = "/mnt/hda1/missed_data.trf";
 constexpr int kCuRingCount = 100;            // answer ring and error ring entries
 constexpr int kAnswerPayload = 80;
 constexpr int kBlockPayload = link_frame::kBlockLen, kBlockHeader = link_frame::kBlockHead,

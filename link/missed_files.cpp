@@ -13,8 +13,8 @@
 #include <unistd.h>
 
 namespace {
-const char* const kMbfPath = "/mnt/hda1/missed_data.mbf";
-const char* const kTrfPath = "/mnt/hda1/missed_data.trf";
+const char* const kMbfPath = kMissedBlocksPath;
+const char* const kTrfPath = kRestoredFlagsPath;
 constexpr size_t kNameSize = 100;
 } // namespace
 

@@ -90,7 +90,9 @@ int main(int argc, char** argv)
     }
     const std::string dir = argv[1];
     bool ok = background(dir + "/images/empty1_1024.bmp", 826, 680);
-    ok &= background(dir + "/images/empty3_1024.bmp", 964, 700);
+    // Full screen: everything below the distance ruler but the scroll bar and the status
+    // strip with the battery (gui/rows_measurement.cpp).
+    ok &= background(dir + "/images/empty3_1024.bmp", 994, 696);
     // Negative amplitudes blue, positive red, zero white: polarity at a glance.
     ok &= palette(dir + "/VeryGood.pal", {{0, 0, 96}, {0, 64, 255}, {160, 220, 255}, {255, 255, 255},
                                           {255, 230, 120}, {255, 64, 0}, {120, 0, 0}});

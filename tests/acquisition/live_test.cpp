@@ -298,8 +298,19 @@ TEST_F(Live, LostBlocksAreFetchedFromTheCardAfterTheStop)
             whole.push_back(x);
     EXPECT_GT(t.size() - whole.size(), t.size() / 10); // 5 % of 6 blocks per trace
     expect_rd7_equals("DAT_0001", t);
-    // Every trace that came whole has its position line; restored ones have none.
-    EXPECT_EQ(expected_srd_numbered(whole, 0), file_lines(data("DAT_0001.srd")));
+    // Every trace has its position line, in order: one that came whole with its time and
+    // wheel, a lost one (restored after the stop) at its trigger step.
+    const auto lines = file_lines(data("DAT_0001.srd")), exact = expected_srd_numbered(t, 0);
+    ASSERT_EQ(exact.size(), lines.size());
+    for (size_t i = 2; i < lines.size(); i++) {
+        int ms = 0, wheel = 0, n = 0;
+        ASSERT_EQ(3, sscanf(lines[i].c_str(), "%d\t%d\t%d", &ms, &wheel, &n)) << lines[i];
+        EXPECT_EQ(int(i - 1), n);
+        if (!t[i - 2].damaged())
+            EXPECT_EQ(exact[i], lines[i]);
+        else
+            EXPECT_NEAR(t[i - 2].trigger, wheel, 10) << lines[i];
+    }
     expect_header_files("DAT_0001", 5000);
     EXPECT_FALSE(file_exists(data("missed_data.mbf"))); // nothing left to restore
 }

@@ -60,8 +60,12 @@ TEST_F(Pipeline, WheelGapOfThreeStepsInsertsTwoZeroTracesButNotBeforeTheFirstTra
     EXPECT_EQ(5, rdr.rd.hd.last_trace);
     EXPECT_EQ(80, prevL);
     EXPECT_DOUBLE_EQ(80.0 / 10 * 0.02, prevWP);
-    // Zero traces get no position line: one line per real trace after the two headings.
-    EXPECT_EQ(2u + 3u, srd().size());
+    // Every stored trace has its position line, a zero trace at its trigger step.
+    const auto lines = srd();
+    ASSERT_EQ(2u + 5u, lines.size());
+    EXPECT_EQ("0\t60\t3\t\t         0\t  0", lines[4]);
+    EXPECT_EQ("0\t70\t4\t\t         0\t  0", lines[5]);
+    EXPECT_EQ("0\t0\t5\t\t         0\t  0", lines[6]);
 }
 
 TEST_F(Pipeline, BackwardWheelAndPartialStepsFillOnlyWholeMissingSteps)
@@ -95,11 +99,14 @@ TEST_F(Pipeline, BlockModeWritesEachTraceAtItsNumberWithoutGapFilling)
     EXPECT_EQ(filtered(2), t[5]);
     EXPECT_EQ(filtered(1), t[6]);
     EXPECT_EQ(7, rdr.rd.hd.last_trace);
-    // Restored traces write no position line; the others carry the count at their time.
+    // A trace that did not come (4, 6) gets its line when the next one comes, at a trigger
+    // step between the neighbours'; a restored trace that fills its place writes none.
     auto lines = srd();
-    ASSERT_EQ(4u, lines.size());
-    EXPECT_EQ("0\t0\t5\t\t         0\t  0", lines[2]);
-    EXPECT_EQ("0\t0\t7\t\t         0\t  0", lines[3]);
+    ASSERT_EQ(6u, lines.size());
+    EXPECT_EQ("0\t10\t4\t\t         0\t  0", lines[2]);
+    EXPECT_EQ("0\t0\t5\t\t         0\t  0", lines[3]);
+    EXPECT_EQ("0\t505\t6\t\t         0\t  0", lines[4]);
+    EXPECT_EQ("0\t0\t7\t\t         0\t  0", lines[5]);
 }
 
 TEST_F(Pipeline, PositionLineCarriesTimeWheelAndGpsTimeOnceThenZeros)

@@ -1,5 +1,7 @@
 #include "program_driver.h"
 
+#include "config/xml_pars.h"
+#include "screens/system_math.h"
 #include "support/waits.h"
 
 #include <cerrno>
@@ -128,4 +130,19 @@ bool link_partition(const Sandbox& sb, const char* mount_point, const char* devi
                       : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
                             "'; }")
                       .c_str()) == 0;
+}
+
+bool store_settings(const Sandbox& sb, int units)
+{
+    if (!link_partition(sb, "/mnt/hda3", "/dev/sda3", true))
+        return false;
+    xml_pars.Init();
+    xml_pars.read_xml_tree();
+    xml_pars.units = uint8_t(units);
+    write_unit_defaults(units != 0); // a soil velocity in the units' own scale (300 ft/us)
+    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
+    for (int a = 0; a < xml_pars.antenna_count; a++)
+        xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
+    const bool written = xml_pars.write_xml_tree() == 0;
+    return link_partition(sb, "/mnt/hda3", "/dev/sda3", false) && written;
 }

@@ -34,3 +34,8 @@ public:
 // Links (on) or unlinks a mount point of the sandbox to its partition folder, so a test can
 // put the settings the program starts with on a partition that is not mounted yet.
 bool link_partition(const Sandbox& sb, const char* mount_point, const char* device, bool on);
+
+// Puts the settings the program starts with on the settings partition (its folder, as the
+// partition is not mounted yet): the stored (or default) ones, in the given units (1 SI, 0
+// imperial), 1000 pulses per metre and a trace every centimetre (0.3937 inch).
+bool store_settings(const Sandbox& sb, int units);

@@ -93,30 +93,6 @@ double sign_agreement(const Png& shot, const std::vector<std::vector<int32_t>>& 
     return total ? double(agree) / total : 0.0;
 }
 
-// Puts the settings the program starts with on the settings partition (its folder, as the
-// partition is not mounted yet): the stored (or default) ones, in the given units, 1000 pulses
-// per metre and a trace every centimetre (0.3937 inch).
-bool store_settings(const Sandbox& sb, int units)
-{
-    auto mount = [&](const char* mp, const char* dev, bool on) {
-        const std::string m = sb.path(mp), d = sb.path(dev);
-        return system((on ? "rmdir '" + m + "' && ln -s '" + d + "' '" + m + "'"
-                          : "{ [ ! -L '" + m + "' ] || rm '" + m + "'; } && { [ -d '" + m + "' ] || mkdir '" + m +
-                                "'; }").c_str()) == 0;
-    };
-    if (!mount("/mnt/hda3", "/dev/sda3", true))
-        return false;
-    xml_pars.Init();
-    xml_pars.read_xml_tree();
-    xml_pars.units = uint8_t(units);
-    write_unit_defaults(units != 0); // a soil velocity in the units' own scale (300 ft/us)
-    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
-    for (int a = 0; a < xml_pars.antenna_count; a++)
-        xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
-    const bool written = xml_pars.write_xml_tree() == 0;
-    return mount("/mnt/hda3", "/dev/sda3", false) && written;
-}
-
 } // namespace
 
 class ProgramMeasure : public LiveTest, public ::testing::WithParamInterface<int> {};

@@ -70,6 +70,9 @@ TEST(Launcher, fresh_device_starts_clean_and_a_device_that_cannot_start_ends_the
     EXPECT_EQ(std::string::npos, good.out.find("switched off abnormally")) << good.out;
     EXPECT_EQ(std::string::npos, good.out.find("Settings file could not be read")) << "no file is no lost file";
     EXPECT_EQ(std::string::npos, read_file(dir + "/b/sim/standins.log").find("e2fsck -p -f " + dir + "/b/dev/sda1"));
+    // The simulated cart's wheel is calibrated as the monitor's factory wheel, so distances
+    // agree with the GPS track.
+    EXPECT_NE(std::string::npos, read_file(dir + "/b/sim/launch/cusim.cmd").find(" --wheel-cal 360.67"));
 
     // The never-shut-down layout, for those who need the first start after a power loss.
     const Launch never = launch("GPRMON_NEVER_SHUT_DOWN=1 " + keys, dir + "/c");

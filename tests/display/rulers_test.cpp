@@ -145,6 +145,25 @@ TEST(Rulers, labels_never_reach_the_unit_text)
         << "without a unit text the label at 385 is drawn";
 }
 
+TEST(Rulers, a_label_at_the_first_column_is_drawn_whole)
+{
+    (void)&mS;
+    DisplayState st;
+    // 16 m at column 0 (1 cm per column): the label "16" lies right of the tick, both digits.
+    CHRuler r(0, 0, 400, 30, 0, 0, 12, 399, "[m]", false);
+    r.SetUnit(0.01);
+    r.pointer_on = 0;
+    r.SetOffset(1600);
+    r.Draw();
+    int right = -1; // the label's last column with ink
+    for (int x = 0; x < 40; x++)
+        for (int y = 10; y < 30; y++)
+            if (black_at(r.surf, x, y))
+                right = x;
+    EXPECT_GE(right, 11) << "two digits from the left edge, not the second alone";
+    EXPECT_TRUE(black_at(r.surf, 0, 6)) << "the tick stays at its column";
+}
+
 TEST(Rulers, vertical_rulers_run_down_from_the_top_on_either_side)
 {
     (void)&mS;

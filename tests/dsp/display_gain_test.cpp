@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -168,4 +169,37 @@ TEST(DelMean, reset_after_an_overwritten_column_takes_the_new_values)
     dm.move_to(st.v.data(), 0, 10, samples);
     dm.mean(b.data());
     EXPECT_FLOAT_EQ(b[5], (55.0f - 5.0f + 100.0f) / 10.0f);
+}
+
+// The automatic gain of a profile with a strong flat layer: its boxed energy window makes a
+// plateau with hard edges. Smoothed, the curve has no step left, keeps its level away from
+// the layer and still dips at it.
+TEST(SmoothGain, boxed_plateau_edges_become_ramps_the_level_stays)
+{
+    struct Case {
+        int width;
+        double max_step; // largest ratio between neighbouring factors
+    } cases[] = {{100, 1.03}, {40, 1.08}, {2, 1.0}};
+    for (const Case& c : cases) {
+        std::vector<float> g(800, 10.0f);
+        std::fill(g.begin() + 300, g.begin() + 400, 2.0f);
+        g[0] = g[1] = 1.0f; // before the start sample: untouched
+        SmoothGain(g.data(), 20, 800, c.width);
+        EXPECT_EQ(1.0f, g[0]);
+        double step = 1.0;
+        for (int i = 21; i < 800; ++i)
+            step = std::max(step, double(std::max(g[i], g[i - 1]) / std::min(g[i], g[i - 1])));
+        if (c.width < 3) {
+            EXPECT_EQ(2.0f, g[350]);
+            continue;
+        }
+        EXPECT_LT(step, c.max_step) << c.width;
+        EXPECT_NEAR(10.0, g[60], 0.01) << c.width;
+        EXPECT_NEAR(10.0, g[700], 0.01) << c.width;
+        EXPECT_LT(g[350], 4.0f) << c.width;
+    }
+    std::vector<float> off(100, 3.0f);
+    off[50] = 0.0f;
+    SmoothGain(off.data(), 0, 100, 20);
+    EXPECT_EQ(0.0f, off[50]) << "a curve with a zero factor is left as it is";
 }

@@ -141,10 +141,10 @@ TEST(QuitBox, shows_dates_question_and_versions_and_returns_the_button)
     prm.date2 = 0;
     int r;
     {
-        KeyHand enter({SDLK_LEFT, SDLK_RETURN});
+        KeyHand enter({SDLK_RETURN});
         r = mesmode_Quit();
     }
-    EXPECT_EQ(r, quitbox::kNo);
+    EXPECT_EQ(r, quitbox::kNo) << "the box opens with the focus on No";
     EXPECT_STREQ(mS.at<CSDLText>(41, quitbox::kDate1)->text, "2024-03-09");
     EXPECT_TRUE(mS.obj[41][quitbox::kDate1]->visible);
     EXPECT_FALSE(mS.obj[41][quitbox::kDate2]->visible) << "a zero date hides its line";
@@ -154,14 +154,14 @@ TEST(QuitBox, shows_dates_question_and_versions_and_returns_the_button)
     EXPECT_NE(footer.find(" (0000 0 0 0)"), std::string::npos);
 }
 
-TEST(QuitBox, screenshot_has_the_question_and_the_focused_yes)
+TEST(QuitBox, screenshot_has_the_question_and_yes_is_one_step_away)
 {
     gui_reset();
     main_menu_draw();
     prm.date1 = (2025u << 16) | (1u << 8) | 20u;
     prm.date2 = (2025u << 16) | (7u << 8) | 20u;
     {
-        KeyHand hand({SDLK_RETURN}, false, [] { doc_shot("quit_box"); });
+        KeyHand hand({SDLK_RIGHT, SDLK_RETURN}, false, [] { doc_shot("quit_box"); });
         EXPECT_EQ(mesmode_Quit(), quitbox::kYes);
     }
     auto* yes = mS.at<CButton>(41, quitbox::kYes);
