@@ -35,6 +35,7 @@ int32_t ttrace[DSP_MAX_SAMPLES];
 
 std::atomic<int> hw_tests_are_started{0};
 std::atomic<int> cancel_hw_tests{0};
+std::atomic<bool> renew_hw_tests_screen{false};
 
 std::atomic<bool> acq_running{false};
 std::atomic<bool> acq_finished{false};

@@ -59,6 +59,7 @@ extern int32_t ttrace[DSP_MAX_SAMPLES];
 // ---- Hardware tests (screen 27) ----
 extern std::atomic<int> hw_tests_are_started; // 1: Collect runs the test sequence
 extern std::atomic<int> cancel_hw_tests;      // 1: end the sequence early
+extern std::atomic<bool> renew_hw_tests_screen; // a result line changed
 
 // Clears every error flag (not mea_errors).
 void clear_error_flags();

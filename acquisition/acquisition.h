@@ -43,5 +43,11 @@ int show_errors();
 // at least 1.
 int compute_trigg_cond();
 
+// The sampling settings of eep sent to the CU (the caller holds lock_dw): in block mode the
+// CU's own sample count and the file count, else the one count the CU samples; with the
+// runs and the clipped samples first in send_eep_sampling.
+void send_eep_samples();
+void send_eep_sampling();
+
 // Hardware tests of screen 27 (run by Collect when hw_tests_are_started is 1).
 void run_hw_tests();

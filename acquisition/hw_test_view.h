@@ -16,3 +16,8 @@ public:
 };
 
 extern CHwTestView* hw_test_view; // never null
+
+// Device path of the GPS dump written by the last GPS test ("/mnt/hda1/..._GPS_dump"),
+// empty before the first; the test screen copies it to the USB stick.
+constexpr int kHwDumpPathSize = 64;
+extern char hw_gps_dump_path[kHwDumpPathSize];

@@ -90,6 +90,7 @@ void test_gps()
     localtime_r(&now, &t);
     snprintf(name, sizeof name, "/mnt/hda1/%04d%02d%02d_%02d%02d%02d_GPS_dump", t.tm_year + 1900,
              t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    snprintf(hw_gps_dump_path, sizeof hw_gps_dump_path, "%s", name);
     int file_error = 0, nothing = 0, write_error = 0;
     FILE* f;
     {
@@ -209,14 +210,7 @@ void test_board()
         }
         // Back to the measured signal and to the antenna's own settings.
         gpr.Set_Pattern(0, prm.pattern_parameter);
-        gpr.SetNumRuns(eep.runs);
-        gpr.SetClippedSamples(eep.clipped);
-        if (prm.udp_mode) {
-            gpr.USA_SetSamples(uint16_t(eep.cu_samples));
-            gpr.SetSamples(eep.samples);
-        } else {
-            gpr.SetSamples(uint16_t(eep.cu_samples));
-        }
+        send_eep_sampling();
     }
     char text[160];
     snprintf(text, sizeof text, "Init is OK. Other errors: %d/ %d/ %d/ %d/ %d/ %X/ %d", trigger_errors,
@@ -230,6 +224,7 @@ void test_board()
 } // namespace
 
 CHwTestView* hw_test_view = &idle_view;
+char hw_gps_dump_path[kHwDumpPathSize] = {};
 
 void run_hw_tests()
 {

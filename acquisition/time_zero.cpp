@@ -39,14 +39,7 @@ int read_test_trace(int16_t* s)
 void restore_cu()
 {
     gpr.SetSigPos(uint16_t(eep.cu_word));
-    gpr.SetNumRuns(eep.runs);
-    gpr.SetClippedSamples(eep.clipped);
-    if (prm.udp_mode) {
-        gpr.USA_SetSamples(uint16_t(eep.cu_samples));
-        gpr.SetSamples(eep.samples);
-    } else {
-        gpr.SetSamples(uint16_t(eep.cu_samples));
-    }
+    send_eep_sampling();
 }
 
 } // namespace

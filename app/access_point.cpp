@@ -8,6 +8,8 @@
 #include <SDL/SDL.h>
 #include <string>
 
+uint32_t hostapd_kill_time = 0;
+
 void write_hostapd_lines(FILE* f, unsigned unit_number, int channel)
 {
     fprintf(f, "interface=wlan0\n");

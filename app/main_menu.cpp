@@ -76,7 +76,7 @@ int main_menu_service_key(int key)
 {
     password1.addkey(key);
     if (password1.compas1())
-        return 24;
+        return 40;
     if (password1.compas2())
         return 22;
     if (password1.compas3())

@@ -17,7 +17,7 @@ enum class MenuOutcome {
 MenuOutcome main_menu_action(int result);
 
 // The service-key buffer of the main menu (levels 1, 2 and 3 from Left/Right moves).
-// Returns 24, 22 or 25 when a sequence matched, else 0.
+// Returns 40, 22 or 25 (the screen it opens) when a sequence matched, else 0.
 int main_menu_service_key(int key);
 
 // Draws the main menu (collects buttons, draws the row, gives the focus).

@@ -50,5 +50,6 @@ int screen_wifi_pars();           // WiFi settings (mode_44_WiFi_Pars); -333 = r
 int screen_sys_pars_level_1_1();  // service level 1 (mode_40_sys_pars_level_1_1)
 int screen_sys_pars_level_2();    // service level 2 (mode_22_sys_pars_level_2)
 int screen_sys_pars_level_3();    // service level 3 (mode_25_sys_pars_level_3)
-// Opens the screen of a dialog's service code (10, 24, 22, 25); returns its result.
+// Opens the screen of a service code: 10, 24, 22, 25 from a dialog, 40, 22, 25 from the main
+// menu. Returns its result.
 int open_service_screen(int code);

@@ -58,6 +58,9 @@ constexpr int kHint = 25; // the keys of the view (rows 8 and 12)
 // Rows 4, 5, 11, 13-18: the parameter screens (screens/parameter_screens.h).
 void rows_parameter_screens(CMS& t);
 
+// Rows 22, 24, 25, 27, 39, 40, 42, 43, 44: the service screens (screens/service_screens.h).
+void rows_service_screens(CMS& t);
+
 // Every row builder, in order.
 void build_all_rows(CMS& t);
 

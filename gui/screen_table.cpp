@@ -166,6 +166,7 @@ void build_all_rows(CMS& t)
     rows_pv_screens(t);
     rows_grid_screens(t);
     rows_parameter_screens(t);
+    rows_service_screens(t);
     rows_file_screens(t);
     rows_system_screens(t);
 }

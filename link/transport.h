@@ -3,7 +3,7 @@
 // On the device the link captures and sends frames with libpcap on eth0 or wlan0
 // (CPcapTransport). For simulation, GPRMON_LINK=unix:PATH exchanges the same frame bytes with
 // a simulator process over a Unix datagram socket (CUnixTransport: own socket PATH.mon, the
-// simulator at PATH, one datagram per frame). Tests and benchmarks may hand the link a
+// simulator at PATH, one datagram per frame; wlan0 likewise at PATH.wlan0). Tests and benchmarks may hand the link a
 // CMemoryTransport. Everything above this interface is the same code in all cases.
 //
 // Threading: next() is called only by the receiving thread; send() by any thread but never

@@ -1,6 +1,7 @@
 // The simulated wire: one Unix datagram per Ethernet frame between the monitor (bound at
-// PATH.mon) and the CU simulator (bound at PATH). A send never waits: an absent or busy
-// simulator loses the frame as a busy wire would.
+// PATH.mon) and the CU simulator (bound at PATH); wlan0 uses PATH.wlan0 (the monitor at
+// PATH.wlan0.mon), which the simulator serves as its second link. A send never waits: an
+// absent or busy simulator loses the frame as a busy wire would.
 #include "link/transport.h"
 
 #include "platform/host_paths.h"
@@ -67,8 +68,10 @@ public:
 
     int open(const char* ifname, char* errbuf) override
     {
-        std::string own = peer_path_ + ".mon";
-        if (!fill_addr(peer_path_, &peer_) || !fill_addr(own, &own_)) {
+        // The wireless interface reaches the simulator on a socket of its own.
+        const std::string peer = strcmp(ifname, "wlan0") == 0 ? peer_path_ + ".wlan0" : peer_path_;
+        std::string own = peer + ".mon";
+        if (!fill_addr(peer, &peer_) || !fill_addr(own, &own_)) {
             snprintf(errbuf, kLinkErrbufSize, "%s: socket path too long", ifname);
             return -1;
         }

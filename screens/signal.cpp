@@ -15,10 +15,12 @@
 #include "screens/param_math.h"
 #include "screens/param_ui.h"
 #include "screens/parameter_screens.h"
+#include "screens/signal_values.h"
 
 #include <SDL/SDL.h>
 
 using namespace params;
+using namespace signal_values;
 
 int delay_adjust = 0;
 
@@ -27,46 +29,6 @@ namespace {
 constexpr int kSearch = 2, kPosition = 3, kFreq = 4, kRuns = 5, kSamples = 6, kAutoStacks = 7, kStacks = 8,
               kClipped = 9, kZero = 10, kResampling = 11, kDelay = 12, kDefaults = 13, kSave = 15, kCancel = 16;
 constexpr int kM = 13;
-constexpr int kMaxStacks = 2048, kMaxClipped = 200, kMaxZero = 200, kMaxDelay = 2048;
-
-// What the screen edits, as on entry.
-struct Signal {
-    uint16_t position;
-    int32_t freq;
-    uint8_t runs;
-    int16_t cu_samples;
-    uint16_t file_samples;
-    uint8_t auto_stacks;
-    int16_t stacks;
-    uint8_t clipped;
-    int16_t zero;
-    int delay;
-    static Signal now()
-    {
-        return {uint16_t(eep.cu_word), eep.freq_index, eep.runs, eep.cu_samples, eep.samples, eep.auto_stacks,
-                eep.auto_stack_value, eep.clipped, eep.cu_aux, delay_adjust};
-    }
-};
-
-// The CU's sample counts: in block mode the CU's own count and the file count, else the
-// one count the CU samples.
-void send_samples()
-{
-    if (prm.udp_mode) {
-        gpr.USA_SetSamples(uint16_t(eep.cu_samples));
-        gpr.SetSamples(eep.samples);
-    } else {
-        gpr.SetSamples(uint16_t(eep.cu_samples));
-    }
-}
-
-void file_samples_follow()
-{
-    const int n = eep.cu_samples - eep.clipped;
-    eep.samples = uint16_t(n < kMinFileSamples ? kMinFileSamples : n);
-    if (eep.view_samples > eep.samples || eep.view_samples < kMinFileSamples)
-        eep.view_samples = eep.samples;
-}
 
 void show_all(bool on)
 {
@@ -125,73 +87,13 @@ void set_defaults()
     eep.cu_aux = 37;
     MutexLock g(lock_dw);
     gpr.SetNumRuns(eep.runs);
-    send_samples();
+    send_eep_samples();
     gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
     gpr.SetZeroLevel(eep.cu_aux);
     gpr.SetAntennaSeparation(uint32_t(d.separation_m * 1000.0f + 0.5f));
     // The frequency index changed too: the CU must transmit at the frequency shown.
     gpr.SetTFreqDivider(freq_divider(eep.freq_index));
     eep.compute_step_distance();
-}
-
-// Sends every value that differs from its value on entry back to the CU.
-void restore(const Signal& e)
-{
-    const Signal n = Signal::now();
-    eep.cu_word = int16_t(e.position);
-    eep.freq_index = e.freq;
-    eep.runs = e.runs;
-    eep.cu_samples = e.cu_samples;
-    eep.samples = e.file_samples;
-    eep.auto_stacks = e.auto_stacks;
-    eep.auto_stack_value = e.stacks;
-    eep.clipped = e.clipped;
-    eep.cu_aux = e.zero;
-    delay_adjust = e.delay;
-    MutexLock g(lock_dw);
-    if (n.position != e.position)
-        gpr.SetSigPos(e.position);
-    if (n.freq != e.freq)
-        gpr.SetTFreqDivider(freq_divider(e.freq));
-    if (n.runs != e.runs)
-        gpr.SetNumRuns(e.runs);
-    if (n.cu_samples != e.cu_samples || n.file_samples != e.file_samples) {
-        if (prm.udp_mode)
-            gpr.USA_SetSamples(uint16_t(e.cu_samples));
-        else
-            gpr.SetSamples(uint16_t(e.cu_samples));
-    }
-    if (n.auto_stacks != e.auto_stacks || n.stacks != e.stacks)
-        gpr.SetAutoStacks(e.auto_stacks, uint16_t(e.stacks));
-    if (n.clipped != e.clipped)
-        gpr.SetClippedSamples(e.clipped);
-    if (n.zero != e.zero)
-        gpr.SetZeroLevel(e.zero);
-    if (n.delay != e.delay)
-        gpr.SetDelayAdjust(uint32_t(e.delay));
-}
-
-// Save and cancel end alike: the file sample count fits the CU's, is kept and sent, the CU
-// stores its parameters, and the settings are written.
-void finish(bool on)
-{
-    if (eep.samples > eep.cu_samples - eep.clipped && eep.cu_samples - eep.clipped >= kMinFileSamples)
-        eep.samples = uint16_t(eep.cu_samples - eep.clipped);
-    if (eep.view_samples > eep.samples)
-        eep.view_samples = eep.samples;
-    {
-        MutexLock g(lock_dw);
-        if (!prm.udp_mode) {
-            if (eep.ant_record)
-                eep.ant_record->samples_in_file = eep.samples;
-        } else if (on) {
-            gpr.SetSamples(eep.samples);
-        }
-        if (on)
-            gpr.WriteParameters(0);
-        eep.psave_l_a();
-    }
-    xml_pars.write_xml_tree();
 }
 
 } // namespace
@@ -231,10 +133,7 @@ int mode_13_signal_parameters()
             SearchTimeZero();
             break;
         case kPosition:
-            edit([](int d) {
-                eep.cu_word = int16_t(uint16_t(eep.cu_word) + (d > 0 ? -1 : 1));
-                gpr.SetSigPos(uint16_t(eep.cu_word));
-            });
+            edit(step_position);
             break;
         case kFreq:
             edit([](int d) { eep.freq_index = clamp(eep.freq_index + d, 0, 7); });
@@ -250,52 +149,29 @@ int mode_13_signal_parameters()
             {
                 MutexLock g(lock_dw);
                 gpr.SetNumRuns(eep.runs);
-                send_samples();
+                send_eep_samples();
             }
             break;
         case kSamples:
-            edit([](int d) {
-                eep.cu_samples = int16_t(cu_samples_step(eep.cu_samples, eep.runs, eep.clipped, d));
-                file_samples_follow();
-                send_samples();
-            });
+            edit(step_samples);
             break;
         case kAutoStacks: {
-            eep.auto_stacks = eep.auto_stacks ? 0 : 1;
             MutexLock g(lock_dw);
-            gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
+            toggle_autostacks();
             break;
         }
         case kStacks:
-            edit([](int d) {
-                if (d > 0 && eep.auto_stack_value <= kMaxStacks - 1)
-                    eep.auto_stack_value++;
-                else if (d < 0 && eep.auto_stack_value > 0)
-                    eep.auto_stack_value--;
-                gpr.SetAutoStacks(eep.auto_stacks, uint16_t(eep.auto_stack_value));
-            });
+            edit(step_stacks);
             if (eep.auto_stack_value > kMaxStacks) {
-                mesmode("Attention! This high number of stacks", "can drastically slow down measurements.", true, 0);
+                mesmode(kStacksWarning1, kStacksWarning2, true, 0);
                 enter_screen(kM);
             }
             break;
         case kClipped:
-            edit([](int d) {
-                // The file keeps at least 100 samples after the clipped ones.
-                const int top = eep.cu_samples - kMinFileSamples;
-                eep.clipped = uint8_t(clamp(eep.clipped + d, 0, top < kMaxClipped ? (top < 0 ? 0 : top) : kMaxClipped));
-                gpr.SetClippedSamples(eep.clipped);
-                if (prm.udp_mode) {
-                    file_samples_follow();
-                    gpr.SetSamples(eep.samples);
-                }
-            });
+            edit(step_clipped);
             break;
         case kZero:
-            edit([](int d) {
-                eep.cu_aux = int16_t(clamp(eep.cu_aux + d, 0, kMaxZero));
-                gpr.SetZeroLevel(eep.cu_aux);
-            });
+            edit(step_zero);
             break;
         case kResampling:
             eep.screen_opt2 = eep.screen_opt2 ? 0 : 2;

@@ -35,6 +35,7 @@ Device::Device(const DeviceConfig& cfg, Port& port)
     route_.protocol = cfg_.reply_protocol ? cfg_.reply_protocol : kProtoWired;
     if (cfg_.frame_payload < 64) cfg_.frame_payload = 64;
     if (cfg_.frame_payload > 1440) cfg_.frame_payload = 1440;
+    wifi_.fail = cfg_.faults.wifi_fail;
     walk_.speed = cfg_.cart_speed;
     walk_.path = cfg_.cart_path;
 }
@@ -113,7 +114,8 @@ void Device::handle(const Command& c, double now)
         route_.word_a = c.word_a;
         protocol_seen_ = c.protocol;
     }
-    route_.protocol = cfg_.reply_protocol ? cfg_.reply_protocol : protocol_seen_;
+    route_.protocol = cfg_.reply_protocol ? cfg_.reply_protocol
+                      : port_.reply_protocol() ? port_.reply_protocol() : protocol_seen_;
     have_peer_ = true;
     last_command_packet_ = c.packet;
     if (cfg_.verbose > 1)
@@ -283,8 +285,9 @@ void Device::execute(const Command& c, Reply& r, double now)
     case 195: {
         std::string text;
         for (size_t i = 0; i < c.body_len && i < 200 && c.body[i]; ++i) text += char(c.body[i]);
-        const char* reply = (text.size() >= 3 && text.front() == '<' && text.back() == '>') ? "<S>" : "<E>";
-        std::memcpy(&r.payload[0], reply, 4);
+        char reply[5];
+        wifi_.answer(text, reply);
+        std::memcpy(&r.payload[0], reply, 5);
         break;
     }
     case 210: resend(a[0], a[1], nullptr); r.send = false; break;   // first .. last, no answer
@@ -292,7 +295,12 @@ void Device::execute(const Command& c, Reply& r, double now)
         if (a[1] == 0) r.u16(0, 1);
         else resend(a[0], a[0] + a[1] - 1, &r);
         break;
-    case 220: for (int i = 0; i < 5; ++i) r.u32(4 * i, 0x3C533E00); break;   // "<S>\0"
+    case 220: {
+        uint32_t words[5];
+        wifi_.wire_init(words);
+        for (int i = 0; i < 5; ++i) r.u32(4 * i, words[i]);
+        break;
+    }
     case 221: sd_enabled_ = a[0]; r.u32(0, 0); break;
     case 6666: r.send = false; break;   // the monitor's progress note
     default:
@@ -681,6 +689,9 @@ void Device::render_into(const TraceMeta& m, Trace& t)
     std::vector<int64_t> sums;
     if (m.mode == 1) {
         for (size_t k = 0; k < v; ++k) words[k] = int16_t(uint16_t(10 * k - 32768));
+        if (cfg_.faults.ramp_bad >= 0 && size_t(cfg_.faults.ramp_bad) < v)
+            words[size_t(cfg_.faults.ramp_bad)] ^= 0x0101;   // a corrupted sample of the ramp
+
     } else if (m.mode == 2) {
         for (size_t k = 0; k < v; ++k) words[k] = int16_t(kTestWords[k % 7]);
     } else {

@@ -10,6 +10,7 @@
 #include "sim/cu/faults.h"
 #include "sim/cu/port.h"
 #include "sim/cu/scene.h"
+#include "sim/cu/service_sim.h"
 #include "sim/cu/truth.h"
 #include "sim/cu/walk.h"
 #include "sim/cu/wire.h"
@@ -182,6 +183,7 @@ private:
     Route route_;
     bool have_peer_ = false;
     uint16_t packet_ = 1;
+    WifiModule wifi_;                 // the antenna's WiFi module (195, 220)
     uint16_t protocol_seen_ = kProtoWired;
     double now_ = 0, silent_until_ = -1, off_until_ = -1;
     uint64_t rng_;

@@ -1,5 +1,7 @@
 #include "sim/cu/faults.h"
 
+#include "sim/cu/service_sim.h"
+
 #include <cstdlib>
 #include <sstream>
 
@@ -95,6 +97,15 @@ bool FaultConfig::add(const std::string& all, std::string& error)
             Silence s{};
             ok = read_place(val, secs, s.at_command, s.where) && read_number(secs, s.seconds) && s.seconds > 0;
             if (ok) silences.push_back(s);
+        } else if (key == "wifi") {
+            const size_t c = val.find(':');
+            double n = -1;
+            ok = WifiModule::valid_check(val.substr(0, c)) &&
+                 (c == std::string::npos || (read_number(val.substr(c + 1), n) && n >= 1));
+            if (ok) wifi_fail[val.substr(0, c)] = int(n);
+        } else if (key == "ramp") {
+            ok = read_number(val, v) && v >= 0 && v <= 8191;
+            ramp_bad = int(v);
         } else {
             error = "unknown fault: " + item;
             return false;

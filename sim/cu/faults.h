@@ -13,6 +13,9 @@
 //   resend-faults        apply loss/burst/dup/reorder/badsum to resent blocks as well
 //   noudp                ignore every command in UDP framing (a CU that speaks raw frames only)
 //   start=S:C            refuse every measurement start with status S and count C
+//   wifi=CHECK[:N]       fail a check of the WiFi module (do1, go6, do2, init, gc, wl) the
+//                        next N times (default: always)
+//   ramp=K               sample K of every test-ramp trace (simulation mode 2) is wrong
 // Codes and counts accept 0x hex. Several faults may share one option, separated by commas.
 #pragma once
 
@@ -38,6 +41,8 @@ struct FaultConfig {
     std::vector<Error> errors;
     struct Silence { double seconds; bool at_command; uint32_t where; };
     std::vector<Silence> silences;
+    std::map<std::string, int> wifi_fail;   // WiFi-module check -> failures left (-1 always)
+    int ramp_bad = -1;                 // corrupted sample of the test ramp, -1 none
 
     // Adds one --fault value; false with a message when it cannot be read.
     bool add(const std::string& item, std::string& error);

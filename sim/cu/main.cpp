@@ -1,5 +1,6 @@
 // cusim: a simulated radar control unit on a Unix datagram socket or a real interface.
 #include "sim/cu/device.h"
+#include "sim/cu/service_sim.h"
 
 #include <csignal>
 #include <cstdio>
@@ -33,6 +34,7 @@ public:
     int receive(uint8_t* buf, size_t cap, int timeout_ms) override { return inner_->receive(buf, cap, timeout_ms); }
     void set_send_patience(int ms) override { inner_->set_send_patience(ms); }
     bool own_mac(Mac& out) const override { return inner_->own_mac(out); }
+    uint16_t reply_protocol() const override { return inner_->reply_protocol(); }
 
 private:
     std::unique_ptr<Port> inner_;
@@ -67,6 +69,8 @@ const char kUsage[] =
     "  --mac MAC --ip ADDR   the CU's addresses (default: interface MAC / 02:C5:00:00:00:01, 192.168.1.2)\n"
     "  --word-b X            link word B taught to the monitor at discovery\n"
     "  --wifi                answer with the wireless protocol word 0x5557\n"
+    "  --wifi-switch N       position of the antenna's WiFi switch (65/304): 1 WiFi, 0 wire\n"
+    "  --wlan-link LINK      also serve the monitor's wlan0 on LINK (answered with 0x5557)\n"
     "  --program-version X   first version word (default 0x30005012; <= 0x30004FFF: old raw protocol)\n"
     "  --antenna-id N --serial N\n"
     "  --speed M_PER_S       cart speed (default 1.0)\n"
@@ -108,7 +112,7 @@ bool number(const char* s, double& v)
 int main(int argc, char** argv)
 {
     DeviceConfig cfg;
-    std::string link, truth, command_log, record, error;
+    std::string link, wlan_link, truth, command_log, record, error;
     long demo = 0;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     for (int i = 1; i < argc; ++i) {
@@ -127,6 +131,7 @@ int main(int argc, char** argv)
             return v;
         };
         if (o == "--link") link = value();
+        else if (o == "--wlan-link") wlan_link = value();
         else if (o == "--demo") demo = long(num(1, 1e7));
         else if (o == "--truth") truth = value();
         else if (o == "--scene") {
@@ -139,6 +144,7 @@ int main(int argc, char** argv)
             if (!parse_ipv4(value(), cfg.ip)) { std::fprintf(stderr, "cusim: bad IPv4 address\n"); return 2; }
         } else if (o == "--word-b") cfg.word_b = uint32_t(num(0, 4294967295.0));
         else if (o == "--wifi") cfg.reply_protocol = kProtoWireless;
+        else if (o == "--wifi-switch") cfg.wifi_switch = uint32_t(num(0, 4294967295.0));
         else if (o == "--program-version") cfg.versions[0] = cfg.versions[1] = uint32_t(num(0, 4294967295.0));
         else if (o == "--antenna-id") cfg.antenna_id = uint32_t(num(0, 4294967295.0));
         else if (o == "--serial") cfg.antenna_serial = uint32_t(num(0, 4294967295.0));
@@ -208,6 +214,11 @@ int main(int argc, char** argv)
 
     auto port = open_port(link, error);
     if (!port) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+    if (!wlan_link.empty()) {   // the monitor's access point: a second link to the same CU
+        auto wlan = open_port(wlan_link, error);
+        if (!wlan) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }
+        port = dual_port(std::move(port), std::move(wlan));
+    }
     if (!record.empty()) {
         port = record_port(std::move(port), record, error);
         if (!port) { std::fprintf(stderr, "cusim: %s\n", error.c_str()); return 1; }

@@ -24,6 +24,9 @@ public:
     virtual void set_send_patience(int ms) { (void)ms; }
     // The interface's own MAC when the port has one (pcap), else false.
     virtual bool own_mac(Mac& out) const { (void)out; return false; }
+    // The protocol word replies must carry because of the link the last frame came in on
+    // (the wireless one of a dual port), 0 when the commands decide.
+    virtual uint16_t reply_protocol() const { return 0; }
 };
 
 // "unix:PATH" or "pcap:IFACE"; nullptr with a message when it cannot be opened.

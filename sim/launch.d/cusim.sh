@@ -11,7 +11,7 @@ if [ -n "${CUSIM_DISABLE:-}" ]; then
 fi
 sock="$root/sim/cu.sock"
 log="$root/sim/cusim.log"
-rm -f "$sock"
+rm -f "$sock" "$sock.wlan0"
 # The cart's wheel turns as the monitor's current wheel is calibrated, so that distances agree
 # with the GPS track: its calibration from the sandbox's settings file, or that of the
 # monitor's factory wheel (the "TK Pro Cart", config/xml_pars.cpp) on a fresh device.
@@ -30,8 +30,9 @@ wheel_cal() {
     echo "${cal:-360.67}"
 }
 # The site with its pipe and object, unless the options bring their own scene; the cart walks
-# the line ROOT/sim/cart.txt names at each start (none: the plain line y = 0).
-set -- "$build/sim/cu/cusim" --link "unix:$sock" --truth "$root/sim/cusim-truth.bin" --cart "$root/sim/cart.txt"
+# the line ROOT/sim/cart.txt names at each start (none: the plain line y = 0). The monitor's
+# wlan0 reaches the same CU on the second socket.
+set -- "$build/sim/cu/cusim" --link "unix:$sock" --wlan-link "unix:$sock.wlan0" --truth "$root/sim/cusim-truth.bin" --cart "$root/sim/cart.txt"
 case " ${CUSIM_OPTIONS:-} " in
 *" --scene "*) ;;
 *) set -- "$@" --scene "$(dirname "$0")/../cu/site.scene" ;;

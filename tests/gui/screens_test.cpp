@@ -90,7 +90,7 @@ TEST(MainMenu, left_and_right_move_the_focus_and_feed_the_service_keys)
 TEST(MainMenu, service_sequences_match_after_an_extra_key_but_not_with_a_wrong_key_inside)
 {
     struct Case { int window; int code; };
-    for (Case c : {Case{1, 24}, Case{2, 22}, Case{3, 25}}) {
+    for (Case c : {Case{1, 40}, Case{2, 22}, Case{3, 25}}) {
         const int32_t* seq = CPassword::sequence(c.window);
         size_t n = CPassword::sequence_length(c.window);
         password1.clearbuff();
