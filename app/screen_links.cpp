@@ -1,5 +1,4 @@
-// Links from the menus to the screens of other subsystems. A link whose screen this program
-// does not have shows a notice and goes back to the main menu.
+// Links from the menus to the screens of other subsystems.
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -11,21 +10,11 @@
 #include "screens/service_screens.h"
 #include "screens/system_screens.h"
 
-namespace {
-
-int not_available(const char* name)
-{
-    mesmode(name, "This screen is not available yet", true, 0);
-    return 34;
-}
-
-} // namespace
-
 int screen_pre_meas() { return mode_02_pre_meas(); }
 int screen_grid_new_proj() { return mode_23_grid_new_proj(); }
 int screen_plavik() { return mode_21_PV_screen_1(); }
 int screen_files() { return mode_06_files(); }
-int screen_grid_view(int) { return not_available("3D/Grid Project"); }
+int screen_grid_view(int kind) { return mode_31_slice_View(kind); }
 int screen_parameters() { return mode_05_parameters(); }
 int screen_sys_pars_level_0() { return mode_10_sys_pars_level_0(); }
 int screen_tests() { return mode_27_Tests(); }

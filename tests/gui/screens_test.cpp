@@ -120,19 +120,6 @@ TEST(MainMenu, button_5_and_unknown_results_do_nothing)
     EXPECT_EQ(curbutton[34], 5) << "a button result is remembered all the same";
 }
 
-TEST(MainMenu, a_screen_not_built_yet_says_so_and_comes_back)
-{
-    gui_reset();
-    main_menu_draw();
-    MessageLog log;
-    KeyHand hand({SDLK_RETURN});
-    EXPECT_EQ(main_menu_action(menu::kGrid), MenuOutcome::ScreenShown);
-    EXPECT_EQ(ProjN, 1);
-    EXPECT_EQ(curbutton[23], 13);
-    ASSERT_EQ(log.all().size(), 1u);
-    EXPECT_EQ(log.all()[0].text, "This screen is not available yet");
-}
-
 TEST(QuitBox, shows_dates_question_and_versions_and_returns_the_button)
 {
     gui_reset();
