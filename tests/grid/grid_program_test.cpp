@@ -105,33 +105,48 @@ std::vector<Rd6Record> read_rd6(const std::string& path, int samples, bool float
 
 } // namespace
 
-class GridProgram : public LiveTest {};
+class GridProgram : public LiveTest {
+protected:
+    std::string scene, cart;
+
+    // The settings the program starts with (SI, 1000 pulses per metre, a trace every 1 cm, the
+    // screen always lit, and the given proposals of the last grid), then cusim on the site
+    // with the cart's control file, walking `path` by default; `extra` are more arguments.
+    bool start_site(float x, float y, float interval, float spacing, const char* path,
+                    const std::vector<std::string>& extra = {})
+    {
+        if (!link_partition(sb, "/mnt/hda3", "/dev/sda3", true))
+            return false;
+        xml_pars.Init();
+        xml_pars.read_xml_tree();
+        xml_pars.units = 1;
+        xml_pars.trigger_type = 0;
+        xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
+        for (int a = 0; a < xml_pars.antenna_count; a++)
+            xml_pars.antenna[a].point_interval = 0.01f;
+        xml_pars.powersave = 0; // a key after a long wait would only light the screen again
+        xml_pars.grid_x_size = x;
+        xml_pars.grid_y_size = y;
+        xml_pars.grid_point_interval = interval;
+        xml_pars.grid_line_spacing = spacing;
+        if (xml_pars.write_xml_tree() != 0 || !link_partition(sb, "/mnt/hda3", "/dev/sda3", false))
+            return false;
+        scene = sb.path("/sim/grid.scene");
+        cart = sb.path("/sim/cart.txt");
+        if (!put_file(scene, kScene))
+            return false;
+        LiveOptions o;
+        o.cusim_args = {"--speed", "1.0", "--wheel-cal", "1000", "--path", path, "--max-rate", "100000",
+                        "--scene", scene, "--cart", cart, "--send-patience", "10000"};
+        o.cusim_args.insert(o.cusim_args.end(), extra.begin(), extra.end());
+        return start_cusim(o);
+    }
+};
 
 TEST_F(GridProgram, A2mGridIsSetUpWalkedLineByLineProcessedAndShown)
 {
-    // The settings the program starts with: SI, 1000 pulses per metre, a trace every 1 cm,
-    // and the proposals of the last grid (X 2.1 m: the keypad takes it to 2 m).
-    ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", true));
-    xml_pars.Init();
-    xml_pars.read_xml_tree();
-    xml_pars.units = 1;
-    xml_pars.trigger_type = 0;
-    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
-    for (int a = 0; a < xml_pars.antenna_count; a++)
-        xml_pars.antenna[a].point_interval = 0.01f;
-    xml_pars.grid_x_size = 2.1f;
-    xml_pars.grid_y_size = 2.0f;
-    xml_pars.grid_point_interval = 0.05f;
-    xml_pars.grid_line_spacing = 0.5f;
-    ASSERT_EQ(0, xml_pars.write_xml_tree());
-    ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", false));
-
-    const std::string scene = sb.path("/sim/grid.scene"), cart = sb.path("/sim/cart.txt");
-    ASSERT_TRUE(put_file(scene, kScene));
-    LiveOptions o;
-    o.cusim_args = {"--speed", "1.0", "--wheel-cal", "1000", "--path", "+2.1", "--max-rate", "100000",
-                    "--scene", scene, "--cart", cart, "--send-patience", "10000"};
-    ASSERT_TRUE(start_cusim(o));
+    // The proposals of the last grid: X 2.1 m (the keypad takes it to 2 m).
+    ASSERT_TRUE(start_site(2.1f, 2.0f, 0.05f, 0.5f, "+2.1"));
     Program p;
     ASSERT_TRUE(p.start(sb)) << p.output();
     ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
@@ -306,27 +321,8 @@ TEST_F(GridProgram, ALostCuAndAFullDiskLeaveWholeProjectsOrNone)
     if (system("unshare --user --map-root-user --mount true 2>/dev/null") != 0 ||
         system("command -v nsenter >/dev/null") != 0)
         GTEST_SKIP() << "no user namespaces or no nsenter here: " << small << " cannot make a small partition";
-    ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", true));
-    xml_pars.Init();
-    xml_pars.read_xml_tree();
-    xml_pars.units = 1;
-    xml_pars.trigger_type = 0;
-    xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
-    for (int a = 0; a < xml_pars.antenna_count; a++)
-        xml_pars.antenna[a].point_interval = 0.01f;
-    xml_pars.powersave = 0; // the screen stays lit while the CU is away (a key would only wake it)
-    xml_pars.grid_x_size = xml_pars.grid_y_size = xml_pars.grid_line_spacing = 0.5f;
-    xml_pars.grid_point_interval = 0.05f;
-    ASSERT_EQ(0, xml_pars.write_xml_tree());
-    ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", false));
-
-    const std::string scene = sb.path("/sim/grid.scene"), cart = sb.path("/sim/cart.txt");
-    ASSERT_TRUE(put_file(scene, kScene));
-    LiveOptions o;
     // The link goes quiet for 40 s after the 15th trace of the first line walked.
-    o.cusim_args = {"--speed", "1.0", "--wheel-cal", "1000", "--path", "+0.6", "--max-rate", "100000",
-                    "--scene", scene, "--cart", cart, "--send-patience", "10000", "--fault", "silence=40@trace:15"};
-    ASSERT_TRUE(start_cusim(o));
+    ASSERT_TRUE(start_site(0.5f, 0.5f, 0.05f, 0.5f, "+0.6", {"--fault", "silence=40@trace:15"}));
     Program p;
     ASSERT_TRUE(p.start(sb, "gprmon", {small, "8m", sb.root()})) << p.output();
     ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
