@@ -8,10 +8,13 @@
 #include "acquisition/acq_state.h"
 #include "config/parameters.h"
 #include "cu/eep.h"
+#include "gui/date_time_field.h"
 #include "gui/screen_table.h"
 #include "gui/text_label.h"
 #include "platform/globals.h"
+#include "screens/service_math.h"
 #include "screens/service_screens.h"
+#include "screens/system_screens.h"
 
 #include <SDL/SDL.h>
 #include <csignal>
@@ -216,5 +219,61 @@ TEST_F(ServiceScreens, WireInitiationAndWifiOnOffMoveTheLinkToWlanAndBack)
         kill(hostapd_process, SIGTERM);
         waitpid(hostapd_process, nullptr, 0);
         hostapd_process = 0;
+    }
+}
+
+// Both date editors, the system clock (screen 10) and the last-service date (screen 42), take
+// the arrows as every value entry does: Left back or down, Right forward or up. Each row
+// starts in the year, edits it and leaves past the last part; the clock's change reaches the
+// clock command, the date's the parameter store.
+TEST_F(ServiceScreens, BothDateEditorsStepBackWithLeftAndForwardWithRight)
+{
+    struct Row {
+        const char* what;
+        std::vector<SDLKey> keys;
+        int year_change;
+    } const rows[] = {
+        {"Right raises the year", {SDLK_RETURN, SDLK_RIGHT, SDLK_RIGHT, SDLK_RETURN}, 2},
+        {"Left lowers it", {SDLK_RETURN, SDLK_LEFT, SDLK_RETURN}, -1},
+        {"Left moves back to the year Right left", {SDLK_RIGHT, SDLK_LEFT, SDLK_RETURN, SDLK_RIGHT, SDLK_RETURN}, 1},
+    };
+    struct Editor {
+        int screen, parts, leave;
+        std::function<int()> run;
+    } const editors[] = {
+        {10, 5, 18, mode_10_sys_pars_level_0},
+        {42, 3, 15, mode_42_service_interval},
+    };
+    prm.date1 = pack_date(2020, 6, 15);
+    for (const Editor& e : editors) {
+        SCOPED_TRACE(e.screen);
+        curbutton[e.screen] = 2;
+        int year = 0;
+        ScreenDriver d;
+        d.run(e.run, [&](ScreenDriver& s) {
+            s.wait([&] { return mode == e.screen; });
+            for (const Row& r : rows) {
+                int before = 0, after = 0;
+                s.on_gui([&] { before = mS.at<CSDLText_DT>(e.screen, 21)->val[0]; });
+                s.key(SDLK_RETURN);
+                for (SDLKey k : r.keys)
+                    s.key(k);
+                s.keys(SDLK_RIGHT, e.parts);
+                s.key(SDLK_RETURN); // past the last part: done
+                s.on_gui([&] { after = mS.at<CSDLText_DT>(e.screen, 21)->val[0]; });
+                EXPECT_EQ(r.year_change, after - before) << r.what;
+                year = after;
+            }
+            for (int i = 0; i < 20 && s.focus() != e.leave; i++)
+                s.key(SDLK_RIGHT);
+            s.key(SDLK_RETURN);
+        });
+        EXPECT_FALSE(d.failed());
+        if (e.screen == 10) {
+            const std::string clock = read_all(sb.path("/sim/clock.log"));
+            EXPECT_EQ(std::to_string(year) + "\n", clock.substr(clock.size() - 5)) << clock;
+        } else {
+            EXPECT_EQ(pack_date(2022, 6, 15), prm.date1);
+        }
     }
 }

@@ -119,8 +119,8 @@ TEST_F(ServiceProgram, LevelTwoCancelResendsServiceDatesAreStoredPositioningLogI
     // Level 1 opens at Filters (12); Service Intervals is 17. The last-service date: a date
     // not defined starts at 2013-01-01; month 9, day 1 stay, Enter past the day ends it.
     ASSERT_TRUE(keys(p, sequence(1) + times("Left", 4) + std::vector<std::string>{"Enter"}, "dates"));
-    ASSERT_TRUE(keys(p, std::vector<std::string>{"Enter", "Left", "Enter"} + times("Left", 8) +
-                            std::vector<std::string>{"Enter", "Left", "Left", "Enter"} + times("Left", 3) +
+    ASSERT_TRUE(keys(p, std::vector<std::string>{"Enter", "Right", "Enter"} + times("Right", 8) +
+                            std::vector<std::string>{"Enter", "Right", "Right", "Enter"} + times("Left", 3) +
                             std::vector<std::string>{"Enter"},
                      "dates_saved"));
     ASSERT_NE(std::string::npos, p.wait_out("service dates: 07DD0901 00000000", 0, 60)) << p.output();
