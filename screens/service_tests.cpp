@@ -64,7 +64,12 @@ public:
         printf("hw test %d: %s\n", which, t);
         renew_hw_tests_screen = true;
     }
-    void caption(const char*) override { renew_hw_tests_screen = true; }
+    // The run is over: the screen puts its button back.
+    void caption(const char*) override
+    {
+        puts("hw tests over");
+        renew_hw_tests_screen = true;
+    }
 };
 
 CScreenTestView view;

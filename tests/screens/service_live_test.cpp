@@ -7,6 +7,7 @@
 
 #include "acquisition/acq_state.h"
 #include "config/parameters.h"
+#include "cu/driver.h"
 #include "cu/eep.h"
 #include "gui/date_time_field.h"
 #include "gui/screen_table.h"
@@ -276,4 +277,74 @@ TEST_F(ServiceScreens, BothDateEditorsStepBackWithLeftAndForwardWithRight)
             EXPECT_EQ(pack_date(2022, 6, 15), prm.date1);
         }
     }
+}
+
+// The CU goes silent (cusim still logs what reaches it) while level 3 is shown: each service
+// screen blanks what comes from the CU, its buttons that need the CU do nothing (wire
+// initiation says so), and none of them sends the CU a command: only the polling looks for it.
+TEST_F(ServiceScreens, CuOffBlanksEveryServiceScreenAndSendsTheCuNothing)
+{
+    ASSERT_TRUE(up({"--fault", "silence=600@cmd:107"}));
+    size_t silent_from = 0;
+    ScreenDriver d;
+    d.run(
+        [] {
+            mode_25_sys_pars_level_3();
+            mode_40_sys_pars_level_1_1();
+            mode_22_sys_pars_level_2();
+            mode_27_Tests();
+            return mode_44_WiFi_Pars();
+        },
+        [&](ScreenDriver& s) {
+            auto to = [&s](int slot) {
+                for (int i = 0; i < 20 && s.focus() != slot; i++)
+                    s.key(SDLK_LEFT);
+            };
+            auto press = [&](int slot) {
+                to(slot);
+                s.key(SDLK_RETURN);
+            };
+            s.wait([] { return mode == 25 && text_of(25, 21) == "440123"; });
+            silent_from = command_log(cmd_log).size();
+            {
+                MutexLock g(lock_dw);
+                gpr.Set_DUO_Channel(prm.duo_channel); // the last command cusim answers
+            }
+            s.wait([] { return !cu_is_on(); }, 60);
+            for (int slot : {21, 22, 23, 24})
+                s.wait([slot] { return text_of(25, slot) == " "; });
+            press(3); // Prod.Line
+            press(17);
+            s.wait([] { return mode == 40 && text_of(40, 20) == "No contact with CU!"; });
+            press(17); // Service Intervals
+            s.wait([] { return mode == 42 && text_of(42, 20) == "No contact with antenna!"; });
+            press(16);
+            press(18);
+            s.wait([] { return mode == 22 && text_of(22, 22) == "0 cm"; });
+            press(7); // Channel (DUO)
+            press(18);
+            s.wait([] { return mode == 27 && text_of(27, 20) == "Antenna ID: "; });
+            press(4); // Start Tests
+            press(5); // Start Ethernet Test
+            s.wait([] { return hw_tests_are_started == 0 && text_of(27, 36) == " "; });
+            press(7);
+            s.wait([] { return mode == 44; });
+            press(5); // Wire initiation
+            s.wait_box("Antenna is not connected");
+            s.key(SDLK_RETURN);
+            // Channel 1 -> 2: stored, nothing sent.
+            press(9);
+            for (SDLKey k : {SDLK_RETURN, SDLK_LEFT, SDLK_RETURN, SDLK_LEFT, SDLK_LEFT, SDLK_RETURN})
+                s.key(k);
+            press(12);
+        });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(2, prm.wifi_channel);
+    const auto log = command_log(cmd_log);
+    ASSERT_GT(log.size(), silent_from);
+    EXPECT_EQ(107, log[silent_from].code);
+    // The polling's discovery, probe and version reads are all that reach it.
+    for (size_t i = silent_from + 1; i < log.size(); i++)
+        EXPECT_TRUE(log[i].code == 0xFFFF || log[i].code == 0xFFFE || (log[i].code == 61 && log[i].a[0] == 1))
+            << "command " << log[i].code << " sent to no CU";
 }
