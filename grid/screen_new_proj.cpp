@@ -56,24 +56,6 @@ void show_values()
     set_textf(23, kName, "Project: %s", rdr.mx.project_name);
 }
 
-void texts_to_fields(int m, int first)
-{
-    const Header& h = rdr.mx.hd;
-    const char* texts[4] = {h.customer, h.operator_name, h.site, h.comments};
-    for (int i = 0; i < 4; i++)
-        if (auto* f = mS.at<CSDLText_CH>(m, value_slot(first + i)))
-            f->SetText8(texts[i]);
-}
-
-void fields_to_texts(int m, int first)
-{
-    Header& h = rdr.mx.hd;
-    char* texts[4] = {h.customer, h.operator_name, h.site, h.comments};
-    for (int i = 0; i < 4; i++)
-        if (auto* f = mS.at<CSDLText_CH>(m, value_slot(first + i)))
-            snprintf(texts[i], sizeof h.customer, "%s", f->text);
-}
-
 // A size field: edited in steps while its button is pressed.
 void edit_size(int slot)
 {

@@ -30,10 +30,7 @@ int mode_29_grid_Parameters()
     char len[kUnitNameSize], sh[kUnitNameSize];
     eep.GetShUnitName(len, 0, 0, 0);
     eep.GetShUnitName(sh, 0, 10, 0);
-    char* texts[4] = {m.hd.customer, m.hd.operator_name, m.hd.site, m.hd.comments};
-    for (int i = 0; i < 4; i++)
-        if (CSDLText_CH* f = field(kCustomer + i))
-            f->SetText8(texts[i]);
+    texts_to_fields(29, kCustomer);
     set_textf(29, kInfo, "Project: %s", m.project_name);
     set_textf(29, kInfo + 1, "X-size: %4.2f %s   Y-size: %4.2f %s", double(m.x_size), len, double(m.y_size), len);
     set_textf(29, kInfo + 2, "Line spacing: %4.2f %s", double(m.profile_spacing), len);
@@ -50,9 +47,7 @@ int mode_29_grid_Parameters()
             continue;
         }
         if (r == kSave) {
-            for (int i = 0; i < 4; i++)
-                if (CSDLText_CH* f = field(kCustomer + i))
-                    snprintf(texts[i], sizeof m.hd.customer, "%s", f->text);
+            fields_to_texts(29, kCustomer);
             if (m.hd.h_write() != 0)
                 tell(29, "Header write error: flash disk is full", "or try to restart the unit to check file system");
             result = 1;

@@ -141,6 +141,16 @@ protected:
         o.cusim_args.insert(o.cusim_args.end(), extra.begin(), extra.end());
         return start_cusim(o);
     }
+
+    // The cart's next run: line k of direction d (lines 0.5 m apart; direction 0 along +y at
+    // x = 0.5 k, direction 1 along +x), `length` metres.
+    bool name_line(int d, int k, double length)
+    {
+        char text[120];
+        snprintf(text, sizeof text, "start %.2f %.2f\nheading %d\npath +%.2f\n", d == 0 ? 0.5 * k : 0.0,
+                 d == 0 ? 0.0 : 0.5 * k, d == 0 ? 0 : 90, length);
+        return put_file(cart, text);
+    }
 };
 
 TEST_F(GridProgram, A2mGridIsSetUpWalkedLineByLineProcessedAndShown)
@@ -179,10 +189,7 @@ TEST_F(GridProgram, A2mGridIsSetUpWalkedLineByLineProcessedAndShown)
     for (int i = 0; i < 10; i++) {
         SCOPED_TRACE(i);
         const int d = i / 5, k = i % 5;
-        char walk[120];
-        snprintf(walk, sizeof walk, "start %.2f %.2f\nheading %d\npath +2.1\n", d == 0 ? 0.5 * k : 0.0,
-                 d == 0 ? 0.0 : 0.5 * k, d == 0 ? 0 : 90);
-        ASSERT_TRUE(put_file(cart, walk));
+        ASSERT_TRUE(name_line(d, k, 2.1));
         p.send({"wait 800", "Enter"}); // Start line
         if (i == 2) {
             ASSERT_NE(std::string::npos, p.wait_out("mstart 5", at, 60)) << p.output();
@@ -224,9 +231,10 @@ TEST_F(GridProgram, A2mGridIsSetUpWalkedLineByLineProcessedAndShown)
     ASSERT_TRUE(p.wait_shot("grid_32", 60));
     EXPECT_EQ(0, p.finish()) << "the orderly power-off";
     // GRID_DOC_SHOTS=FOLDER keeps the pictures (docs/grid_*.png are made this way).
-    if (const char* keep = getenv("GRID_DOC_SHOTS"))
+    if (const char* keep = getenv("GRID_DOC_SHOTS")) {
         for (const char* shot : {"grid_23", "grid_28", "grid_30", "grid_31", "grid_32"})
             EXPECT_EQ(0, system(("cp '" + p.shots + "/" + shot + ".png' '" + keep + "/'").c_str())) << shot;
+    }
 
     // The project files (the data partition is unmounted now: its device folder).
     auto disk = [&](const std::string& f) { return sb.path("/dev/sda1/" + f); };
@@ -321,8 +329,8 @@ TEST_F(GridProgram, ALostCuAndAFullDiskLeaveWholeProjectsOrNone)
     if (system("unshare --user --map-root-user --mount true 2>/dev/null") != 0 ||
         system("command -v nsenter >/dev/null") != 0)
         GTEST_SKIP() << "no user namespaces or no nsenter here: " << small << " cannot make a small partition";
-    // The link goes quiet for 40 s after the 15th trace of the first line walked.
-    ASSERT_TRUE(start_site(0.5f, 0.5f, 0.05f, 0.5f, "+0.6", {"--fault", "silence=40@trace:15"}));
+    // The link goes quiet for 60 s after the 15th trace of the first line walked.
+    ASSERT_TRUE(start_site(0.5f, 0.5f, 0.05f, 0.5f, "+0.6", {"--fault", "silence=60@trace:15"}));
     Program p;
     ASSERT_TRUE(p.start(sb, "gprmon", {small, "8m", sb.root()})) << p.output();
     ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
@@ -341,10 +349,8 @@ TEST_F(GridProgram, ALostCuAndAFullDiskLeaveWholeProjectsOrNone)
         for (int i = from; i < 4; i++) {
             SCOPED_TRACE(i);
             const int d = i / 2, k = i % 2;
-            char line[120];
-            snprintf(line, sizeof line, "start %.2f %.2f\nheading %d\npath +0.6\n", d == 0 ? 0.5 * k : 0.0,
-                     d == 0 ? 0.0 : 0.5 * k, d == 0 ? 0 : 90);
-            ASSERT_TRUE(put_file(cart, line));
+            ASSERT_TRUE(name_line(d, k, 0.6));
+            char line[40];
             if (i == 3 && before_last)
                 before_last();
             p.send({"wait 300", "Enter"}); // Start line
@@ -376,7 +382,7 @@ TEST_F(GridProgram, ALostCuAndAFullDiskLeaveWholeProjectsOrNone)
     p.send({"wait 500", "Enter"}); // screen 26: Start
     at = p.wait_out("grid line 0 0", at, 60);
     ASSERT_NE(std::string::npos, at) << p.output();
-    ASSERT_TRUE(put_file(cart, "start 0 0\nheading 0\npath +0.6\n"));
+    ASSERT_TRUE(name_line(0, 0, 0.6));
     p.send({"wait 300", "Enter"});
     at = p.wait_out(box("Measurement Error", "(code 01 - No data coming)"), at, 120);
     ASSERT_NE(std::string::npos, at) << p.output();
