@@ -428,9 +428,17 @@ TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestA
     const std::vector<std::vector<long long>> identity = {
         {3, 44, 14012311}, {2, 12, 1}, {3, 45, 14012311}, {3, 45 | 2 << 16, 14012311}};
     EXPECT_EQ(identity, sent);
-    // Init permanent data area (7, two to the left), Yes: the CU zeroes its store and restarts.
-    entry = log.size();
-    ASSERT_TRUE(keys_for(p, {"Left", "Left", "Enter"}, "message box \"Are you sure to zero all antenna parameters?\""))
+    // Antenna name (6): its first letter changed; the name is stored without the version the
+    // screen shows with it. Init permanent data area (7), Yes: the CU zeroes its store and
+    // restarts.
+    const std::string settings_before = file(settings);
+    ASSERT_TRUE(keys(p, std::vector<std::string>{"Left", "Enter", "Enter", "Left", "Enter"} + times("Left", 45) +
+                            std::vector<std::string>{"Enter"},
+                     "named"));
+    EXPECT_NE(settings_before, file(settings));
+    EXPECT_EQ(std::string::npos, file(settings).find("(v.")) << file(settings);
+    entry = command_log(cmd_log).size();
+    ASSERT_TRUE(keys_for(p, {"Left", "Enter"}, "message box \"Are you sure to zero all antenna parameters?\""))
         << p.output();
     ASSERT_TRUE(keys(p, {"Enter"}, "zeroed"));
     log = command_log(cmd_log);
