@@ -12,6 +12,7 @@
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "files/screenshot.h"
+#include "grid/matrix.h"
 #include "gui/input.h"
 #include "link/ethernet.h"
 #include "projects/pv_project.h"
@@ -325,11 +326,40 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
     EXPECT_TRUE(pv_profiles("AB__").empty());
     EXPECT_TRUE(file_exists(data("AB__.pvb")));
     EXPECT_TRUE(file_exists(data("DAT_0001.rd7")));
-    // Select on "/.." leaves the folder.
+    // A grid project of 1 m x 0.5 m, made by the cube's own writer: the newest entry (row 0)
+    // once the list is read again.
+    {
+        eep.Init();
+        eep.load_parameters(44, 0);
+        eep.pload_l_a();
+        CMatrix& mx = rdr.mx;
+        mx.project_type = 2;
+        mx.x_size = 1.0f;
+        mx.y_size = 0.5f;
+        mx.resolution = 0.05f;
+        mx.profile_spacing = 0.25f;
+        ASSERT_EQ(0, mx.proper_size());
+        mx.xDefineName();
+        ASSERT_EQ(0, mx.xCreate());
+        ASSERT_EQ(0, mx.hd.h_write());
+        ASSERT_EQ(0, mx.d_write(0));
+        ASSERT_EQ(0, mx.d_write(1));
+        const time_t later = time(nullptr) + 60; // newer than the project file just rewritten
+        struct timespec ts[2] = {{later, 0}, {later, 0}};
+        ASSERT_EQ(0, utimensat(AT_FDCWD, data(std::string(mx.project_name) + ".rhd").c_str(), ts, 0));
+        mx.mx_clear();
+        mx.m_init();
+    }
+    // Select on "/.." leaves the folder (the project's row, 0, is current again).
     keys("Right*2 Enter Enter");
-    ASSERT_TRUE(reach("File Dialog: 3 entries"));
+    ASSERT_TRUE(reach("File Dialog: 4 entries"));
+    // Open: the grid project leads to its section view; its quit back to the file manager.
+    keys("Left*3 Enter");
+    ASSERT_TRUE(reach("grid: section view 0"));
+    keys("Right*4 Enter");
+    ASSERT_TRUE(reach("File Dialog: 4 entries"));
 
-    keys("Left*5 Enter"); // Select -> quit: back to the main menu
+    keys("Left*2 Enter"); // Open -> quit: back to the main menu
     ASSERT_TRUE(reach("File Dialog: quit"));
     EXPECT_EQ(0, p.finish());
 
