@@ -62,23 +62,15 @@ int mode_12_pre_meas_FS()
     // The arrows act on the radargram: it has the focus.
     curbutton[12] = kSlotRadargram;
     show(12, fs);
-    for (;;) {
-        bool on;
+    browse_full_screen([] {
         {
             MutexLock g(lock_cuOn);
-            on = pisOn;
+            if (!pisOn)
+                return false;
         }
-        if (!on)
-            break;
         draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r != 100 && r != 101)
-            break;
-    }
+        return true;
+    });
     fs->Release();
     if (fs->vsb)
         fs->vsb->selected = 0;

@@ -59,6 +59,19 @@ int next_button(int m)
     });
 }
 
+int browse_full_screen(const std::function<bool()>& tick)
+{
+    for (;;) {
+        if (!tick())
+            return 0;
+        const int r = press_but_and_slid();
+        if (r == -1)
+            SDL_Delay(10);
+        else if (r != 100 && r != 101)
+            return r;
+    }
+}
+
 int poll_key()
 {
     check_termination();

@@ -22,6 +22,11 @@ int next_button(int m, const std::function<bool()>& tick, int idle_ms = 10);
 // The same with the battery as the only tick.
 int next_button(int m);
 
+// The loop of a full-screen radargram: the arrows browse and zoom it (the input step's
+// results 100, 101 and -1 go on) until another result, which is returned. `tick` runs before
+// every look at the input; when it returns false the loop ends at once with 0.
+int browse_full_screen(const std::function<bool()>& tick);
+
 // One key press outside the input step: its symbol, or SDLK_UNKNOWN (0) when none is
 // pending.
 int poll_key();

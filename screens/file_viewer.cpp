@@ -391,16 +391,7 @@ int mode_07_file_full_screen()
     mS.DrawObjs(7);
     curbut = kSlotRadargram;
     keyb_wait();
-    for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r != 100 && r != 101)
-            break;
-    }
+    browse_full_screen(idle);
     fs->Release();
     if (fs->hsb)
         fs->hsb->selected = 0;

@@ -74,10 +74,7 @@ protected:
     bool cart_at_end(int m)
     {
         const std::string line = "measurement " + std::to_string(m) + ": the cart is at the end of its path";
-        if (eventually([&] { return read_file(cu_log).find(line) != std::string::npos; }, 120))
-            return true;
-        ADD_FAILURE() << "cusim did not print: " << line;
-        return false;
+        return eventually([&] { return read_file(cu_log).find(line) != std::string::npos; }, 120);
     }
 
     // Keys spaced so that every screen takes each one: "Left*3 Enter" is Left three times,
@@ -447,7 +444,6 @@ TEST_F(ProgramFiles, LostTracesOfAContinuedProfileComeBackFromTheCardAtTheStopAn
     ASSERT_EQ(100u, t1.size());
     EXPECT_GT(lost(t1), 0) << "the link lost blocks";
     expect_rd7_equals("DAT_0001", t1);
-    EXPECT_FALSE(file_exists(data("missed_data.mbf")));
 
     keys("Left Enter"); // Cont
     ASSERT_TRUE(reach("projname(cont.):DAT_0001"));
