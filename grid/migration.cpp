@@ -45,8 +45,9 @@ MigrationSetup migration_setup(const CMatrix& m)
 namespace {
 
 // The loops below run over whole traces; they are built for the wider vector units too, and
-// the processor picks the version it can run.
-#if defined(__x86_64__) || defined(__i386__)
+// the processor picks the version it can run. The pick (an ifunc resolver) runs while the
+// program is loaded, before ThreadSanitizer's runtime is up, so a TSan build keeps one version.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(__SANITIZE_THREAD__)
 #define GRID_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define GRID_VECTOR_CLONES
