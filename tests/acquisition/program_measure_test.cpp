@@ -139,8 +139,8 @@ TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
     eep.load_parameters(44, 0); // the simulated CU's antenna
     eep.pload_l_a();
     eep.samples = uint16_t(samples);
-    // Frames the loaded machine drops on the unix link are lost for good here (the parameter
-    // store never starts with card recording on): such traces are stored as zero traces in
+    // Frames the loaded machine drops on the unix link are lost for good here (the simulated
+    // CU has no card, so card recording stays off): such traces are stored as zero traces in
     // their place. Every other trace equals the CU's, through the acquisition filter.
     auto t = of(truth(), 1);
     const auto file = read_rd7(disk("DAT_0001.rd7"), samples);

@@ -57,7 +57,7 @@ protected:
     // sequence: the system screen, focus on Cancel.
     bool to_system_screen(Program& p)
     {
-        return keys(p, {"wait 500", "Right"}) && keys(p, {"Enter"}) &&
+        return keys(p, {"Right"}) && keys(p, {"Enter"}) &&
                keys(p, {"Up", "Up", "Down", "Down", "Left", "Right", "Left", "Right", "Enter"}, "system");
     }
     // Keys, then the output from where it stood up to `needle`; false when it does not come.
@@ -368,13 +368,13 @@ TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestA
     // Mode (3) with cusim off the wire: the program answers a second monitor as its CU, until
     // a key; then the CU is found again.
     ASSERT_TRUE(keys(p, {"Right", "Right", "Right", "Right", "Enter", "Left"}, "level2_scr2"));
+    const size_t pulled = p.output().size();
     pull_cu();
     ASSERT_TRUE(keys_for(p, {"Enter"}, "CU simulation mode on")) << p.output();
-    const size_t emulating = p.output().size();
     const auto answers = ask_emulated_cu(sock);
     EXPECT_EQ(0xFFFF, answers.first) << "the discovery is answered";
     EXPECT_EQ(44, answers.second) << "the emulated antenna";
-    ASSERT_NE(std::string::npos, p.wait_out("CU lost", emulating, 120)) << "its own CU is not heard meanwhile";
+    ASSERT_NE(std::string::npos, p.wait_out("CU lost", pulled, 120)) << "no CU on the wire meanwhile";
     ASSERT_TRUE(keys_for(p, {"Enter"}, "CU simulation mode off", &at)) << p.output();
     ASSERT_TRUE(start_cusim(cu_options));
     ASSERT_NE(std::string::npos, p.wait_out("Reading from CU:", at, 120)) << p.output();
@@ -428,9 +428,17 @@ TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestA
     const std::vector<std::vector<long long>> identity = {
         {3, 44, 14012311}, {2, 12, 1}, {3, 45, 14012311}, {3, 45 | 2 << 16, 14012311}};
     EXPECT_EQ(identity, sent);
-    // Init permanent data area (7, two to the left), Yes: the CU zeroes its store and restarts.
-    entry = log.size();
-    ASSERT_TRUE(keys_for(p, {"Left", "Left", "Enter"}, "message box \"Are you sure to zero all antenna parameters?\""))
+    // Antenna name (6): its first letter changed; the name is stored without the version the
+    // screen shows with it. Init permanent data area (7), Yes: the CU zeroes its store and
+    // restarts.
+    const std::string settings_before = file(settings);
+    ASSERT_TRUE(keys(p, std::vector<std::string>{"Left", "Enter", "Enter", "Left", "Enter"} + times("Left", 45) +
+                            std::vector<std::string>{"Enter"},
+                     "named"));
+    EXPECT_NE(settings_before, file(settings));
+    EXPECT_EQ(std::string::npos, file(settings).find("(v.")) << file(settings);
+    entry = command_log(cmd_log).size();
+    ASSERT_TRUE(keys_for(p, {"Left", "Enter"}, "message box \"Are you sure to zero all antenna parameters?\""))
         << p.output();
     ASSERT_TRUE(keys(p, {"Enter"}, "zeroed"));
     log = command_log(cmd_log);
