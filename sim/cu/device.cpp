@@ -292,7 +292,7 @@ void Device::execute(const Command& c, Reply& r, double now)
     }
     case 210: resend(a[0], a[1], nullptr); r.send = false; break;   // first .. last, no answer
     case 212:                                                       // first, count
-        if (a[1] == 0) r.u16(0, 1);
+        if (a[1] == 0 || !cfg_.card) r.u16(0, 1);
         else resend(a[0], a[0] + a[1] - 1, &r);
         break;
     case 220: {
@@ -301,7 +301,7 @@ void Device::execute(const Command& c, Reply& r, double now)
         for (int i = 0; i < 5; ++i) r.u32(4 * i, words[i]);
         break;
     }
-    case 221: sd_enabled_ = a[0]; r.u32(0, 0); break;
+    case 221: sd_enabled_ = a[0]; r.u32(0, cfg_.card ? 0 : 1); break;
     case 6666: r.send = false; break;   // the monitor's progress note
     default:
         if (cfg_.verbose) std::printf("cusim: unknown command %u answered with zeros\n", c.code);
@@ -549,6 +549,10 @@ void Device::stop(Reply& r)
 double Device::poll(double now)
 {
     now_ = now;
+    if (silent_until_ >= 0 && now >= silent_until_) {
+        std::printf("cusim: link back after its silence\n");
+        silent_until_ = -1;
+    }
     if (now < off_until_) return std::min(0.05, off_until_ - now);
     if (have_held_ && now - held_at_ > 0.02) flush_held();
     if (!acq_.running) return 0.05;
@@ -783,6 +787,9 @@ void Device::produce(char source, int32_t trigger, double now)
         if (!it->at_command && it->where == m.seq) {
             silent_until_ = now + it->seconds;
             std::printf("cusim: link silent for %.1f s after trace %u\n", it->seconds, m.seq);
+            // Once, as a silence at a command: the CU comes back and the next measurement
+            // (the same line walked again) runs through.
+            cfg_.faults.silences.erase(it);
             break;
         }
 }
