@@ -107,6 +107,8 @@ void CallDevice()
             }
         }
         set_cu_on(accepted);
+        if (was_on)
+            puts("CU lost");
     }
     unlocked = accepted;
     unitison = present;

@@ -60,6 +60,7 @@ void Header::hd_init()
     copy_text(customer, sizeof customer, "_");
     copy_text(operator_name, sizeof operator_name, "_");
     copy_text(site, sizeof site, "_");
+    comments[0] = 0;
     copy_text(antenna_name, sizeof antenna_name, "_");
     wheel_name[0] = 0;
     antenna_index = 0;
@@ -223,6 +224,10 @@ int Header::format_rad(char* out, size_t size, int wheel_index) const
         && put(out, size, n, "FIXED POSITION:0.000000\r\n")
         && put(out, size, n, "WHEEL CALIBRATION:%9.6f\r\n", wheel_calibration)
         && put(out, size, n, "POSITIVE DIRECTION:%d\r\n", positive_direction);
+    // Last, and only when there is one, so a profile's .rad keeps its 38 lines and readers
+    // that count lines still find every other key where it was ("COMMENT:" is the wheel's).
+    if (ok && comments[0])
+        ok = put(out, size, n, "COMMENTS:%s\r\n", comments);
     return ok ? (int)n : -1;
 }
 
@@ -357,6 +362,7 @@ int Header::h_read()
         read_text(line, "CUSTOMER:", customer);
         read_text(line, "OPERATOR:", operator_name);
         read_text(line, "SITE:", site);
+        read_text(line, "COMMENTS:", comments);
         ReadTParameter(line, "SHORT FLAG:", ignored);
         ReadTParameter(line, "INTERMEDIATE FLAG:", ignored);
         ReadTParameter(line, "LONG FLAG:", ignored);

@@ -22,6 +22,7 @@ public:
     char customer[80];
     char operator_name[80];
     char site[80];
+    char comments[80];              // grid projects: the "Comments:" text ("" when none)
     char antenna_name[80];
     char wheel_name[80];            // name of the selected wheel
     int32_t antenna_index;          // index of the antenna in the antenna list
@@ -78,8 +79,9 @@ public:
     // not an error. Keys missing from a file leave their fields unchanged.
     int h_read();
 
-    // The 38 lines of the .rad / the 18 lines of the .add, as written; the length, or -1 when
-    // out is too small. (h_write must have set the acquisition fields first.)
+    // The 38 lines of the .rad (a 39th, COMMENTS, when the comments text is not empty) / the
+    // 18 lines of the .add, as written; the length, or -1 when out is too small. (h_write must
+    // have set the acquisition fields first.)
     int format_rad(char* out, size_t size, int wheel_index) const;
     int format_add(char* out, size_t size) const;
 

@@ -1,7 +1,10 @@
 #include "grid/grid_ui.h"
 
 #include "gui/screen_loop.h"
+#include "files/keylines.h"
+#include "files/radar_data.h"
 #include "gui/button.h"
+#include "gui/char_field.h"
 #include "gui/input.h"
 #include "gui/screen_state.h"
 #include "gui/screen_table.h"
@@ -12,6 +15,7 @@
 
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 
@@ -97,6 +101,30 @@ void release(int m, int slot)
 void show_button(int m, int slot, bool shown) { params::set_shown(m, slot, shown); }
 
 bool cu_on() { return params::cu_on(); }
+
+namespace {
+std::array<char*, 4> project_texts()
+{
+    Header& h = rdr.mx.hd;
+    return {h.customer, h.operator_name, h.site, h.comments};
+}
+} // namespace
+
+void texts_to_fields(int m, int first)
+{
+    const auto texts = project_texts();
+    for (int i = 0; i < 4; i++)
+        if (auto* f = mS.at<CSDLText_CH>(m, params::value_slot(first + i)))
+            f->SetText8(texts[size_t(i)]);
+}
+
+void fields_to_texts(int m, int first)
+{
+    const auto texts = project_texts();
+    for (int i = 0; i < 4; i++)
+        if (auto* f = mS.at<CSDLText_CH>(m, params::value_slot(first + i)))
+            copy_text(texts[size_t(i)], sizeof rdr.mx.hd.customer, f->text);
+}
 
 bool edit_steps(double& v, double step, double big_step, double lo, double hi, const std::function<void()>& changed,
                 bool up_is_plus)

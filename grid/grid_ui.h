@@ -23,6 +23,10 @@ void release(int m, int slot);
 void show_button(int m, int slot, bool shown);
 // The CU is on (pisOn).
 bool cu_on();
+// The project's texts (customer, operator, site, comments) into the character fields of row m
+// beside buttons first .. first + 3, and back into the project header.
+void texts_to_fields(int m, int first);
+void fields_to_texts(int m, int first);
 // Edits v in steps within [lo, hi] while the button is pressed: `changed` runs after every
 // step (it redraws what the value shows). Returns when Enter ends the editing; true when v
 // changed.

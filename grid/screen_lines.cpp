@@ -20,7 +20,6 @@
 #include "platform/globals.h"
 #include "platform/host_paths.h"
 #include "platform/shell.h"
-#include "platform/termination.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -149,14 +148,7 @@ int mode_30_grid_short_stop()
         show_line_text(30, kLinePos);
         bool again = false;
         while (!again) {
-            draw_battery();
-            const int r = press_but_and_slid();
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
-            if (r < kFirstButton || r > kLastButton)
-                continue;
+            const int r = next_button(30);
             release(30, r);
             if (!cu_on()) {
                 // A poll decides: a CU that missed one check between lines is still there.
@@ -168,7 +160,6 @@ int mode_30_grid_short_stop()
                     return -1;
                 continue;
             }
-            curbutton[30] = uint16_t(r);
             CMatrix& c = mx();
             switch (r) {
             case kStartLine:
@@ -272,15 +263,17 @@ int mode_28_grid_meas()
         curbutton[30] = 8;
         return -4;
     }
+    // The screen's work between key looks: the battery, the plan view at each display step of
+    // the acquisition thread, and the end of the line. The wait ends when the line ends or
+    // the display fails.
     Uint32 shown_at = SDL_GetTicks();
-    for (;;) {
-        check_termination();
+    bool failed = false;
+    auto tick = [&] {
         draw_battery();
         if (take_m_show()) {
             if (!show_Matrix(v)) {
-                puts("MStop(): bad show_M()");
-                hf_short_stop = 1;
-                return -5;
+                failed = true;
+                return false;
             }
             if (SDL_GetTicks() - shown_at > 1000) {
                 show_line_text(28, kLineText);
@@ -289,20 +282,22 @@ int mode_28_grid_meas()
                 shown_at = SDL_GetTicks();
             }
         }
-        bool ended;
-        {
-            MutexLock g(lock_eol);
-            ended = m_lin_end;
+        MutexLock g(lock_eol);
+        return !m_lin_end;
+    };
+    for (;;) {
+        const int r = next_button(28, tick);
+        if (failed) {
+            puts("MStop(): bad show_M()");
+            hf_short_stop = 1;
+            return -5;
         }
-        if (ended)
+        if (r == 0)
             break;
-        const int r = press_but_and_slid();
         if (r == kStop) {
             release(28, kStop);
             break;
         }
-        if (r == -1)
-            SDL_Delay(10);
     }
     MStop(0);
     hf_short_stop = 1;

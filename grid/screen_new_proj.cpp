@@ -20,7 +20,6 @@
 #include "screens/param_ui.h"
 #include "screens/parameter_screens.h"
 
-#include <SDL/SDL.h>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -55,24 +54,6 @@ void show_values()
     params::show_valuef(23, kInterval, "%3.3f %s", double(p.interval), sh);
     params::show_valuef(23, kSpacing, "%3.2f %s", double(p.spacing), len);
     set_textf(23, kName, "Project: %s", rdr.mx.project_name);
-}
-
-void texts_to_fields(int m, int first)
-{
-    const Header& h = rdr.mx.hd;
-    const char* texts[4] = {h.customer, h.operator_name, h.site, ""};
-    for (int i = 0; i < 4; i++)
-        if (auto* f = mS.at<CSDLText_CH>(m, value_slot(first + i)))
-            f->SetText8(i < 3 ? texts[i] : f->text);
-}
-
-void fields_to_texts(int m, int first)
-{
-    Header& h = rdr.mx.hd;
-    char* texts[3] = {h.customer, h.operator_name, h.site};
-    for (int i = 0; i < 3; i++)
-        if (auto* f = mS.at<CSDLText_CH>(m, value_slot(first + i)))
-            snprintf(texts[i], sizeof h.customer, "%s", f->text);
 }
 
 // A size field: edited in steps while its button is pressed.
@@ -188,12 +169,7 @@ int mode_26_grid_before_start()
         show_26();
         enter(26);
         for (;;) {
-            draw_battery();
-            const int r = press_but_and_slid();
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
+            const int r = next_button(26);
             if (r == kStart) {
                 release(26, kStart);
                 hf_meas_all = false;
@@ -214,7 +190,7 @@ int mode_23_grid_new_proj()
 {
     using namespace g23;
     rdr.mx.m_init();
-    rdr.mx.hd.customer[0] = rdr.mx.hd.operator_name[0] = rdr.mx.hd.site[0] = 0;
+    rdr.mx.hd.customer[0] = rdr.mx.hd.operator_name[0] = rdr.mx.hd.site[0] = rdr.mx.hd.comments[0] = 0;
     // The proposals are those of the last project (a value no grid can have keeps its default).
     GridProposals& p = grid_proposals;
     const GridProposals d;
@@ -234,15 +210,7 @@ int mode_23_grid_new_proj()
         enter(23);
         bool again = false;
         while (!again) {
-            draw_battery();
-            const int r = press_but_and_slid();
-            if (r == -1) {
-                SDL_Delay(10);
-                continue;
-            }
-            if (r < kFirstButton || r > kLastButton)
-                continue;
-            curbutton[23] = uint16_t(r);
+            const int r = next_button(23);
             switch (r) {
             case kXSize: case kYSize: case kInterval: case kSpacing:
                 edit_size(r);

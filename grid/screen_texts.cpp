@@ -13,15 +13,11 @@
 #include "platform/globals.h"
 #include "screens/param_ui.h"
 
-#include <SDL/SDL.h>
 #include <cstdio>
 
 using namespace gridui;
 
 namespace {
-
-// The comments text has no key of its own in the header: it lives with the open project.
-char comments[80] = "";
 
 CSDLText_CH* field(int slot) { return mS.at<CSDLText_CH>(29, value_slot(slot)); }
 
@@ -34,10 +30,7 @@ int mode_29_grid_Parameters()
     char len[kUnitNameSize], sh[kUnitNameSize];
     eep.GetShUnitName(len, 0, 0, 0);
     eep.GetShUnitName(sh, 0, 10, 0);
-    char* texts[4] = {m.hd.customer, m.hd.operator_name, m.hd.site, comments};
-    for (int i = 0; i < 4; i++)
-        if (CSDLText_CH* f = field(kCustomer + i))
-            f->SetText8(texts[i]);
+    texts_to_fields(29, kCustomer);
     set_textf(29, kInfo, "Project: %s", m.project_name);
     set_textf(29, kInfo + 1, "X-size: %4.2f %s   Y-size: %4.2f %s", double(m.x_size), len, double(m.y_size), len);
     set_textf(29, kInfo + 2, "Line spacing: %4.2f %s", double(m.profile_spacing), len);
@@ -47,24 +40,14 @@ int mode_29_grid_Parameters()
     enter(29);
     int result = 0;
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
+        const int r = next_button(29);
         release(29, r);
-        curbutton[29] = uint16_t(r);
         if (r >= kCustomer && r <= kComments) {
             params::edit_text(field(r));
             continue;
         }
         if (r == kSave) {
-            for (int i = 0; i < 4; i++)
-                if (CSDLText_CH* f = field(kCustomer + i))
-                    snprintf(texts[i], 80, "%s", f->text);
+            fields_to_texts(29, kCustomer);
             if (m.hd.h_write() != 0)
                 tell(29, "Header write error: flash disk is full", "or try to restart the unit to check file system");
             result = 1;

@@ -20,7 +20,6 @@
 #include "platform/globals.h"
 #include "screens/parameter_screens.h"
 
-#include <SDL/SDL.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -244,15 +243,7 @@ int mode_31_slice_View(int kind)
     enter_31(kind);
     printf("grid: section view %d\n", kind);
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[31] = uint16_t(r);
+        const int r = next_button(31);
         switch (r) {
         case kXSec:
         case kYSec: {
@@ -348,15 +339,7 @@ int mode_32_Top_View()
     draw_top(32, true);
     puts("grid: top view");
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[32] = uint16_t(r);
+        const int r = next_button(32);
         switch (r) {
         case kXSec:
             section_dir = 0;

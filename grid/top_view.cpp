@@ -294,6 +294,21 @@ void CTopView::Erase()
     update_area(r.x, r.y, r.w, r.h);
 }
 
+void CTopView::paint()
+{
+    if (!surf)
+        return;
+    clear_surf();
+    if (!data_view)
+        draw_progress();
+    const CFilterPars p = current_filter_pars();
+    contrast = contrast_factor(p);
+    printf("top contrast: %d %f\n", p.contrast_value, double(contrast));
+    for (int row = 0; row < points_y; row++)
+        for (int col = 0; col < points_x; col++)
+            DrawPoint(row, col);
+}
+
 void CTopView::Draw()
 {
     if (!visible || !screen || !surf)
@@ -310,15 +325,7 @@ void CTopView::Draw()
         erase_rect(&top);
         erase_rect(&left);
     }
-    clear_surf();
-    if (!data_view)
-        draw_progress();
-    const CFilterPars p = current_filter_pars();
-    contrast = contrast_factor(p);
-    printf("top contrast: %d %f\n", p.contrast_value, double(contrast));
-    for (int row = 0; row < points_y; row++)
-        for (int col = 0; col < points_x; col++)
-            DrawPoint(row, col);
+    paint();
     display_surface(surf, area.x, area.y);
     update_area(area.x, area.y, area.w, area.h);
     draw_cross_lines();

@@ -53,6 +53,9 @@ public:
     void recreate(bool dataView);
     void Draw() override;
     void Erase() override;
+    // The image alone (Draw's steps on the surface): white, the progress or the slice of the
+    // data view at the current contrast.
+    void paint();
     void DrawPoint(int row, int col);
     // Filled arrows of `rows` rows in the marker colour on the surface: V points down the
     // surface at column x from row y, H to the right at row y from column x.

@@ -7,11 +7,13 @@
 #include "cu/eep.h"
 #include "files/radar_data.h"
 #include "gui/button.h"
+#include "gui/date_time_field.h"
 #include "gui/decimal_field.h"
 #include "gui/draw.h"
 #include "gui/input.h"
 #include "gui/list_box.h"
 #include "gui/list_input.h"
+#include "gui/number_field.h"
 #include "gui/screen_loop.h"
 #include "gui/screen_table.h"
 #include "gui/trace_view.h"
@@ -181,6 +183,43 @@ void edit_steps(void (*tick)(), const std::function<void(int)>& step)
         if (k == SDLK_LEFT || k == SDLK_RIGHT)
             step(k == SDLK_RIGHT ? 1 : -1);
     }
+}
+
+void edit_field(CSDLText_N* f, void (*tick)(), const std::function<void()>& stepped)
+{
+    f->setSelected();
+    f->sDraw();
+    edit_steps(tick, [&](int d) {
+        if (d > 0)
+            f->Next();
+        else
+            f->Prev();
+        if (stepped)
+            stepped();
+    });
+    f->setUsual();
+    f->sDraw();
+}
+
+// Left and Right as in every value entry: Left down or back, Right up or forward.
+void edit_date_time(CSDLText_DT* f, void (*tick)())
+{
+    f->part = 0;
+    f->dt_mode = 0;
+    f->setSelected();
+    f->sDraw();
+    for (;;) {
+        const int k = edit_key(tick);
+        if (k == SDLK_LEFT)
+            f->Prev();
+        else if (k == SDLK_RIGHT)
+            f->Next();
+        else if (k == SDLK_RETURN && !f->Click())
+            break;
+    }
+    f->setUsual();
+    erase_text(f);
+    f->sDraw();
 }
 
 int pick_in_list(CListBox& l, void (*tick)())

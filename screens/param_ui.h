@@ -14,6 +14,8 @@ class CButton;
 class CSDLText;
 class CTraceView;
 class CListBox;
+class CSDLText_N;
+class CSDLText_DT;
 
 namespace params {
 constexpr int kTitle = 19, kList = 20, kTraceView = 38;
@@ -61,6 +63,13 @@ void trace_tick();
 // Steps a value with Left/Right until Enter: `step` gets +1 for Right and -1 for Left,
 // changes the value, sends it where it goes and shows it. `tick` runs between keys.
 void edit_steps(void (*tick)(), const std::function<void(int)>& step);
+// Number field `f` selected and stepped with Left (down) and Right (up) until Enter;
+// `stepped` runs after every step (to store or send the value at once).
+void edit_field(CSDLText_N* f, void (*tick)(), const std::function<void()>& stepped = nullptr);
+// Date (and time) field `f` edited in place: Left goes back (to the part before, or the
+// value down), Right forward, Enter switches between moving and changing; Enter past the
+// last part ends the entry.
+void edit_date_time(CSDLText_DT* f, void (*tick)());
 // Moves through list `l` (Left next, Right previous) until Enter, running `tick` between
 // keys; returns the chosen row.
 int pick_in_list(CListBox& l, void (*tick)());

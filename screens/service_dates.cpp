@@ -87,22 +87,7 @@ uint32_t edit_date(int slot, uint32_t v)
     f->val[0] = y < CSDLText_DT::vmin[0] ? CSDLText_DT::vmin[0] : y > CSDLText_DT::vmax[0] ? CSDLText_DT::vmax[0] : y;
     f->val[1] = m;
     f->val[2] = d;
-    f->part = 0;
-    f->dt_mode = 0;
-    f->setSelected();
-    f->sDraw();
-    for (;;) {
-        const int k = edit_key(draw_battery);
-        if (k == SDLK_LEFT)
-            f->Next();
-        else if (k == SDLK_RIGHT)
-            f->Prev();
-        else if (k == SDLK_RETURN && !f->Click())
-            break;
-    }
-    f->setUsual();
-    erase_text(f);
-    f->Draw();
+    edit_date_time(f, draw_battery);
     return pack_date(f->val[0], f->val[1], f->val[2]);
 }
 

@@ -96,8 +96,10 @@ int shell(const char* format, const char* a, const char* b = nullptr)
 }
 
 // The settings file becomes the factory partition's predefined copy. The Chinese font is
-// read from that partition: it is closed while the partition is mounted writable.
-void save_predefined()
+// read from that partition: it is closed while the partition is mounted writable. False when
+// the partition would not mount: the copy is not made, as it would land in the bare mount
+// point instead of the partition.
+bool save_predefined()
 {
     MutexLock g(lock_dw);
     if (CSDLObject::kina_font) {
@@ -105,15 +107,20 @@ void save_predefined()
         CSDLObject::kina_font = nullptr;
     }
     shell("umount %s", "/mnt/hda4");
-    shell("mount %s %s", "/dev/sda4", "/mnt/hda4");
-    const int r = shell("cp %s %s", kXmlParsPath, "/mnt/hda4");
-    run_shell("sync");
-    shell("umount %s", "/mnt/hda4");
-    printf("predefined settings: cp %d\n", r);
+    const bool mounted = shell("mount %s %s", "/dev/sda4", "/mnt/hda4") == 0;
+    if (mounted) {
+        const int r = shell("cp %s %s", kXmlParsPath, "/mnt/hda4");
+        run_shell("sync");
+        shell("umount %s", "/mnt/hda4");
+        printf("predefined settings: cp %d\n", r);
+    } else {
+        puts("predefined settings: the factory partition does not mount");
+    }
     if (prm.language == kLangChinese) {
         shell("mount %s %s -r", "/dev/sda4", "/mnt/hda4");
         CSDLObject::kina_font = sge_TTF_OpenFont(host_path("/mnt/hda4/ier.ttf").c_str(), 24);
     }
+    return mounted;
 }
 
 // The settings file onto the USB stick; false when no stick could be mounted.
@@ -265,7 +272,8 @@ int mode_22_sys_pars_level_2()
         case kFilters: mode_15_filters(); break;
         case kPredefined:
             save_modes(entry);
-            save_predefined();
+            if (!save_predefined())
+                service::message(kM, "Partition mounting error!", "");
             break;
         case kUpload:
             save_modes(entry);

@@ -71,7 +71,7 @@ void send_identity(const Identity& d)
     gpr.SetAntennaID(uint32_t(d.type) | (uint32_t(d.model) << 16), d.serial);
 }
 
-// Asks for the serial number until it is a number of at most 8 digits.
+// Asks for the serial number until it is a number of at most 8 digits, not negative.
 void edit_serial(Identity& d)
 {
     CSDLText_DCH* f = field(kSerial);
@@ -80,7 +80,10 @@ void edit_serial(Identity& d)
     for (;;) {
         edit_text(f);
         int32_t v = 0;
-        const SerialCheck c = check_serial_text(f->text, v);
+        SerialCheck c = check_serial_text(f->text, v);
+        // The CU keeps the serial unsigned: a negative one would come back as ten digits.
+        if (c == SerialCheck::Ok && v < 0)
+            c = SerialCheck::NotCorrect;
         if (c == SerialCheck::Ok) {
             d.serial = uint32_t(v);
             send_identity(d);

@@ -64,7 +64,12 @@ public:
         printf("hw test %d: %s\n", which, t);
         renew_hw_tests_screen = true;
     }
-    void caption(const char*) override { renew_hw_tests_screen = true; }
+    // The run is over: the screen puts its button back.
+    void caption(const char*) override
+    {
+        puts("hw tests over");
+        renew_hw_tests_screen = true;
+    }
 };
 
 CScreenTestView view;
@@ -255,6 +260,22 @@ void save_and_copy()
     printf("hwtest copy: %d %d\n", c1, c2);
 }
 
+// What the acquisition thread left for the screen between keys: a battery reading, result
+// lines that changed, the end of the test run.
+void tests_tick()
+{
+    if (can_Test_Data_Show && cu_on()) {
+        can_Test_Data_Show = false;
+        show_battery();
+    }
+    if (renew_hw_tests_screen) {
+        renew_hw_tests_screen = false;
+        show_lines();
+        if (hw_tests_are_started == 0)
+            service::caption(kM, kStart, "Start Tests");
+    }
+}
+
 } // namespace
 
 int mode_27_Tests()
@@ -266,29 +287,11 @@ int mode_27_Tests()
     show_lines();
     show_cu_facts(on);
     for (;;) {
-        check_termination();
-        const bool now = service::pass(kM);
-        if (now != on) {
-            on = now;
+        const int r = service::next_button(kM, on, tests_tick);
+        if (r == 0) {
             show_cu_facts(on);
-        }
-        if (on && can_Test_Data_Show) {
-            can_Test_Data_Show = false;
-            show_battery();
-        }
-        if (renew_hw_tests_screen) {
-            renew_hw_tests_screen = false;
-            show_lines();
-            if (hw_tests_are_started == 0)
-                service::caption(kM, kStart, "Start Tests");
-        }
-        const int r = press_but_and_slid();
-        if (r < kFirstButton || r > kLastButton) {
-            if (r == -1)
-                SDL_Delay(10);
             continue;
         }
-        curbutton[kM] = uint16_t(r);
         const bool running = hw_tests_are_started != 0;
         switch (r) {
         case kStart:

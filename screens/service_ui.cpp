@@ -6,10 +6,7 @@
 #include "gui/input.h"
 #include "gui/screen_table.h"
 #include "platform/globals.h"
-#include "platform/termination.h"
 #include "screens/param_ui.h"
-
-#include <SDL/SDL.h>
 
 namespace service {
 
@@ -36,23 +33,19 @@ bool pass(int m)
 
 int next_button(int m, bool& on, void (*tick)())
 {
-    for (;;) {
-        check_termination();
+    bool changed = false;
+    const int r = ::next_button(m, [&] {
         const bool now = pass(m);
         if (now != on) {
             on = now;
-            return 0;
+            changed = true;
+            return false;
         }
         if (tick)
             tick();
-        const int r = press_but_and_slid();
-        if (r >= kFirstButton && r <= kLastButton) {
-            curbutton[m] = uint16_t(r);
-            return r;
-        }
-        if (r == -1)
-            SDL_Delay(10);
-    }
+        return true;
+    });
+    return changed ? 0 : r;
 }
 
 void caption(int m, int slot, const char* text)

@@ -84,7 +84,7 @@ void leave_screen()
     clock_widget = nullptr;
 }
 
-// Date and time: Left/Right move or change, Enter switches; past the last part Enter sets
+// Date and time (Left back, Right forward, Enter switches); past the last part Enter sets
 // the system clock. The timer leaves the field alone meanwhile.
 void edit_clock()
 {
@@ -95,22 +95,8 @@ void edit_clock()
         MutexLock g(lock_time);
         clock_widget = nullptr;
     }
-    f->part = 0;
-    f->dt_mode = 0;
-    f->setSelected();
-    f->sDraw();
-    for (;;) {
-        const int k = edit_key(draw_battery);
-        if (k == SDLK_LEFT)
-            f->Prev();
-        else if (k == SDLK_RIGHT)
-            f->Next();
-        else if (k == SDLK_RETURN && !f->Click())
-            break;
-    }
+    edit_date_time(f, draw_battery);
     f->time_write();
-    f->setUsual();
-    f->sDraw();
     MutexLock g(lock_time);
     clock_widget = f;
 }
@@ -121,19 +107,7 @@ void edit_battery()
     CSDLText_N* f = battery_field();
     if (!f)
         return;
-    f->setSelected();
-    f->sDraw();
-    edit_steps(draw_battery, [f](int d) {
-        if (d > 0)
-            f->Next();
-        else
-            f->Prev();
-        eep.power_opt = int32_t(std::lround(f->value));
-        f->rebuild_text();
-        f->sDraw();
-    });
-    f->setUsual();
-    f->sDraw();
+    edit_field(f, draw_battery, [f] { eep.power_opt = int32_t(std::lround(f->value)); });
 }
 
 // The redraws while the screen waits: the battery, and the clock the timer refreshed.

@@ -55,17 +55,9 @@ void edit_zoom()
     CSDLText_N* f = zoom_field();
     if (!f)
         return;
-    f->setSelected();
-    f->sDraw();
-    edit_steps(draw_battery, [f](int d) {
-        if (d > 0)
-            f->Next();
-        else
-            f->Prev();
-    });
+    edit_field(f, draw_battery);
     const double d = f->value * double(eep.GetUnit(0));
     eep.view_samples = uint16_t(zoom_samples_for_depth(d, eep.ant_separation, samples_of_path, eep.samples));
-    f->setUsual();
     show_zoom();
 }
 

@@ -549,6 +549,10 @@ void Device::stop(Reply& r)
 double Device::poll(double now)
 {
     now_ = now;
+    if (silent_until_ >= 0 && now >= silent_until_) {
+        std::printf("cusim: link back after its silence\n");
+        silent_until_ = -1;
+    }
     if (now < off_until_) return std::min(0.05, off_until_ - now);
     if (have_held_ && now - held_at_ > 0.02) flush_held();
     if (!acq_.running) return 0.05;
@@ -783,6 +787,9 @@ void Device::produce(char source, int32_t trigger, double now)
         if (!it->at_command && it->where == m.seq) {
             silent_until_ = now + it->seconds;
             std::printf("cusim: link silent for %.1f s after trace %u\n", it->seconds, m.seq);
+            // Once, as a silence at a command: the CU comes back and the next measurement
+            // (the same line walked again) runs through.
+            cfg_.faults.silences.erase(it);
             break;
         }
 }

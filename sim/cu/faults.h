@@ -8,8 +8,8 @@
 //   noanswer=CODE[:N] leave the next N (default: every) command(s) CODE unanswered
 //   error=CODE@trace:T   send an error report CODE after the T-th trace of a measurement
 //   error=CODE@cmd:C     answer command C with an error report CODE before its answer
-//   silence=S@trace:T    send nothing at all for S seconds after the T-th trace
-//   silence=S@cmd:C      send nothing for S seconds from the next command C on
+//   silence=S@trace:T    send nothing at all for S seconds after the T-th trace (once)
+//   silence=S@cmd:C      send nothing for S seconds from the next command C on (once)
 //   resend-faults        apply loss/burst/dup/reorder/badsum to resent blocks as well
 //   noudp                ignore every command in UDP framing (a CU that speaks raw frames only)
 //   start=S:C            refuse every measurement start with status S and count C

@@ -5,6 +5,7 @@
 #include "dsp/rounding.h"
 #include "files/keylines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <sys/stat.h>
@@ -308,6 +309,7 @@ TEST_F(Grid, OpeningAProjectWithoutItsFloatFilesRebuildsThem)
     EXPECT_TRUE(file_exists(data(name + ".rad")));
     fill([](int d, int l, int t, int s) { return float((d + 1) * ((l * 7 + t * 3 + s) % 23) - 11); });
     mx.hd.z_slice = 17;
+    snprintf(mx.hd.comments, sizeof mx.hd.comments, "east yard: wet, COMMENT:x");
     ASSERT_EQ(0, mx.hd.h_write());
     ASSERT_EQ(0, mx.d_write(0));
     ASSERT_EQ(0, mx.d_write(1));
@@ -321,15 +323,28 @@ TEST_F(Grid, OpeningAProjectWithoutItsFloatFilesRebuildsThem)
     mx.m_init();
     ASSERT_EQ(0, mx.xOpen((name + ".rhd").c_str()));
     EXPECT_EQ(17, mx.z_slice_index);
+    EXPECT_STREQ("east yard: wet, COMMENT:x", mx.hd.comments);
+    EXPECT_EQ(nullptr, strstr(mx.hd.wheel_name, "yard")) << "the wheel's COMMENT key is another one";
     EXPECT_EQ(21, mx.nx);
     EXPECT_EQ(11, mx.ny);
     ASSERT_TRUE(file_exists(data(name + "_3.rd6")));
     ASSERT_TRUE(file_exists(data(name + "_4.rd6")));
     EXPECT_EQ(want, cube_values(mx));
 
-    // Opened again, the float files are read as they are.
+    // Opened again, the float files are read as they are; a header from before the comments
+    // had a key (38 lines) opens with none, and one without comments is written so.
+    std::string rad = bytes_of(data(name + ".rad"));
+    const size_t c = rad.find("COMMENTS:");
+    ASSERT_NE(std::string::npos, c);
+    EXPECT_EQ(rad.size(), rad.find("\r\n", c) + 2) << "the last line";
+    put_bytes(data(name + ".rad"), rad.erase(c));
     ASSERT_EQ(0, mx.xOpen(name.c_str()));
     EXPECT_EQ(want, cube_values(mx));
+    EXPECT_STREQ("", mx.hd.comments);
+    ASSERT_EQ(0, mx.hd.h_write());
+    rad = bytes_of(data(name + ".rad"));
+    EXPECT_EQ(std::string::npos, rad.find("COMMENTS:"));
+    EXPECT_EQ(38, std::count(rad.begin(), rad.end(), '\n'));
 
     // Neither the float files nor a whole raw file: the project cannot be opened.
     unlink(data(name + "_3.rd6").c_str());

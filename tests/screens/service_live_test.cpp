@@ -7,11 +7,15 @@
 
 #include "acquisition/acq_state.h"
 #include "config/parameters.h"
+#include "cu/driver.h"
 #include "cu/eep.h"
+#include "gui/date_time_field.h"
 #include "gui/screen_table.h"
 #include "gui/text_label.h"
 #include "platform/globals.h"
+#include "screens/service_math.h"
 #include "screens/service_screens.h"
+#include "screens/system_screens.h"
 
 #include <SDL/SDL.h>
 #include <csignal>
@@ -217,4 +221,130 @@ TEST_F(ServiceScreens, WireInitiationAndWifiOnOffMoveTheLinkToWlanAndBack)
         waitpid(hostapd_process, nullptr, 0);
         hostapd_process = 0;
     }
+}
+
+// Both date editors, the system clock (screen 10) and the last-service date (screen 42), take
+// the arrows as every value entry does: Left back or down, Right forward or up. Each row
+// starts in the year, edits it and leaves past the last part; the clock's change reaches the
+// clock command, the date's the parameter store.
+TEST_F(ServiceScreens, BothDateEditorsStepBackWithLeftAndForwardWithRight)
+{
+    struct Row {
+        const char* what;
+        std::vector<SDLKey> keys;
+        int year_change;
+    } const rows[] = {
+        {"Right raises the year", {SDLK_RETURN, SDLK_RIGHT, SDLK_RIGHT, SDLK_RETURN}, 2},
+        {"Left lowers it", {SDLK_RETURN, SDLK_LEFT, SDLK_RETURN}, -1},
+        {"Left moves back to the year Right left", {SDLK_RIGHT, SDLK_LEFT, SDLK_RETURN, SDLK_RIGHT, SDLK_RETURN}, 1},
+    };
+    struct Editor {
+        int screen, parts, leave;
+        std::function<int()> run;
+    } const editors[] = {
+        {10, 5, 18, mode_10_sys_pars_level_0},
+        {42, 3, 15, mode_42_service_interval},
+    };
+    prm.date1 = pack_date(2020, 6, 15);
+    for (const Editor& e : editors) {
+        SCOPED_TRACE(e.screen);
+        curbutton[e.screen] = 2;
+        int year = 0;
+        ScreenDriver d;
+        d.run(e.run, [&](ScreenDriver& s) {
+            s.wait([&] { return mode == e.screen; });
+            for (const Row& r : rows) {
+                int before = 0, after = 0;
+                s.on_gui([&] { before = mS.at<CSDLText_DT>(e.screen, 21)->val[0]; });
+                s.key(SDLK_RETURN);
+                for (SDLKey k : r.keys)
+                    s.key(k);
+                s.keys(SDLK_RIGHT, e.parts);
+                s.key(SDLK_RETURN); // past the last part: done
+                s.on_gui([&] { after = mS.at<CSDLText_DT>(e.screen, 21)->val[0]; });
+                EXPECT_EQ(r.year_change, after - before) << r.what;
+                year = after;
+            }
+            for (int i = 0; i < 20 && s.focus() != e.leave; i++)
+                s.key(SDLK_RIGHT);
+            s.key(SDLK_RETURN);
+        });
+        EXPECT_FALSE(d.failed());
+        if (e.screen == 10) {
+            const std::string clock = read_all(sb.path("/sim/clock.log"));
+            EXPECT_EQ(std::to_string(year) + "\n", clock.substr(clock.size() - 5)) << clock;
+        } else {
+            EXPECT_EQ(pack_date(2022, 6, 15), prm.date1);
+        }
+    }
+}
+
+// The CU goes silent (cusim still logs what reaches it) while level 3 is shown: each service
+// screen blanks what comes from the CU, its buttons that need the CU do nothing (wire
+// initiation says so), and none of them sends the CU a command: only the polling looks for it.
+TEST_F(ServiceScreens, CuOffBlanksEveryServiceScreenAndSendsTheCuNothing)
+{
+    ASSERT_TRUE(up({"--fault", "silence=600@cmd:107"}));
+    size_t silent_from = 0;
+    ScreenDriver d;
+    d.run(
+        [] {
+            mode_25_sys_pars_level_3();
+            mode_40_sys_pars_level_1_1();
+            mode_22_sys_pars_level_2();
+            mode_27_Tests();
+            return mode_44_WiFi_Pars();
+        },
+        [&](ScreenDriver& s) {
+            auto to = [&s](int slot) {
+                for (int i = 0; i < 20 && s.focus() != slot; i++)
+                    s.key(SDLK_LEFT);
+            };
+            auto press = [&](int slot) {
+                to(slot);
+                s.key(SDLK_RETURN);
+            };
+            s.wait([] { return mode == 25 && text_of(25, 21) == "440123"; });
+            silent_from = command_log(cmd_log).size();
+            {
+                MutexLock g(lock_dw);
+                gpr.Set_DUO_Channel(prm.duo_channel); // the last command cusim answers
+            }
+            s.wait([] { return !cu_is_on(); }, 60);
+            for (int slot : {21, 22, 23, 24})
+                s.wait([slot] { return text_of(25, slot) == " "; });
+            press(3); // Prod.Line
+            press(17);
+            s.wait([] { return mode == 40 && text_of(40, 20) == "No contact with CU!"; });
+            press(17); // Service Intervals
+            s.wait([] { return mode == 42 && text_of(42, 20) == "No contact with antenna!"; });
+            press(16);
+            press(18);
+            s.wait([] { return mode == 22 && text_of(22, 22) == "0 cm"; });
+            press(7); // Channel (DUO)
+            press(18);
+            s.wait([] { return mode == 27 && text_of(27, 20) == "Antenna ID: "; });
+            press(4); // Start Tests
+            press(5); // Start Ethernet Test
+            s.wait([] { return hw_tests_are_started == 0 && text_of(27, 36) == " "; });
+            press(7);
+            s.wait([] { return mode == 44; });
+            press(5); // Wire initiation
+            s.wait_box("Antenna is not connected");
+            s.key(SDLK_RETURN);
+            // Channel 1 -> 2: stored, nothing sent.
+            press(9);
+            for (SDLKey k : {SDLK_RETURN, SDLK_LEFT, SDLK_RETURN, SDLK_LEFT, SDLK_LEFT, SDLK_RETURN})
+                s.key(k);
+            press(12);
+        });
+    EXPECT_FALSE(d.failed());
+    EXPECT_EQ(2, prm.wifi_channel);
+    const auto log = command_log(cmd_log);
+    ASSERT_GT(log.size(), silent_from);
+    EXPECT_EQ(107, log[silent_from].code);
+    // The polling's discovery, probe and version reads are all that reach it.
+    for (size_t i = silent_from + 1; i < log.size(); i++)
+        EXPECT_TRUE(log[i].code == 0xFFFF || log[i].code == 0xFFFE || (log[i].code == 61 && log[i].a[0] == 1))
+            << "command " << log[i].code << " sent to no CU";
 }
