@@ -51,11 +51,14 @@ bool init_accepted_cu(uint32_t identity)
     gpr.SetStacks(1);
     if (identity > 0x30004FFF || prm.udp_mode) {
         prm.udp_mode = 1;
-        const int r = gpr.SD_Enable(prm.restore_missed != 0);
-        if (r != 0) {
-            prm.restore_missed = 0;
+        // The newer CU generation records every block on its memory card: card recording is
+        // on whenever its card answers, so that lost blocks can be fetched again. (The stored
+        // value is not trusted: it is off after loading and follows the CU connected.)
+        const bool card = identity > 0x30004FFF || prm.restore_missed;
+        const int r = gpr.SD_Enable(card);
+        prm.restore_missed = card && r == 0 ? 1 : 0;
+        if (r != 0)
             printf("microSD init error: %d\n", r);
-        }
     }
     gpr.SetGPSPars(1);
     gps.gps_Unit_Close();

@@ -30,6 +30,7 @@
 #include <SDL/SDL.h>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <cstdio>
 #include <vector>
 
@@ -75,11 +76,12 @@ struct KeyRepeat {
     ~KeyRepeat() { SDL_EnableKeyRepeat(0, 0); }
 };
 
-// Waits for keys while the display goes on. Returns the key, or 0 after an acquisition error.
-int next_key(bool* failed)
+// Waits for keys while `between` runs (the display goes on). Returns the key, or 0 when it
+// failed (an acquisition error).
+int next_key(const std::function<bool()>& between, bool* failed)
 {
     for (;;) {
-        if (!tick()) {
+        if (!between()) {
             *failed = true;
             return 0;
         }
@@ -90,9 +92,9 @@ int next_key(bool* failed)
     }
 }
 
-// A horizontal cursor on the radargram. Right moves it up, Left down by `step` rows, within
-// [min_row, height - 2]. Returns the chosen row, -1 when left, -2 after an acquisition error.
-int row_cursor(CScrBuf* b, int start, int min_row, int step)
+} // namespace
+
+int row_cursor(CScrBuf* b, int start, int min_row, int step, const std::function<bool()>& between)
 {
     const int max_row = b->rect.h - 2;
     min_row = std::clamp(min_row, 1, max_row);
@@ -105,7 +107,7 @@ int row_cursor(CScrBuf* b, int start, int min_row, int step)
     int result = -1;
     for (;;) {
         bool failed = false;
-        const int k = next_key(&failed);
+        const int k = next_key(between, &failed);
         if (failed) {
             result = -2;
             break;
@@ -127,13 +129,11 @@ int row_cursor(CScrBuf* b, int start, int min_row, int step)
     return result;
 }
 
-// A number entry over the radargram. Returns 1 with *value set, 0 when left, -2 after an
-// acquisition error.
-int number_entry(CScrBuf* b, const char* caption, const char* format, float value, float lo, float hi,
-                 float step, float* out)
+int number_entry(CScrBuf* b, int row, const char* caption, const char* format, float value, float lo, float hi,
+                 float step, float* out, const std::function<bool()>& between)
 {
-    auto* cap = mS.at<CSDLText>(list_row(), meas::kNumberCaption);
-    auto* num = mS.at<CSDLText_N>(list_row(), meas::kNumber);
+    auto* cap = mS.at<CSDLText>(row, meas::kNumberCaption);
+    auto* num = mS.at<CSDLText_N>(row, meas::kNumber);
     if (!cap || !num)
         return 0;
     cap->SetText8(caption);
@@ -153,7 +153,7 @@ int number_entry(CScrBuf* b, const char* caption, const char* format, float valu
     int result = 0;
     for (;;) {
         bool failed = false;
-        const int k = next_key(&failed);
+        const int k = next_key(between, &failed);
         if (failed) {
             result = -2;
             break;
@@ -177,6 +177,8 @@ int number_entry(CScrBuf* b, const char* caption, const char* format, float valu
     hide(cap, b);
     return result;
 }
+
+namespace {
 
 // Row of the radargram that shows sample s, and the sample at a row.
 int row_of(const CScrBuf* b, int s) { return int(std::ceil((s - b->first_sample) / b->compression)); }
@@ -208,7 +210,7 @@ int hyperbola_tool(CScrBuf* b)
 {
     if (object_row < 0)
         object_row = b->rect.h / 2;
-    const int row = row_cursor(b, object_row, first_row_below_zero(b), 3);
+    const int row = row_cursor(b, object_row, first_row_below_zero(b), 3, tick);
     if (row < 0)
         return row;
     object_row = row;
@@ -225,7 +227,7 @@ int hyperbola_tool(CScrBuf* b)
     int result = 0;
     for (;;) {
         bool failed = false;
-        const int k = next_key(&failed);
+        const int k = next_key(tick, &failed);
         if (failed) {
             result = -2;
             break;
@@ -326,7 +328,7 @@ int object_marker(CScrBuf* b)
     const int lo = first_row_below_zero(b);
     if (object_row < 0)
         object_row = b->rect.h / 2;
-    const int row = row_cursor(b, object_row, lo, 3);
+    const int row = row_cursor(b, object_row, lo, 3, tick);
     if (row < 0)
         return row;
     object_row = row;
@@ -356,7 +358,7 @@ template <class Enter> bool run_list(CListBox* l, CScrBuf* b, Enter enter)
     bool ok = true;
     for (;;) {
         bool failed = false;
-        const int k = next_key(&failed);
+        const int k = next_key(tick, &failed);
         Then then = failed ? Then::Failed : Then::Stay;
         if (k == SDLK_LEFT)
             l->Next();
@@ -416,7 +418,8 @@ bool tools_list(CScrBuf* b)
     case meas::kSoilVelocity: {
         float v = 0;
         const float top = float(std::floor(300.0 / length_unit()));
-        r = number_entry(b, "Set Soil Velocity", "%3.0f", float(xml_pars.soil_velocity), 1, top, 1, &v);
+        r = number_entry(b, list_row(), "Set Soil Velocity", "%3.0f", float(xml_pars.soil_velocity), 1, top, 1, &v,
+                         tick);
         if (r == 1)
             save_soil_velocity(b, mrnd(v));
         break;
@@ -424,7 +427,7 @@ bool tools_list(CScrBuf* b)
     case meas::kDepthCalibration: {
         if (object_row < 0)
             object_row = b->rect.h / 2;
-        const int row = row_cursor(b, object_row, first_row_below_zero(b), 3);
+        const int row = row_cursor(b, object_row, first_row_below_zero(b), 3, tick);
         if (row < 0) {
             r = row;
             break;
@@ -433,7 +436,7 @@ bool tools_list(CScrBuf* b)
         const int s = std::max(sample_at(b, row), eep.tz_sample + 1);
         const double unit = length_unit();
         float D = float(double(eep.e_depth(s)) / unit);
-        r = number_entry(b, "Depth Calibration", "%3.2f", D, 0.01f, 999, 0.01f, &D);
+        r = number_entry(b, list_row(), "Depth Calibration", "%3.2f", D, 0.01f, 999, 0.01f, &D, tick);
         if (r == 1) {
             const double A = eep.ant_separation / unit;
             const double T = (s - eep.tz_sample) * eep.sample_interval;
@@ -450,7 +453,7 @@ bool tools_list(CScrBuf* b)
         migration_tool(b);
         break;
     case meas::kZeroLevel: {
-        const int row = row_cursor(b, std::max(1, row_of(b, eep.tz_sample)), 1, 1);
+        const int row = row_cursor(b, std::max(1, row_of(b, eep.tz_sample)), 1, 1, tick);
         if (row < 0) {
             r = row;
             break;

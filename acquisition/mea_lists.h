@@ -3,7 +3,20 @@
 // stopped the measurement while it was open.
 #pragma once
 
+#include <functional>
+
 class CScrBuf;
+
+// The cursor and the number entry of these tools, also used on other screens' radargrams;
+// `between` runs between looks at the keys (false ends them: an acquisition error). Held or
+// quickly repeated arrows take larger steps; Up, Down and Escape leave.
+// A horizontal cursor on the radargram: Right moves it up, Left down by `step` rows, within
+// [min_row, height - 2]. The chosen row, -1 when left, -2 when `between` failed.
+int row_cursor(CScrBuf* b, int start, int min_row, int step, const std::function<bool()>& between);
+// A number entry over the radargram in the number slots of screen row `row`: Left/Right step
+// the value within [lo, hi]. 1 with *out set on Enter, 0 when left, -2 when `between` failed.
+int number_entry(CScrBuf* b, int row, const char* caption, const char* format, float value, float lo, float hi,
+                 float step, float* out, const std::function<bool()>& between);
 
 bool markers_list(CScrBuf* b);
 bool tools_list(CScrBuf* b);

@@ -12,6 +12,7 @@
 #include "cu/driver.h"
 #include "cu/eep.h"
 #include "cu/navuart_reader.h"
+#include "files/keylines.h"
 #include "files/radar_data.h"
 #include "gui/input.h"
 #include "link/ethernet.h"
@@ -143,8 +144,16 @@ int MStart()
 
     puts("mstart 2");
     eth.reset_for_measurement();
-    if (continuing)
-        eth.mt_RestoreFiles();
+    if (continuing && eth.mt_DeleteFiles() == 0)
+        // The CU numbers blocks and traces from 1 again and records this run afresh: the
+        // earlier run's table would fetch this run's blocks into the earlier traces' places,
+        // and its flags would refuse this run's traces of the same numbers.
+        puts("continue: the missed traces of the earlier run can no longer be fetched");
+    if (ProjN != 1) {
+        // The missed-block state saved at the stop names this profile and its base.
+        copy_text(rdr.last_rd7_path, sizeof rdr.last_rd7_path, rdr.rd.rd7_path);
+        rdr.last_trace_base = prev_meas_traces;
+    }
     tot_missed_traces = 0;
     run_missed_triggers = 0;
     run_filled_traces = 0;

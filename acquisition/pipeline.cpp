@@ -36,6 +36,8 @@ bool CAcqSink::measuring() { return acq_running; }
 bool CAcqSink::errors_latched() { return mea_errors; }
 bool CAcqSink::finished() { return acq_finished; }
 char* CAcqSink::restore_name() { return rdr.last_rd7_path; }
+int32_t& CAcqSink::restore_base() { return rdr.last_trace_base; }
+uint32_t& CAcqSink::restore_last_block() { return stop_last_block; }
 
 int64_t CAcqSink::skipped_steps(int32_t L) const
 {

@@ -41,6 +41,8 @@ public:
     void gps_text(const char* text, size_t len) override;
     void gps_time(uint32_t seconds, uint16_t ms) override;
     char* restore_name() override;
+    int32_t& restore_base() override;
+    uint32_t& restore_last_block() override;
 
     // Trigger steps strictly between prevL and L (none for the first trace of a run).
     int64_t skipped_steps(int32_t L) const;

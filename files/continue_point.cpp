@@ -45,6 +45,7 @@ void CContinuePoint::take(const CRData& rd)
     keep(rd.mrk.path, true);
     keep(kMissedBlocksPath, true);
     keep(kRestoredFlagsPath, true);
+    keep(kMissedRunPath, true);
     held_ = true;
 }
 

@@ -162,6 +162,7 @@ int CRadarData::dCreateFiles(const char* prefix)
     // not be taken for this profile's at the next start.
     eth.mt_DeleteFiles();
     copy_text(last_rd7_path, sizeof last_rd7_path, rd.rd7_path);
+    last_trace_base = 0;
     return r;
 }
 

@@ -22,7 +22,8 @@ public:
     CMatrix mx;                         // the grid project's cube
     // The KML marker set CGMarkersSet comes here with its subsystem.
     CGPS_Set gps_test;                  // the positioning test's log
-    char last_rd7_path[kPathSize] = {}; // the last created .rd7 (the link's side files name it)
+    char last_rd7_path[kPathSize] = {}; // the last measured .rd7 (the link's side files name it)
+    int32_t last_trace_base = 0;        // traces that .rd7 held before its last measurement
     char next_name[kPathSize] = {};     // base name chosen by the last dDefineName
     CContinuePoint cont_point;          // the continued profile's files at the continue
 

@@ -39,6 +39,10 @@ constexpr int kTraceFlagCount = 1000000;     // restored-trace flags
 // The missed-block table and the restored-trace flags kept on the data partition.
 constexpr const char* kMissedBlocksPath = "/mnt/hda1/missed_data.mbf";
 constexpr const char* kRestoredFlagsPath = "/mnt/hda1/missed_data.trf";
+// Key lines beside the table: the trace count the pending profile held before its measurement
+// (a continued profile's CU traces are numbered from 1 again) and the CU's last block at its
+// stop (the resend requests end there).
+constexpr const char* kMissedRunPath = "/mnt/hda1/missed_data.run";
 constexpr int kCuRingCount = 100;            // answer ring and error ring entries
 constexpr int kAnswerPayload = 80;
 constexpr int kBlockPayload = link_frame::kBlockLen, kBlockHeader = link_frame::kBlockHead,

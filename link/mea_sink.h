@@ -52,7 +52,13 @@ public:
     virtual void gps_time(uint32_t seconds, uint16_t ms) {}
     // The 100-byte pending-restore profile name saved with the missed-block table.
     virtual char* restore_name() { return name_; }
+    // Traces that profile held before that measurement: its CU trace t is trace base + t.
+    virtual int32_t& restore_base() { return base_; }
+    // The CU's last block at that measurement's stop.
+    virtual uint32_t& restore_last_block() { return last_block_; }
 
 private:
     char name_[100] = {0};
+    int32_t base_ = 0;
+    uint32_t last_block_ = 0;
 };

@@ -3,11 +3,17 @@
 //   missed_data.mbf: write index (4 bytes), 100-byte pending profile name, 300000 entries
 //   missed_data.trf: 1000000 restored-trace flags
 // Both in host byte order.
+//   missed_data.run: the key lines "TRACE BASE:%d" (the traces the pending profile held before
+//   its measurement) and "LAST BLOCK:%u" (the CU's last block at the stop), CR LF. Without
+//   them (a table saved before they were) the base is 0 and the last block unknown (0).
 #include "platform/globals.h"
 #include "link/ethernet.h"
 #include "platform/host_paths.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -16,6 +22,57 @@ namespace {
 const char* const kMbfPath = kMissedBlocksPath;
 const char* const kTrfPath = kRestoredFlagsPath;
 constexpr size_t kNameSize = 100;
+constexpr const char* kBaseKey = "TRACE BASE:";
+constexpr const char* kLastBlockKey = "LAST BLOCK:";
+
+// Written beside and renamed into place: a cut write leaves the previous file, never half a
+// number.
+void write_run(int32_t base, uint32_t last_block)
+{
+    const std::string path = host_path(kMissedRunPath);
+    const std::string tmp = path + ".tmp";
+    FILE* f = fopen(tmp.c_str(), "wb");
+    if (!f)
+        return;
+    const bool ok = fprintf(f, "%s%d\r\n%s%u\r\n", kBaseKey, int(base), kLastBlockKey, unsigned(last_block)) > 0;
+    if (fclose(f) == 0 && ok)
+        rename(tmp.c_str(), path.c_str());
+    else
+        unlink(tmp.c_str());
+}
+
+// The number after `key` at the start of `line` into *out: a count (0 .. INT32_MAX) or the
+// line is refused and *out stays.
+void read_count(const char* line, const char* key, int64_t* out)
+{
+    const size_t k = strlen(key);
+    if (strncmp(line, key, k) != 0)
+        return;
+    char* end = nullptr;
+    errno = 0;
+    const long long v = strtoll(line + k, &end, 10);
+    if (errno == 0 && end != line + k && v >= 0 && v <= INT32_MAX && (*end == 0 || *end == '\r' || *end == '\n'))
+        *out = v;
+    else
+        printf("%s: bad line %s", kMissedRunPath, key);
+}
+
+// Both values as stored; 0 for a file or key that is missing (a table saved without them).
+void read_run(int32_t* base, uint32_t* last_block)
+{
+    int64_t b = 0, l = 0;
+    if (FILE* f = fopen(host_path(kMissedRunPath).c_str(), "rb")) {
+        char line[256];
+        while (fgets(line, sizeof line, f)) {
+            read_count(line, kBaseKey, &b);
+            read_count(line, kLastBlockKey, &l);
+        }
+        fclose(f);
+    }
+    *base = int32_t(b);
+    *last_block = uint32_t(l);
+}
+
 } // namespace
 
 void CEthernet::mt_CreateFiles()
@@ -36,6 +93,7 @@ void CEthernet::mt_CreateFiles()
         fwrite(tr_restored, 1, sizeof tr_restored, f);
         fclose(f);
     }
+    write_run(sink_->restore_base(), sink_->restore_last_block());
 }
 
 int CEthernet::mt_RestoreFiles()
@@ -57,6 +115,7 @@ int CEthernet::mt_RestoreFiles()
         name[kNameSize - 1] = 0;
         MutexLock m(lock_mb_buf);
         memcpy(sink_->restore_name(), name, kNameSize);
+        read_run(&sink_->restore_base(), &sink_->restore_last_block());
         mb_write = wi % kMissedCount;
         size_t n = fread(mb_buf, sizeof(CMissedBlock), kMissedCount, f);
         if (n != size_t(kMissedCount)) { // a short file: what it lacks counts as free
@@ -78,5 +137,6 @@ int CEthernet::mt_RestoreFiles()
 
 int CEthernet::mt_DeleteFiles()
 {
+    unlink(host_path(kMissedRunPath).c_str()); // optional: not counted
     return unlink(host_path(kMbfPath).c_str()) + unlink(host_path(kTrfPath).c_str());
 }

@@ -139,13 +139,13 @@ bool restore_offered() { return rdr.last_rd7_path[0] != 0 && eth.missed_pending(
 namespace {
 
 // Opens the last measurement's data file for writing the restored traces into their places,
-// with the antenna block set from its header. The trace numbering base of that measurement
-// (prev_meas_traces) is kept. 0, or -1.
+// with the antenna block set from its header. Its CU traces are numbered after the traces it
+// held before that measurement (saved with the table). 0, or -1.
 int open_last_for_update()
 {
     const char* slash = strrchr(rdr.last_rd7_path, '/');
     const char* name = slash ? slash + 1 : rdr.last_rd7_path;
-    const int base = prev_meas_traces;
+    const int base = rdr.last_trace_base;
     rdr.dClose(false);
     if (rdr.dSetNames(name) != 0)
         return -1;
@@ -208,7 +208,7 @@ void restore_last_measurement()
         mesmode("Error opening the last measurement data file.", "Restoring of missed traces is impossible!",
                 true, 0);
     } else {
-        // After a restart the last stop's block number comes from the parameter store.
+        // Saved with the table; a table saved without it takes the parameter store's.
         if (stop_last_block == 0)
             stop_last_block = prm.last_block;
         const int r = restore_missed_blocks();

@@ -344,15 +344,7 @@ int mode_06_files()
     CButton* buttons[kLastButton + 1];
     enter(buttons);
     for (;;) {
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM);
         if (buttons[r] && buttons[r]->pressed)
             buttons[r]->Release();
         if (r == kQuit) {

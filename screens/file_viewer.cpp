@@ -22,7 +22,6 @@
 #include "gui/input.h"
 #include "gui/rows.h"
 #include "gui/list_box.h"
-#include "gui/number_field.h"
 #include "gui/screen_state.h"
 #include "gui/screen_table.h"
 #include "gui/scrbuf.h"
@@ -120,74 +119,23 @@ void trace_cursor(CScrBuf* b)
 
 int sample_at(const CScrBuf* b, int row) { return b->first_sample + mrnd(row * b->compression); }
 
-// A horizontal cursor on a reflector below the zero level: Right up, Left down by 3 rows,
-// Enter takes it (its row), Up/Down leave (-1).
-int reflector_row(CScrBuf* b)
+// The tools wait for keys with the battery as their only work.
+bool idle()
 {
-    const int lo = depth_cursor_limit(b), hi = b->rect.h - 2;
-    if (depth_row < 0)
-        depth_row = b->rect.h / 2;
-    int row = std::clamp(depth_row, std::min(lo, hi), hi);
-    b->hcur_on = 1;
-    b->hcur_row = int16_t(row);
-    b->Draw();
-    int result = -1;
-    for (;;) {
-        const int k = params::edit_key(draw_battery);
-        if (k == SDLK_RIGHT || k == SDLK_LEFT) {
-            row = std::clamp(row + (k == SDLK_RIGHT ? -3 : 3), std::min(lo, hi), hi);
-            b->hcur_row = int16_t(row);
-            b->Draw();
-        } else {
-            if (k == SDLK_RETURN)
-                result = depth_row = row;
-            break;
-        }
-    }
-    b->hcur_on = 0;
-    return result;
+    draw_battery();
+    return true;
 }
 
-// A number entry over the radargram; true with *out set on Enter.
-bool number_entry(CScrBuf* b, const char* caption, const char* format, float value, float lo, float hi,
-                  float step, float* out)
+// A horizontal cursor on a reflector below the zero level, where it was left the last time:
+// its row, or -1 when left.
+int reflector_row(CScrBuf* b)
 {
-    auto* cap = mS.at<CSDLText>(kM, kNumberCaption);
-    auto* num = mS.at<CSDLText_N>(kM, kNumber);
-    if (!cap || !num)
-        return false;
-    cap->SetText8(caption);
-    cap->visible = 1;
-    cap->Draw();
-    snprintf(num->format, sizeof num->format, "%s", format);
-    num->min = lo;
-    num->max = hi;
-    num->step = step;
-    num->stage = 0;
-    num->value = std::clamp(value, lo, hi);
-    num->visible = 1;
-    num->selected = 1;
-    num->sDraw();
-    bool taken = false;
-    for (;;) {
-        const int k = params::edit_key(draw_battery);
-        if (k == SDLK_RIGHT)
-            num->Next();
-        else if (k == SDLK_LEFT)
-            num->Prev();
-        else {
-            taken = k == SDLK_RETURN;
-            break;
-        }
-    }
-    *out = num->value;
-    num->selected = 0;
-    for (CSDLObject* o : {static_cast<CSDLObject*>(num), static_cast<CSDLObject*>(cap)}) {
-        o->visible = 0;
-        o->Erase();
-    }
-    b->Draw();
-    return taken;
+    if (depth_row < 0)
+        depth_row = b->rect.h / 2;
+    const int row = row_cursor(b, depth_row, depth_cursor_limit(b), 3, idle);
+    if (row >= 0)
+        depth_row = row;
+    return row;
 }
 
 double length_unit() { return double(eep.GetUnit(0)); }
@@ -215,7 +163,7 @@ void depth_calibration(CScrBuf* b)
     const int s = std::max(sample_at(b, row), eep.tz_sample + 1);
     const double unit = length_unit();
     float D = float(double(eep.e_depth(s)) / unit);
-    if (!number_entry(b, "Depth Calibration", "%3.2f", D, 0.01f, 999, 0.01f, &D))
+    if (number_entry(b, kM, "Depth Calibration", "%3.2f", D, 0.01f, 999, 0.01f, &D, idle) != 1)
         return;
     const double A = eep.ant_separation / unit;
     const double T = (s - eep.tz_sample) * eep.sample_interval;
@@ -362,22 +310,20 @@ int mode_01_file_view()
     draw_screen(b);
     printf("file viewer: %s, %d traces\n", rdr.cur_name, store_trace_count());
 
+    // The trace text follows a browse of the radargram (the view and its cursor move).
+    int shown_first = b->first_trace, shown_cursor = cursor_trace(b);
     for (;;) {
-        if (data_is_migrated && scroll_pending(b))
-            migration_undo(b);
-        draw_battery();
-        const int r = press_but_and_slid();
-        if (r == -1) {
-            SDL_Delay(10);
-            continue;
-        }
-        if (r == 100 || r == 101) {
-            show_trace_text(b);
-            continue;
-        }
-        if (r < kFirstButton || r > kLastButton)
-            continue;
-        curbutton[kM] = uint16_t(r);
+        const int r = next_button(kM, [b, &shown_first, &shown_cursor] {
+            if (data_is_migrated && scroll_pending(b))
+                migration_undo(b);
+            draw_battery();
+            if (b->first_trace != shown_first || cursor_trace(b) != shown_cursor) {
+                shown_first = b->first_trace;
+                shown_cursor = cursor_trace(b);
+                show_trace_text(b);
+            }
+            return true;
+        });
         if (buttons[r] && buttons[r]->pressed)
             buttons[r]->Release();
         if (r == kBack) {

@@ -112,12 +112,15 @@ void edit_word(int slot, uint32_t& v, uint32_t top)
     }
 }
 
+// The antenna record's own name: the name shown adds the antenna's version, which must not
+// become part of the stored name (it would be added again at every load).
 void edit_name()
 {
     auto* f = dynamic_cast<CSDLText_CH*>(mS.obj[kM][value_slot(kName)]);
-    if (!f)
+    CAntennaRecord* rec = eep.ant_record;
+    if (!f || !rec)
         return;
-    snprintf(f->text, sizeof f->text, "%s", eep.ant_name);
+    snprintf(f->text, sizeof f->text, "%.*s", int(strnlen(rec->name, sizeof rec->name)), rec->name);
     edit_text(f);
     // Trailing blanks of the entry are not part of the name.
     size_t n = strnlen(f->text, sizeof f->text);
@@ -125,9 +128,8 @@ void edit_name()
         f->text[--n] = 0;
     if (n == 0)
         return;
-    snprintf(eep.ant_name, sizeof eep.ant_name, "%.*s", int(sizeof eep.ant_name - 1), f->text);
-    if (eep.ant_record)
-        snprintf(eep.ant_record->name, sizeof eep.ant_record->name, "%.*s", int(sizeof eep.ant_record->name - 1), f->text);
+    snprintf(rec->name, sizeof rec->name, "%.*s", int(sizeof rec->name - 1), f->text);
+    eep.GetAName_HF(eep.ant_name, true, true, sizeof eep.ant_name);
     {
         MutexLock g(lock_dw);
         eep.psave_l_a();

@@ -292,7 +292,7 @@ void Device::execute(const Command& c, Reply& r, double now)
     }
     case 210: resend(a[0], a[1], nullptr); r.send = false; break;   // first .. last, no answer
     case 212:                                                       // first, count
-        if (a[1] == 0) r.u16(0, 1);
+        if (a[1] == 0 || !cfg_.card) r.u16(0, 1);
         else resend(a[0], a[0] + a[1] - 1, &r);
         break;
     case 220: {
@@ -301,7 +301,7 @@ void Device::execute(const Command& c, Reply& r, double now)
         for (int i = 0; i < 5; ++i) r.u32(4 * i, words[i]);
         break;
     }
-    case 221: sd_enabled_ = a[0]; r.u32(0, 0); break;
+    case 221: sd_enabled_ = a[0]; r.u32(0, cfg_.card ? 0 : 1); break;
     case 6666: r.send = false; break;   // the monitor's progress note
     default:
         if (cfg_.verbose) std::printf("cusim: unknown command %u answered with zeros\n", c.code);

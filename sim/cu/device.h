@@ -60,6 +60,7 @@ struct DeviceConfig {
     double max_rate = 0;                   // traces/s the sampler manages (0: from the parameters)
     int send_patience_ms = -1;             // how long a send waits for a full link (-1: 20, flat out 2000)
     uint32_t first_trace = 0;              // the trace counter continues from here (numbers first + 1, ...)
+    bool card = true;                      // false: no usable memory card (221 and 212 answer 1)
     size_t frame_payload = 1400;           // payload bytes per raw-mode data frame
     double gps_rate = 1.0;                 // GPS fixes per second during a measurement (0 off)
     double latitude = 59.3293, longitude = 18.0686, heading = 90.0;

@@ -85,6 +85,7 @@ const char kUsage[] =
     "  --send-patience MS    how long a send waits while the link is full before the frame is lost\n"
     "                        (default 20, flat out 2000)\n"
     "  --first-trace N       the CU's trace counter continues from N (traces N+1, N+2, ...)\n"
+    "  --no-card             no usable memory card: 221 and 212 answer 1, nothing is resent\n"
     "  --frame-payload N     payload bytes per raw-mode data frame (default 1400)\n"
     "  --gps-rate HZ         GPS fixes per second during a measurement (default 1, 0 = none)\n"
     "  --gps-nofix           the GPS receiver has no position (GGA without a fix)\n"
@@ -161,6 +162,7 @@ int main(int argc, char** argv)
         else if (o == "--max-rate") cfg.max_rate = num(0, 1e7);
         else if (o == "--send-patience") cfg.send_patience_ms = int(num(0, 60000));
         else if (o == "--first-trace") cfg.first_trace = uint32_t(num(0, 1999999));
+        else if (o == "--no-card") cfg.card = false;
         else if (o == "--frame-payload") cfg.frame_payload = size_t(num(64, 1440));
         else if (o == "--gps-rate") cfg.gps_rate = num(0, 50);
         else if (o == "--gps-nofix") cfg.gps_fix = false;

@@ -165,6 +165,8 @@ bool LiveTest::start_cusim(const LiveOptions& o)
                       "' --truth '" + truth_path + "'";
     for (const std::string& a : o.cusim_args)
         cmd += " '" + a + "'";
+    if (!o.card)
+        cmd += " --no-card"; // the CU's card would turn card recording on
     cmd += " >'" + cu_log + "' 2>&1";
     cu = fork();
     if (cu == 0) {

@@ -28,7 +28,7 @@ std::vector<TruthTrace> read_truth_file(const std::string& path);
 struct LiveOptions {
     std::vector<std::string> cusim_args; // besides --link and --truth
     bool udp = true;                     // parameter store: UDP framing (block mode)
-    bool card = false;                   // parameter store: CU records on its card
+    bool card = false;                   // the CU has a usable card: card recording comes on
     uint8_t trigger = 0;                 // 0 wheel, 0x80 time, 0xFF keyboard
     float time_interval = 0.002f;        // seconds (time trigger)
     double wheel_calibration = 1000.0;   // pulses per metre of the current wheel

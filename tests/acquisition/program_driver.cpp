@@ -34,6 +34,9 @@ bool Program::start(const Sandbox& sb, const std::string& run, const std::vector
         return false;
     pid = fork();
     if (pid == 0) {
+        // A process group of its own: a test that fails ends the program behind a wrapper
+        // (sim/small-partition.sh) too, not the wrapper alone.
+        setpgid(0, 0);
         if (chdir((sb.root() + "/work").c_str()) != 0 || !freopen(out_path.c_str(), "w", stdout))
             _exit(126);
         dup2(fileno(stdout), 2);
@@ -56,6 +59,8 @@ bool Program::start(const Sandbox& sb, const std::string& run, const std::vector
         execvp(argv[0], argv.data());
         _exit(127);
     }
+    if (pid > 0)
+        setpgid(pid, pid); // as the child does, whichever runs first
     // The program opens the pipe when its key script starts.
     return eventually([&] { return (fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }, 30);
 }
@@ -97,7 +102,7 @@ int Program::finish()
         pid = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    kill(pid, SIGKILL);
+    kill(-pid, SIGKILL);
     waitpid(pid, &status, 0);
     pid = -1;
     return -1;
@@ -107,7 +112,7 @@ Program::~Program()
     if (fd >= 0)
         close(fd);
     if (pid > 0) {
-        kill(pid, SIGKILL);
+        kill(-pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
 }

@@ -7,7 +7,7 @@
 
 #include "acq_fixture.h"
 
-#include <png.h>
+#include "support/png_shot.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -58,20 +58,13 @@ int srd_numbered_lines(const std::string& path)
 // Pixels of a screenshot within [x0, x1) x [y0, y1) near the colour (r, g, b); -1 unreadable.
 int count_rgb(const std::string& png, int x0, int y0, int x1, int y1, int r, int g, int b, int tol)
 {
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, png.c_str()))
-        return -1;
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr))
+    Png shot;
+    if (!shot.load(png))
         return -1;
     int n = 0;
     for (int y = y0; y < y1; y++)
-        for (int x = x0; x < x1; x++) {
-            const uint8_t* q = &rgb[(size_t(y) * img.width + size_t(x)) * 3];
-            n += std::abs(q[0] - r) <= tol && std::abs(q[1] - g) <= tol && std::abs(q[2] - b) <= tol;
-        }
+        for (int x = x0; x < x1; x++)
+            n += shot.is(x, y, r, g, b, tol);
     return n;
 }
 

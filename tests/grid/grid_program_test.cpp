@@ -329,8 +329,8 @@ TEST_F(GridProgram, ALostCuAndAFullDiskLeaveWholeProjectsOrNone)
     if (system("unshare --user --map-root-user --mount true 2>/dev/null") != 0 ||
         system("command -v nsenter >/dev/null") != 0)
         GTEST_SKIP() << "no user namespaces or no nsenter here: " << small << " cannot make a small partition";
-    // The link goes quiet for 40 s after the 15th trace of the first line walked.
-    ASSERT_TRUE(start_site(0.5f, 0.5f, 0.05f, 0.5f, "+0.6", {"--fault", "silence=40@trace:15"}));
+    // The link goes quiet for 60 s after the 15th trace of the first line walked.
+    ASSERT_TRUE(start_site(0.5f, 0.5f, 0.05f, 0.5f, "+0.6", {"--fault", "silence=60@trace:15"}));
     Program p;
     ASSERT_TRUE(p.start(sb, "gprmon", {small, "8m", sb.root()})) << p.output();
     ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();

@@ -5,6 +5,7 @@
 #include "acq_fixture.h"
 #include "live_fixture.h"
 #include "program_driver.h"
+#include "support/waits.h"
 
 #include "config/parameters.h"
 #include "config/xml_pars.h"
@@ -37,7 +38,9 @@ protected:
     size_t at = 0; // output seen so far
 
     // Wheel trigger, SI units, a trace every centimetre; the cart runs 1 m per profile.
-    void start_program(const std::vector<std::string>& wrapper = {})
+    // `faults`: more cusim options; `card`: the CU has its memory card.
+    void start_program(const std::vector<std::string>& wrapper = {}, const std::vector<std::string>& faults = {},
+                       bool card = false)
     {
         ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", true));
         xml_pars.Init();
@@ -54,10 +57,26 @@ protected:
         ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", false));
         LiveOptions o;
         o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", "+1.0005", "--max-rate", "100000"};
+        o.cusim_args.insert(o.cusim_args.end(), faults.begin(), faults.end());
+        o.card = card;
         ASSERT_TRUE(start_cusim(o));
-        ASSERT_TRUE(p.start(sb, "gprmon", wrapper)) << p.output();
+        run_program("gprmon", wrapper);
+    }
+    void run_program(const std::string& run, const std::vector<std::string>& wrapper = {})
+    {
+        at = 0;
+        ASSERT_TRUE(p.start(sb, run, wrapper)) << p.output();
         ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
         ASSERT_TRUE(reach("Reading from CU:"));
+    }
+    // cusim printed that measurement m's cart reached the end of its path.
+    bool cart_at_end(int m)
+    {
+        const std::string line = "measurement " + std::to_string(m) + ": the cart is at the end of its path";
+        if (eventually([&] { return read_file(cu_log).find(line) != std::string::npos; }, 120))
+            return true;
+        ADD_FAILURE() << "cusim did not print: " << line;
+        return false;
     }
 
     // Keys spaced so that every screen takes each one: "Left*3 Enter" is Left three times,
@@ -136,13 +155,14 @@ protected:
         ASSERT_TRUE(reach("\nopen\n"));
     }
 
-    int samples_of(const std::string& base) const
+    std::string rad_key(const std::string& base, const std::string& key) const
     {
         for (const std::string& l : file_lines(data(base + ".rad")))
-            if (l.compare(0, 8, "SAMPLES:") == 0)
-                return atoi(l.c_str() + 8);
-        return 0;
+            if (l.compare(0, key.size(), key) == 0)
+                return l.substr(key.size());
+        return "";
     }
+    int samples_of(const std::string& base) const { return atoi(rad_key(base, "SAMPLES:").c_str()); }
 
     // Main menu (2D Project focused) to the file manager.
     void to_file_manager()
@@ -322,8 +342,7 @@ TEST_F(ProgramFiles, RecordViewUploadAndDeleteTheDaysWork)
 
 // Blocks lost on the link and left on the CU's card (the measurement stopped without its
 // restore, as Restart does): the file manager's Restore fetches them into their places. In
-// this process, since a starting program never has card recording on before a service
-// screen switches it on.
+// this process, with the screens' own calls.
 class FilesRestore : public LiveTest {};
 
 TEST_F(FilesRestore, RestoreFetchesTheMissedTracesOfTheLastMeasurement)
@@ -368,6 +387,66 @@ TEST_F(FilesRestore, RestoreFetchesTheMissedTracesOfTheLastMeasurement)
         damaged += x.damaged();
     EXPECT_GT(damaged, 5u) << "the link lost blocks";
     expect_rd7_equals("DAT_0001", t);
+}
+
+// The whole program with card recording on (the CU's card answers): the link loses blocks of
+// every measurement. The stop fetches the first profile's lost traces at once; its continued
+// run is left with Restart (No), so its lost traces wait on the card over a restart of the
+// program, and the file manager's Restore puts them after the first run's traces.
+TEST_F(ProgramFiles, LostTracesOfAContinuedProfileComeBackFromTheCardAtTheStopAndAfterARestart)
+{
+    start_program({}, {"--fault", "loss=0.05", "--seed", "11"}, true);
+    keys("Enter");
+    ASSERT_TRUE(reach("sbars_init"));
+    keys("Enter"); // New
+    ASSERT_TRUE(reach("projname(new):DAT_0001"));
+    ASSERT_TRUE(reach("mstart 5"));
+    ASSERT_TRUE(cart_at_end(1));
+    keys("Enter"); // Stop
+    ASSERT_TRUE(reach("Missed traces are being uploaded now."));
+    ASSERT_TRUE(answer_box("All missed blocks are restored!"));
+    ASSERT_TRUE(reach("\nopen\n"));
+    eep.Init();
+    eep.load_parameters(44, 0);
+    eep.pload_l_a();
+    eep.samples = uint16_t(samples_of("DAT_0001"));
+    auto lost = [](const std::vector<TruthTrace>& t) {
+        return std::count_if(t.begin(), t.end(), [](const TruthTrace& x) { return x.damaged(); });
+    };
+    const auto t1 = of(truth(), 1);
+    ASSERT_EQ(100u, t1.size());
+    EXPECT_GT(lost(t1), 0) << "the link lost blocks";
+    expect_rd7_equals("DAT_0001", t1);
+    EXPECT_FALSE(file_exists(data("missed_data.mbf")));
+
+    keys("Left Enter"); // Cont
+    ASSERT_TRUE(reach("projname(cont.):DAT_0001"));
+    ASSERT_TRUE(reach("mstart 5"));
+    ASSERT_TRUE(cart_at_end(2));
+    keys("Left Enter"); // Restart: the stop leaves the missed traces on the card
+    ASSERT_TRUE(reach("message box \"Last profile will be replaced\""));
+    keys("Enter"); // No: the profile stays
+    ASSERT_TRUE(reach("\nopen\n"));
+    const auto t2 = of(truth(), 2);
+    ASSERT_EQ(100u, t2.size());
+    EXPECT_GT(lost(t2), 0);
+    EXPECT_EQ("TRACE BASE:100\r\nLAST BLOCK:602\r\n", read_file(data("missed_data.run")));
+    EXPECT_EQ(0, p.finish());
+
+    run_program("gprmon2");
+    to_file_manager();
+    keys("Left*6 Enter"); // Restore
+    ASSERT_TRUE(answer_box("All missed blocks are restored!"));
+    ASSERT_TRUE(reach("File Dialog:"));
+    std::vector<TruthTrace> both = t1;
+    both.insert(both.end(), t2.begin(), t2.end());
+    expect_rd7_equals("DAT_0001", both);
+    EXPECT_EQ("200", rad_key("DAT_0001", "LAST TRACE:"));
+    for (const char* f : {"missed_data.mbf", "missed_data.trf", "missed_data.run"})
+        EXPECT_FALSE(file_exists(data(f))) << f << ": nothing is left to fetch";
+    keys("Left*2 Enter"); // Open -> quit
+    ASSERT_TRUE(reach("File Dialog: quit"));
+    EXPECT_EQ(0, p.finish());
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "cu_command_log.h"
 
 #include "config/password.h"
+#include "support/png_shot.h"
 
 #include <SDL/SDL.h>
 #include <csignal>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
-#include <png.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -57,7 +57,7 @@ protected:
     // sequence: the system screen, focus on Cancel.
     bool to_system_screen(Program& p)
     {
-        return keys(p, {"wait 500", "Right"}) && keys(p, {"Enter"}) &&
+        return keys(p, {"Right"}) && keys(p, {"Enter"}) &&
                keys(p, {"Up", "Up", "Down", "Down", "Left", "Right", "Left", "Right", "Enter"}, "system");
     }
     // Keys, then the output from where it stood up to `needle`; false when it does not come.
@@ -125,28 +125,6 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-// The colours of a screenshot at its corners and centre (empty when it does not read).
-std::vector<std::vector<int>> probe_colours(const std::string& path)
-{
-    png_image im;
-    memset(&im, 0, sizeof im);
-    im.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&im, path.c_str()))
-        return {};
-    im.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> px(PNG_IMAGE_SIZE(im));
-    if (!png_image_finish_read(&im, nullptr, px.data(), 0, nullptr))
-        return {};
-    std::vector<std::vector<int>> out;
-    const uint32_t w = im.width, h = im.height;
-    for (const auto& xy : {std::make_pair(0u, 0u), std::make_pair(w - 1, h - 1), std::make_pair(w / 2, h / 2)}) {
-        const uint8_t* p = &px[(size_t(xy.second) * w + xy.first) * 3];
-        out.push_back({p[0] > 200 ? 255 : p[0] < 50 ? 0 : p[0], p[1] > 200 ? 255 : p[1] < 50 ? 0 : p[1],
-                       p[2] > 200 ? 255 : p[2] < 50 ? 0 : p[2]});
-    }
-    return out;
 }
 
 // A second monitor on the wire while the program's CU emulator runs: bound where the CU was,
@@ -294,8 +272,8 @@ TEST_F(ServiceProgram, LevelTwoCancelResendsServiceDatesAreStoredPositioningLogI
 // WiFi channel (44) sent to the antenna's module, the access point restarted for it while
 // WiFi is on, a failed check shown as the negated channel; level 2's copies of the settings
 // to the factory partition and to the stick; the CU emulator answering a second monitor on
-// the wire; the screen test's four colours; level 3's identity fields refused until they
-// are numbers of at most eight digits, then sent to the CU.
+// the wire; the screen test's four colours; level 3's serial refused until it is a number of
+// at most eight digits, the identity fields sent to the CU, the zeroing of its store.
 TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestAndAntennaIdentity)
 {
     setenv("GPRMON_WIFI_WAIT_MS", "20", 1);
@@ -390,13 +368,13 @@ TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestA
     // Mode (3) with cusim off the wire: the program answers a second monitor as its CU, until
     // a key; then the CU is found again.
     ASSERT_TRUE(keys(p, {"Right", "Right", "Right", "Right", "Enter", "Left"}, "level2_scr2"));
+    const size_t pulled = p.output().size();
     pull_cu();
     ASSERT_TRUE(keys_for(p, {"Enter"}, "CU simulation mode on")) << p.output();
-    const size_t emulating = p.output().size();
     const auto answers = ask_emulated_cu(sock);
     EXPECT_EQ(0xFFFF, answers.first) << "the discovery is answered";
     EXPECT_EQ(44, answers.second) << "the emulated antenna";
-    ASSERT_NE(std::string::npos, p.wait_out("CU lost", emulating, 120)) << "its own CU is not heard meanwhile";
+    ASSERT_NE(std::string::npos, p.wait_out("CU lost", pulled, 120)) << "no CU on the wire meanwhile";
     ASSERT_TRUE(keys_for(p, {"Enter"}, "CU simulation mode off", &at)) << p.output();
     ASSERT_TRUE(start_cusim(cu_options));
     ASSERT_NE(std::string::npos, p.wait_out("Reading from CU:", at, 120)) << p.output();
@@ -409,10 +387,10 @@ TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestA
         ASSERT_TRUE(keys(p, {"Enter"}, colours[i].first));
     ASSERT_TRUE(keys(p, {"Enter"}, "screen_test_done"));
     for (const auto& c : colours) {
-        const auto got = probe_colours(p.shots + "/" + c.first + ".png");
-        ASSERT_EQ(3u, got.size()) << c.first;
-        for (const auto& px : got)
-            EXPECT_EQ(c.second, px) << c.first;
+        Png shot;
+        ASSERT_TRUE(shot.load(p.shots + "/" + c.first + ".png")) << c.first;
+        for (const auto& xy : {std::make_pair(0, 0), std::make_pair(1023, 767), std::make_pair(512, 384)})
+            EXPECT_TRUE(shot.is(xy.first, xy.second, c.second[0], c.second[1], c.second[2])) << c.first;
     }
     // OK (17) back to level 2 (at NEXT SCREEN), Cancel (18, six to the left).
     ASSERT_TRUE(keys(p, std::vector<std::string>{"Left", "Enter"} + times("Left", 6) + std::vector<std::string>{"Enter"}, "main2"));
@@ -450,6 +428,25 @@ TEST_F(ServiceProgram, HardwareTestsWifiChannelSettingsCopiesEmulatorScreenTestA
     const std::vector<std::vector<long long>> identity = {
         {3, 44, 14012311}, {2, 12, 1}, {3, 45, 14012311}, {3, 45 | 2 << 16, 14012311}};
     EXPECT_EQ(identity, sent);
-    ASSERT_TRUE(keys(p, times("Left", 4) + std::vector<std::string>{"Enter"}, "level3_quit"));
+    // Antenna name (6): its first letter changed; the name is stored without the version the
+    // screen shows with it. Init permanent data area (7), Yes: the CU zeroes its store and
+    // restarts.
+    const std::string settings_before = file(settings);
+    ASSERT_TRUE(keys(p, std::vector<std::string>{"Left", "Enter", "Enter", "Left", "Enter"} + times("Left", 45) +
+                            std::vector<std::string>{"Enter"},
+                     "named"));
+    EXPECT_NE(settings_before, file(settings));
+    EXPECT_EQ(std::string::npos, file(settings).find("(v.")) << file(settings);
+    entry = command_log(cmd_log).size();
+    ASSERT_TRUE(keys_for(p, {"Left", "Enter"}, "message box \"Are you sure to zero all antenna parameters?\""))
+        << p.output();
+    ASSERT_TRUE(keys(p, {"Enter"}, "zeroed"));
+    log = command_log(cmd_log);
+    std::vector<std::pair<int, long long>> zeroing;
+    for (size_t i = entry; i < log.size(); i++)
+        if (log[i].code == 124 || log[i].code == 16)
+            zeroing.push_back({log[i].code, log[i].a.empty() ? -1 : log[i].a[0]});
+    EXPECT_EQ((std::vector<std::pair<int, long long>>{{124, 1}, {16, 1}}), zeroing);
+    ASSERT_TRUE(keys(p, times("Left", 2) + std::vector<std::string>{"Enter"}, "level3_quit"));
     EXPECT_EQ(0, p.finish());
 }
