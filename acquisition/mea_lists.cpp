@@ -5,6 +5,7 @@
 #include "acquisition/mea_lists.h"
 
 #include "acquisition/acq_state.h"
+#include "acquisition/arrow_run.h"
 #include "acquisition/mea_radargram.h"
 #include "acquisition/mea_loop.h"
 #include "acquisition/mea_profile.h"
@@ -75,24 +76,6 @@ struct KeyRepeat {
     ~KeyRepeat() { SDL_EnableKeyRepeat(0, 0); }
 };
 
-// Counts the presses of one arrow in a row (each within 300 ms of the one before), so that
-// a held or quickly repeated key takes ever larger steps.
-class ArrowRun {
-public:
-    int press(int key)
-    {
-        const Uint32 now = SDL_GetTicks();
-        run_ = key == key_ && now - at_ <= 300 ? run_ + 1 : 0;
-        key_ = key;
-        at_ = now;
-        return run_;
-    }
-
-private:
-    int key_ = 0, run_ = 0;
-    Uint32 at_ = 0;
-};
-
 // Waits for keys while `between` runs (the display goes on). Returns the key, or 0 when it
 // failed (an acquisition error).
 int next_key(const std::function<bool()>& between, bool* failed)
@@ -130,7 +113,7 @@ int row_cursor(CScrBuf* b, int start, int min_row, int step, const std::function
             break;
         }
         if (k == SDLK_RIGHT || k == SDLK_LEFT) {
-            const int d = step * (run.press(k) >= 8 ? 4 : 1);
+            const int d = step * ArrowRun::row_factor(run.press(k, SDL_GetTicks()));
             row = std::clamp(row + (k == SDLK_RIGHT ? -d : d), min_row, max_row);
             b->hcur_row = int16_t(row);
             b->Draw();
@@ -177,8 +160,7 @@ int number_entry(CScrBuf* b, int row, const char* caption, const char* format, f
         }
         if (k == SDLK_RIGHT || k == SDLK_LEFT) {
             // Held or pressed quickly, the step grows tenfold after 5 and after 15 presses.
-            const int n = run.press(k);
-            num->step = step * (n >= 15 ? 100.0f : n >= 5 ? 10.0f : 1.0f);
+            num->step = step * ArrowRun::step_factor(run.press(k, SDL_GetTicks()));
             if (k == SDLK_RIGHT)
                 num->Next();
             else

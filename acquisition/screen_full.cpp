@@ -58,6 +58,11 @@ int mode_12_pre_meas_FS()
         fs->hsb->selected = 0;
     if (fs->vsb)
         fs->vsb->selected = 1;
+    // Pressed here, not by Enter on it: the count of Enter presses on a radargram starts
+    // again, or the key-up of the Enter that opened this screen (after two earlier visits
+    // left by Enter) would let the radargram go and the arrows would do nothing.
+    tbuf_was_pressed = 0;
+    the_button_is_pressed = 0;
     fs->Press();
     // The arrows act on the radargram: it has the focus.
     curbutton[12] = kSlotRadargram;
@@ -72,6 +77,7 @@ int mode_12_pre_meas_FS()
         return true;
     });
     fs->Release();
+    tbuf_was_pressed = 0;
     if (fs->vsb)
         fs->vsb->selected = 0;
     return 2;

@@ -4,7 +4,7 @@ int tskip = 1;
 int tskip_sec = 1;
 int old_tskip_sec = 1;
 
-int bat_state1 = 1000;
+std::atomic<int> bat_state1{1000};
 int bat_state2 = 1000;
 bool monVolMes = true;
 

@@ -186,6 +186,7 @@ int Header::format_rad(char* out, size_t size, int wheel_index) const
 {
     size_t n = 0;
     bool wheel_or_key = trigger_mode == 0 || trigger_mode == 255;
+    const int32_t traces = last_trace; // one count for both lines while the writer goes on
     bool ok = put(out, size, n, "SAMPLES:%d\r\n", samples)
         && put(out, size, n, "FREQUENCY:%11.6f\r\n", frequency)
         && put(out, size, n, "FREQUENCY STEPS:%d\r\n", 1)
@@ -208,8 +209,8 @@ int Header::format_rad(char* out, size_t size, int wheel_index) const
         && put(out, size, n, "STACKS:%d\r\n", stacks)
         && put(out, size, n, "STACK EXPONENT:%d\r\n", stack_exponent(stacks))
         && put(out, size, n, "STACKING TIME:%f\r\n", (float)stacking_time(stacks, pulse_factor, rate_index))
-        && put(out, size, n, "LAST TRACE:%d\r\n", last_trace)
-        && put(out, size, n, "STOP POSITION:%10.6f\r\n", (last_trace - 1) * interval)
+        && put(out, size, n, "LAST TRACE:%d\r\n", traces)
+        && put(out, size, n, "STOP POSITION:%10.6f\r\n", (traces - 1) * interval)
         && put(out, size, n, "SYSTEM CALIBRATION:%12.10f\r\n", time_step)
         && put(out, size, n, "START POSITION:0.000000\r\n")
         && put(out, size, n, "SHORT FLAG:%d\r\n", 1)
@@ -334,8 +335,9 @@ int Header::h_read()
     bool key_press = false;
     double time_interval = 0, distance_interval = 0;
     int ignored = 0;
+    int32_t traces = last_trace;
     while (read_key_line(f, line, sizeof line) == kLineRead) {
-        ReadTParameter(line, "LAST TRACE:", last_trace);
+        ReadTParameter(line, "LAST TRACE:", traces);
         ReadTParameter(line, "SAMPLES:", samples);
         ReadTParameter(line, "FREQUENCY:", frequency);
         ReadTParameter(line, "STACKS:", stacks);
@@ -368,6 +370,7 @@ int Header::h_read()
         ReadTParameter(line, "LONG FLAG:", ignored);
     }
     fclose(f);
+    last_trace = traces;
 
     if (key_press) {
         trigger_mode = 255;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "files/header_settings.h"
+#include "platform/shared_value.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +45,7 @@ public:
     uint8_t time_gain;
     int16_t contrast;
     float frequency;                // 1 / time step
-    int32_t last_trace;             // number of traces
+    Shared<int32_t> last_trace;     // number of traces (raised by the acquisition thread)
     int16_t x_slice, y_slice, z_slice;
     bool migration_on;
     int16_t thickness;

@@ -168,7 +168,7 @@ int CRData::srd_add_line(int32_t cu_time, int32_t wheel_pos, int32_t gps_sec, in
     std::lock_guard<std::recursive_mutex> files(files_);
     if (!srd)
         return 1;
-    int w = fprintf(srd, "%d\t%d\t%d\t\t%10d\t%3d\r\n", cu_time, wheel_pos, trace < 0 ? hd.last_trace : trace,
+    int w = fprintf(srd, "%d\t%d\t%d\t\t%10d\t%3d\r\n", cu_time, wheel_pos, trace < 0 ? hd.last_trace.load() : trace,
                     gps_sec, gps_ms);
     return w < 0 || ferror(srd) ? 6 : 0;
 }

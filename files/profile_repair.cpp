@@ -90,7 +90,7 @@ int repair_one(const char* base, std::string& dir)
         printf("repair: %s: header not rewritten\n", base);
         return 0;
     }
-    printf("repair: %s: LAST TRACE %d -> %d%s\n", base, hd.last_trace, (int)whole,
+    printf("repair: %s: LAST TRACE %d -> %d%s\n", base, int(hd.last_trace), (int)whole,
            partial ? ", partial trace cut off" : "");
     return 1;
 }

@@ -35,8 +35,14 @@ GPRMON_FUZZ_WRITE_SEED="$work/pars" "$fuzz_build/fuzz/fuzz_parameter_store"
 rm -rf "$here/corpus"
 python3 "$here/make-corpus.py" "$work" "$here/corpus" "$work/pars"
 # The project files are written by the program's own writers inside the fuzz targets.
-mkdir -p "$here/corpus/grid_files" "$here/corpus/pv_project"
+mkdir -p "$here/corpus/grid_files" "$here/corpus/pv_project" "$here/corpus/upgrade_marker"
 GPRMON_FUZZ_WRITE_SEED="$here/corpus/grid_files/project" "$fuzz_build/fuzz/fuzz_grid_files"
 GPRMON_FUZZ_SEED_RAW_ONLY=1 GPRMON_FUZZ_WRITE_SEED="$here/corpus/grid_files/raw-only" "$fuzz_build/fuzz/fuzz_grid_files"
 GPRMON_FUZZ_WRITE_SEED="$here/corpus/pv_project/baseline" "$fuzz_build/fuzz/fuzz_pv_project"
 GPRMON_FUZZ_SEED_VERSION=2 GPRMON_FUZZ_WRITE_SEED="$here/corpus/pv_project/gps" "$fuzz_build/fuzz/fuzz_pv_project"
+# Version markers as sim/make-image.sh writes them: a newer and an older image, and a text
+# that is no version.
+for v in 12.2245 9.100000 12.22.44; do
+    "$here/../sim/make-image.sh" "$work/image-$v" "$v" >/dev/null
+    tar -xzOf "$work/image-$v" root/mon1/fTKVER_012 > "$here/corpus/upgrade_marker/$v"
+done

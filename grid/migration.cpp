@@ -45,8 +45,9 @@ MigrationSetup migration_setup(const CMatrix& m)
 namespace {
 
 // The loops below run over whole traces; they are built for the wider vector units too, and
-// the processor picks the version it can run.
-#if defined(__x86_64__) || defined(__i386__)
+// the processor picks the version it can run. The pick (an ifunc resolver) runs while the
+// program is loaded, before ThreadSanitizer's runtime is up, so a TSan build keeps one version.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(__SANITIZE_THREAD__)
 #define GRID_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define GRID_VECTOR_CLONES
@@ -159,7 +160,7 @@ int travel_time(double G, double a, int u, int k, int h, int N)
     const double zk = double(G) * (k - u);
     const double z2 = zk * zk;
     const double v = (std::sqrt(z2 + (a + h) * (a + h)) + std::sqrt(z2 + (h - a) * (h - a))) * 0.5 / G + u;
-    return v < double(N) ? int(v) : N;
+    return v < double(N) ? std::min(table_index(v), N) : N;
 }
 
 // acc[j] += row[j + h] + row[j - h] for j in [from, to), each term where it exists.
@@ -286,7 +287,7 @@ void migrate_line(const MigrationSetup& s, const CFTrace* const* in, CFTrace* co
     for (int k = u; k < N; k++) {
         const double zk = G * (k - u);
         const double apd = std::sqrt(std::max(span * span - zk * zk, 0.0));
-        const int ap = apd < double(count) ? int(apd) : count - 1;
+        const int ap = apd < double(count) ? table_index(apd) : count - 1;
         float* acc = &rows[size_t((k - u) % kBlock) * count];
         std::fill(acc, acc + count, 0.0f);
         // The offsets that contribute: a travel time inside the trace and the window.

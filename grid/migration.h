@@ -35,6 +35,13 @@ MigrationSetup migration_setup(const CMatrix& m);
 // Largest |R - k| that contributes.
 constexpr int kMigrWindow = 119;
 
+// The integer part of a table value (an aperture or a travel time). Many of them are whole
+// numbers in exact arithmetic (the apex of a hyperbola lies at the sample itself when the
+// antennas coincide; the aperture at u is G (N - u)), and where the processor keeps more bits
+// than a double between the steps (the 32-bit x87 unit) they come out a rounding step below
+// and would be cut to the number below: such a value counts as the whole number it stands for.
+inline int table_index(double v) { return int(v + 1e-9); }
+
 // Migrates `count` traces in[0..count-1] into out[0..count-1] (N samples each; out may be the
 // same traces as in). coef is the normalisation: when 0 it is computed from this line and
 // set (it stays 0 for a line without a non-empty trace).

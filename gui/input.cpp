@@ -194,6 +194,7 @@ int press_but_and_slid()
     check_termination();
     int result = -1;
     int old = curbut;
+    bool focus_key = false; // Left/Right moved the focus (perhaps from one scroll bar to the other)
     if (gui_poll_event(&event)) {
         if (event.type == SDL_KEYDOWN && keypressed(event.type)) {
             SDLKey sym = event.key.keysym.sym;
@@ -206,6 +207,7 @@ int press_but_and_slid()
             } else if (sym == SDLK_LEFT || sym == SDLK_RIGHT) {
                 // Left goes forward, Right backward: the keypad's arrows sit that way round.
                 curbut = fnextb(curbut, sym == SDLK_LEFT ? 1 : -1);
+                focus_key = true;
                 result = sym == SDLK_LEFT ? 100 : 101;
             } else if (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) {
                 if (CButton* b = button_at(curbut)) {
@@ -240,6 +242,8 @@ int press_but_and_slid()
             b->setUsual();
         if (CButton* b = button_at(curbut))
             b->setSelected();
+        radargram_focus_moved(old, curbut);
+    } else if (focus_key && curbut == kSlotRadargram) {
         radargram_focus_moved(old, curbut);
     }
     if (MeasureMode) {

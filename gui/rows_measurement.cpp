@@ -1,5 +1,5 @@
 // Rows 2, 3, 8 and 12: the profile measurement screens. Screens 2 and 3 show the radargram
-// at the left with the column of controls at x = 896; screens 12 and 8 the full-screen
+// at the left with the column of controls at x = 897; screens 12 and 8 the full-screen
 // radargram alone.
 #include "gui/button.h"
 #include "gui/indicators.h"
@@ -12,9 +12,9 @@
 
 namespace {
 
-// The column stands 6 px right of the time ruler's edge (x = 890), so that a focused
-// control's frame does not cover the ruler's labels.
-constexpr int kColumnX = 896;
+// The column stands 7 px right of the time ruler's edge (x = 890): a focused control's
+// frame (7 px around it) then begins right of the ruler and ends at the screen's edge.
+constexpr int kColumnX = 897;
 constexpr int kColumnY[9] = {64, 140, 217, 294, 371, 448, 524, 601, 678};
 
 CButton* column_button(int i, const char* label, int fontType)
@@ -23,16 +23,17 @@ CButton* column_button(int i, const char* label, int fontType)
                        fontType);
 }
 
-void status_texts(CMS& t, int row)
+void status_texts(CMS& t, int row, const CScrBuf* rg)
 {
     // Soil velocity, antenna and file name (written by eep_textinfo). Each new text erases
-    // the old one's box: a small margin keeps that off the scroll bar just above.
+    // the old one's box, which stays below the radargram's scroll bar just above.
     const int x[] = {4, 200, 600};
     const int slot[] = {status::kSoil, status::kAntenna, status::kFile};
     const int word[] = {23, 0, 47};
     for (int i = 0; i < 3; i++) {
         auto* s = new CSDLText(x[i], 761, lngs[word[i]], 18, 0, false, false, 1);
         s->margin = 1;
+        s->top_limit = rg->hsb->rect.y + rg->hsb->rect.h;
         t.put(row, slot[i], s);
     }
 }
@@ -108,7 +109,7 @@ void rows_measurement(CMS& t)
         t.put(row, meas::kToolsList, tools, false);
         t.put(row, meas::kNumberCaption, caption, false);
         t.put(row, meas::kNumber, number, false);
-        status_texts(t, row);
+        status_texts(t, row, rg);
         t.put(row, kGps, gps_text());
         t.put(row, kSlotRadargram, rg, true);
     }
@@ -124,7 +125,7 @@ void rows_measurement(CMS& t)
         t.put(row, kDelMean, column_button(5, "delmean", 11));
         sliders(t, row);
         t.put(row, kShot, column_button(8, "jpeg", 11));
-        status_texts(t, row);
+        status_texts(t, row, rg);
         t.put(row, kGps, gps_text());
 
         auto* marks = new CListBox(700, 217, 180, 3 * 36 + 4, false, 11);

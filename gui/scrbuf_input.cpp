@@ -78,14 +78,12 @@ int radargram_focus_backward_past_first()
 
 void radargram_focus_moved(int old, int cur)
 {
-    if (!tbuf || old == cur)
+    if (!tbuf)
         return;
     if (old == kSlotRadargram && cur != kSlotRadargram)
         tbuf->setUsual();
-    if (cur == kSlotRadargram) {
-        tbuf->selected = 1;
-        tbuf->sDraw();
-    }
+    if (cur == kSlotRadargram)
+        tbuf->setSelected(); // its frame, and the yellow thumb of the bar selected now
 }
 
 bool radargram_left_right(SDLKey sym, int* result)

@@ -10,7 +10,9 @@ struct CRgb {
 
 class CScrollBar : public CSDLObject {
 public:
-    CRgb light{204, 204, 204}, dark{32, 32, 32}, trough{160, 160, 160}, thumb{80, 80, 80},
+    // The thumb is the lighter, raised part over a darker, sunken track: a dark thumb in a
+    // light track reads the wrong way round, as if the light part were in view.
+    CRgb light{204, 204, 204}, dark{32, 32, 32}, trough{80, 80, 80}, thumb{160, 160, 160},
         thumb_selected{255, 255, 0}, thumb_active{0, 0, 255};
     int minimum = 0, maximum = 100;
     int thumb_length = 100; // in range units

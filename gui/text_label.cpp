@@ -2,6 +2,7 @@
 
 #include "gui/draw.h"
 
+#include <algorithm>
 #include <cstdio>
 
 CSDLText::CSDLText(int x, int y, const char* t, int fontSize, int width, bool fillBackground,
@@ -65,7 +66,12 @@ void CSDLText::Draw(Uint8 r, Uint8 g, Uint8 b)
         v_offset = keep_voff;
     }
     SDL_Rect drawn = draw_text(colour);
-    if (!fixed_width && drawn.w > 0)
-        rect = {Sint16(drawn.x - margin), Sint16(drawn.y - margin), Uint16(drawn.w + 2 * margin),
-                Uint16(drawn.h + 2 * margin)};
+    if (!fixed_width && drawn.w > 0) {
+        // The font's box reaches well above the letters: it is cut at the limit, so that the
+        // next text's erase spares what stands above the line.
+        const int top = std::max(drawn.y - margin, top_limit);
+        const int bottom = drawn.y + drawn.h + margin;
+        rect = {Sint16(drawn.x - margin), Sint16(top), Uint16(drawn.w + 2 * margin),
+                Uint16(std::max(0, bottom - top))};
+    }
 }

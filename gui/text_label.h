@@ -19,6 +19,7 @@ public:
     int size = 24;
     int fixed_width = 0;    // 0: the rectangle follows the drawn text
     int margin = 5;
+    int top_limit = 0;      // the box (erased by the next text) never reaches above this row
     char text[kTextBytes] = {};
     Uint32 text_colour = 0; // 0: the colour handed to Draw
     Uint32 bkg_colour = 0, sel_colour = 0;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-int mode = 1;
+std::atomic<int> mode{1};
 uint16_t curbutton[kScreenCount];
 int curbut = 0;
 CScrBuf* tbuf = nullptr;
@@ -18,7 +18,7 @@ char f_time[kFixTextSize], f_lat[kFixTextSize], f_lon[kFixTextSize], f_alt[kFixT
     f_hdop[kFixTextSize];
 char f_lat_ch = ' ', f_lon_ch = ' ', f_alt_ch = ' ';
 
-volatile bool MeaThread = true;
+std::atomic<bool> MeaThread{true};
 SDL_Thread* mThread = nullptr;
 SDL_TimerID t1 = nullptr;
 bool time_ready = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <SDL/SDL.h>
+#include <atomic>
 #include <cstdint>
 #include <sys/types.h>
 
@@ -11,7 +12,7 @@ class CScrBuf;
 
 constexpr int kScreenCount = 45; // screen numbers 0..44
 
-extern int mode;                      // screen now shown; 1 at start, then 34
+extern std::atomic<int> mode;         // screen now shown; 1 at start, then 34 (read by Collect and the timer)
 extern uint16_t curbutton[kScreenCount]; // focused button on (re-)entering each screen
 extern int curbut;                    // button that has the focus now
 extern CScrBuf* tbuf;                 // radargram of the current screen, null without one
@@ -28,13 +29,13 @@ extern char f_time[kFixTextSize], f_lat[kFixTextSize], f_lon[kFixTextSize],
     f_alt[kFixTextSize], f_hdop[kFixTextSize];
 extern char f_lat_ch, f_lon_ch, f_alt_ch;
 
-extern volatile bool MeaThread;       // run flag of Collect; cleared at shutdown
+extern std::atomic<bool> MeaThread;    // run flag of Collect; cleared at shutdown
 extern SDL_Thread* mThread;           // the Collect thread
 extern SDL_TimerID t1;                // the 250 ms timer
 extern bool time_ready;               // the clock was set from GPS
 extern pid_t hostapd_process;         // the access-point daemon
 extern int powersave1;                // power-save tick counter; 121 = backlight dimmed (lock_ps)
-extern int bat_state1;                // monitor battery, per mille of its usable range (1000 = full);
+extern std::atomic<int> bat_state1;   // monitor battery, per mille of its usable range (1000 = full);
                                       // written by the timer, drawn by every screen
 
 // Grid defaults for a new project, in the units the grid screen shows.

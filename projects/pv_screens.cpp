@@ -25,6 +25,7 @@
 #include "gui/text_label.h"
 #include "platform/host_paths.h"
 #include "platform/termination.h"
+#include "screens/param_ui.h"
 
 #include <SDL/SDL.h>
 #include <algorithm>
@@ -40,12 +41,6 @@
 namespace {
 
 CPVProject& pv() { return rdr.pvp; }
-
-bool cu_on()
-{
-    MutexLock g(lock_cuOn);
-    return pisOn;
-}
 
 short wheel() { return xml_pars.current_wheel; }
 double unit_m() { return double(eep.GetUnit(0)); } // the length unit in metres
@@ -66,17 +61,6 @@ void release(CButton* b)
 {
     if (b && b->pressed)
         b->Release();
-}
-
-// Waits for the next key of an editing loop (the screen's own input outside the input step).
-int wait_key()
-{
-    for (;;) {
-        const int k = poll_key();
-        if (k != SDLK_UNKNOWN)
-            return k;
-        SDL_Delay(10);
-    }
 }
 
 void set_text(int row, int slot, const char* text)
@@ -108,7 +92,7 @@ void wheel_setup()
     triggCond = wheel_trigg_cond();
     eep.set_gl_mea_dir(xml_pars.measurement_direction);
     curWhPosition = 0;
-    if (!cu_on())
+    if (!params::cu_on())
         return;
     MutexLock g(lock_dw);
     gpr.SetTriggSrc(-1, 'W', wheel());
@@ -120,7 +104,7 @@ void wheel_setup()
 
 void wheel_disable()
 {
-    if (!cu_on())
+    if (!params::cu_on())
         return;
     MutexLock g(lock_dw);
     gpr.DisableWheel(wheel());
@@ -129,7 +113,7 @@ void wheel_disable()
 void set_wheel_position(int32_t pulses)
 {
     curWhPosition = pulses;
-    if (!cu_on())
+    if (!params::cu_on())
         return;
     MutexLock g(lock_dw);
     gpr.SetWheelPos(wheel(), 1, pulses);
@@ -146,7 +130,7 @@ public:
         if (!force && now - last_ < 400)
             return;
         last_ = now;
-        if (cu_on()) {
+        if (params::cu_on()) {
             MutexLock g(lock_dw);
             curWhPosition = gpr.GetWheelPos(wheel());
         }
@@ -168,64 +152,24 @@ private:
 
 // ---- Field editing ----
 
-// Number entry of a CSDLText_N: Right up, Left down, Enter from the whole part to the
-// fraction and then done. True with the value accepted, false when left with Escape/Up/Down.
-bool edit_number(CSDLText_N* f)
+// A distance typed with the arrows (Right up, Left down): first the whole part in steps of 1,
+// Enter goes on to the fraction in the field's steps, a second Enter takes the value.
+void edit_distance(CSDLText_N* f)
 {
     f->visible = 1;
-    f->selected = 1;
+    f->setSelected();
     f->stage = 1;
     f->sDraw();
-    bool accepted = false;
-    for (;;) {
-        const int k = wait_key();
-        if (k == SDLK_RIGHT)
-            f->Next();
-        else if (k == SDLK_LEFT)
-            f->Prev();
-        else if (is_enter(k)) {
-            if (f->Click() == 0) {
-                accepted = true;
-                break;
-            }
-        } else if (k == SDLK_ESCAPE || k == SDLK_UP || k == SDLK_DOWN)
-            break;
-    }
-    f->selected = 0;
+    do
+        params::edit_steps(draw_battery, [f](int d) {
+            if (d > 0)
+                f->Next();
+            else
+                f->Prev();
+        });
+    while (f->Click() != 0);
+    f->setUsual();
     f->stage = 0;
-    f->sDraw();
-    return accepted;
-}
-
-// Character entry: Left/Right move the cursor (or change the letter while one is being
-// changed), Up deletes, Down inserts, Enter on a letter changes it and Enter after the last
-// letter (or Escape) ends the entry once `accept` agrees with the text.
-template <class Check> void edit_chars(CSDLText_CH* f, Check accept)
-{
-    f->selected = 1;
-    f->ch_mode = 0;
-    f->align();
-    f->Set_abc_pos();
-    f->sDraw();
-    for (;;) {
-        const int k = wait_key();
-        if (k == SDLK_RIGHT)
-            f->Next();
-        else if (k == SDLK_LEFT)
-            f->Prev();
-        else if (k == SDLK_UP)
-            f->Del();
-        else if (k == SDLK_DOWN)
-            f->Ins();
-        else if ((is_enter(k) && f->ch_mode == 0 && f->cursor >= f->length()) || k == SDLK_ESCAPE) {
-            if (accept(f->text))
-                break;
-            f->sDraw();
-        } else if (is_enter(k))
-            f->Click();
-    }
-    f->selected = 0;
-    f->ch_mode = 0;
     f->sDraw();
 }
 
@@ -260,7 +204,7 @@ std::vector<std::string> stored_projects()
     return names;
 }
 
-// The project list opened for a choice: the chosen name, or "" when left.
+// The project list opened for a choice (Left next, Right previous, Enter): the chosen name.
 std::string choose_project(CListBox* list)
 {
     auto* caption = mS.at<CSDLText>(21, pv1::kListCaption);
@@ -270,25 +214,12 @@ std::string choose_project(CListBox* list)
     }
     list->SetCurrent(0);
     list->Draw();
-    std::string chosen;
-    for (;;) {
-        const int k = wait_key();
-        if (k == SDLK_LEFT)
-            list->Next();
-        else if (k == SDLK_RIGHT)
-            list->Previous();
-        else if (is_enter(k)) {
-            char name[kListStrBytes];
-            list->GetSelStr(name, sizeof name);
-            chosen = name;
-            break;
-        } else if (k == SDLK_ESCAPE || k == SDLK_UP || k == SDLK_DOWN)
-            break;
-        list->Draw();
-    }
+    params::pick_in_list(*list, draw_battery);
+    char name[kListStrBytes];
+    list->GetSelStr(name, sizeof name);
     if (caption)
         caption->visible = 0;
-    return chosen;
+    return name;
 }
 
 // ---- Screen 19 ----
@@ -521,14 +452,14 @@ int mode_19_PV_screen_2()
             return true;
         });
         if (r == kName && fresh) {
-            edit_chars(mS.at<CSDLText_CH>(19, kNameField), [](const char* text) {
+            params::edit_text(mS.at<CSDLText_CH>(19, kNameField), [](const char* text) {
                 if (pvn_is_correct(text))
                     return true;
                 char what[64];
                 snprintf(what, sizeof what, "The name of the project can't be %s", "DAT_");
                 mesmode(what, "Change it please.", true, 0);
                 return false;
-            });
+            }, true);
         } else if (r == kGps && fresh) {
             pv().version = pv().version == 2 ? 1 : 2;
             show_setup_fields(fresh);
@@ -537,7 +468,7 @@ int mode_19_PV_screen_2()
         } else if (r >= kStartX && r <= kStopY) {
             CSDLText_DCH* f = coord_field(r - kStartX);
             if (f)
-                edit_chars(f, [f](const char*) { return number_text_ok(*f); });
+                params::edit_text(f, [f](const char*) { return number_text_ok(*f); }, true);
         } else if (r == kGo) {
             const Go g = start_project(fresh);
             if (g == Go::MainMenu)
@@ -600,10 +531,9 @@ int mode_37_PV_screen_3()
                 auto* f = mS.at<CSDLText_N>(37, kDistanceField);
                 if (f) {
                     f->value = float(double(curWhPosition) * gl_mea_dir / std::max(1, triggCond) / unit_m());
-                    if (edit_number(f)) {
-                        const double pulses = double(f->value) * triggCond * unit_m() * gl_mea_dir;
-                        set_wheel_position(int32_t(std::clamp(pulses, double(INT_MIN), double(INT_MAX))));
-                    }
+                    edit_distance(f);
+                    const double pulses = double(f->value) * triggCond * unit_m() * gl_mea_dir;
+                    set_wheel_position(int32_t(std::clamp(pulses, double(INT_MIN), double(INT_MAX))));
                     f->visible = 0;
                     f->Erase();
                     distance.refresh(true);
@@ -658,7 +588,7 @@ int mode_20_PV_BL_marker()
     for (;;) {
         const int r = next_button(20, [] { return true; });
         if (r == kDistanceButton && dist) {
-            edit_number(dist);
+            edit_distance(dist);
         } else if (r == kAngleButton) {
             edit_angle(view, &angle);
         } else if (r == kCreate) {

@@ -249,13 +249,13 @@ int choose_from_list(int m, int current)
     return chosen;
 }
 
-void edit_text(CSDLText* field)
+void edit_text(CSDLText* field, const std::function<bool(const char*)>& accept, bool at_end)
 {
     auto* f = dynamic_cast<CSDLText_CH*>(field);
     if (!f)
         return;
     f->setSelected();
-    f->cursor = 0;
+    f->cursor = at_end ? f->length() : 0;
     f->ch_mode = 0;
     f->Set_abc_pos();
     f->sDraw();
@@ -274,7 +274,7 @@ void edit_text(CSDLText* field)
             f->Del();
         else if (k == SDLK_DOWN)
             f->Ins();
-        else if (f->Click() == 0)
+        else if (f->Click() == 0 && (!accept || accept(f->text)))
             break;
         f->sDraw();
     }

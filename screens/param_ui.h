@@ -77,10 +77,14 @@ int pick_in_list(CListBox& l, void (*tick)());
 // and hidden again; returns the chosen row (`current` when the screen has no list).
 int choose_from_list(int m, int current);
 // Loop of a text field (name, number as characters): Left/Right move the cursor or change
-// the character under it, Enter switches between the two (at the end it appends a
-// character), Up deletes and Down inserts one; Left from the end moves past it, where Enter
-// closes the field.
-void edit_text(CSDLText* field);
+// the character under it (Left forward, as for the focus and the lists), Enter switches
+// between the two (at the end it appends a character), Up deletes and Down inserts one; Left
+// from the end moves past it, where Enter closes the field once `accept` agrees with the
+// text (a refusal shows its own message and the field stays open; without a check every
+// text is taken). The cursor starts on the first character, or with `at_end` at the end
+// (numbers shown right-aligned).
+void edit_text(CSDLText* field, const std::function<bool(const char*)>& accept = {},
+               bool at_end = false);
 // Asks until the typed number parses: edits `field` (a number entered as characters) and
 // returns its value.
 double edit_number(CSDLText* field);

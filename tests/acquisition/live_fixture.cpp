@@ -24,6 +24,7 @@
 #include <fstream>
 #include <thread>
 #include <sys/wait.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -170,6 +171,8 @@ bool LiveTest::start_cusim(const LiveOptions& o)
     cmd += " >'" + cu_log + "' 2>&1";
     cu = fork();
     if (cu == 0) {
+        // A test that dies (a sanitizer's report ends it at once) takes its CU along.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

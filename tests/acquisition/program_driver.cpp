@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -35,8 +36,10 @@ bool Program::start(const Sandbox& sb, const std::string& run, const std::vector
     pid = fork();
     if (pid == 0) {
         // A process group of its own: a test that fails ends the program behind a wrapper
-        // (sim/small-partition.sh) too, not the wrapper alone.
+        // (sim/small-partition.sh) too, not the wrapper alone. A test that dies (a sanitizer's
+        // report ends it at once) takes its program along.
         setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (chdir((sb.root() + "/work").c_str()) != 0 || !freopen(out_path.c_str(), "w", stdout))
             _exit(126);
         dup2(fileno(stdout), 2);

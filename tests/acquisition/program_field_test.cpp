@@ -270,6 +270,8 @@ TEST_F(FieldCrew, TooFastCartIsReported)
     EXPECT_NEAR(cu_count, ours, 5 + cu_count / 10) << "the jumps of the trigger position count the CU's missed triggers";
     EXPECT_NE(std::string::npos, out.find("Cart too fast: " + std::to_string(cu_count) + " traces missed", at));
     EXPECT_EQ(0, p.finish()) << "the orderly power-off";
+    EXPECT_NE(std::string::npos, p.output().find("message box \"Switching off\"", at))
+        << "the screen says why the power-off takes seconds";
 
     // The warning was on the measurement screen: white on red above the distance ruler.
     EXPECT_GT(count_rgb(p.shots + "/fast.png", 420, 0, 860, 16, 200, 0, 0, 25), 500);

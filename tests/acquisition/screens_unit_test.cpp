@@ -1,7 +1,9 @@
 // The measurement screens' rules that need no CU: the depth calibration's velocity, whether
-// a stored profile can be continued, and the GPS quality lamp and position text.
+// a stored profile can be continued, the GPS quality lamp and position text, and the growing
+// steps of a held arrow key.
 #include "acq_fixture.h"
 
+#include "acquisition/arrow_run.h"
 #include "acquisition/mea_screens.h"
 #include "app/timer.h"
 #include "config/xml_pars.h"
@@ -17,6 +19,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -196,4 +200,47 @@ TEST_F(GpsTexts, wheel_text_is_taken_once_and_no_wheel_on_the_position_screen)
     }
     wheel_pos_show(meas::kGps);
     EXPECT_STREQ("No wheel", text->text);
+}
+
+// A held arrow (the keypad repeats every 60 ms) or quick presses take larger steps; a pause
+// longer than 300 ms or the other arrow starts again with single steps.
+TEST(ArrowRun, steps_grow_after_5_and_15_presses_in_a_row_and_start_again_after_a_pause)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, uint32_t>> presses; // key, time in ms
+        float last_factor;
+        int last_run;
+    };
+    std::vector<std::pair<int, uint32_t>> held;
+    for (uint32_t i = 0; i < 20; i++)
+        held.push_back({1, 1000 + 60 * i});
+    auto first_n = [&](size_t n) { return std::vector<std::pair<int, uint32_t>>(held.begin(), held.begin() + n); };
+    auto then = [&](size_t n, std::pair<int, uint32_t> p) {
+        auto v = first_n(n);
+        v.push_back(p);
+        return v;
+    };
+    const Case cases[] = {
+        {"first press", first_n(1), 1, 0},
+        {"fifth press", first_n(5), 1, 4},
+        {"sixth press", first_n(6), 10, 5},
+        {"fifteenth press", first_n(15), 10, 14},
+        {"sixteenth press", first_n(16), 100, 15},
+        {"held on", first_n(20), 100, 19},
+        {"after a pause", then(16, {1, held[15].second + 301}), 1, 0},
+        {"just within the gap", then(16, {1, held[15].second + 300}), 100, 16},
+        {"the other arrow", then(16, {2, held[15].second + 60}), 1, 0},
+        {"across the tick counter's wrap", {{1, 0xFFFFFF00u}, {1, 0xFFFFFF00u + 200}}, 1, 1},
+    };
+    for (const Case& c : cases) {
+        ArrowRun run;
+        int n = -1;
+        for (const auto& p : c.presses)
+            n = run.press(p.first, p.second);
+        EXPECT_EQ(c.last_run, n) << c.what;
+        EXPECT_EQ(c.last_factor, ArrowRun::step_factor(n)) << c.what;
+    }
+    EXPECT_EQ(1, ArrowRun::row_factor(7));
+    EXPECT_EQ(4, ArrowRun::row_factor(8)) << "the cursors move four rows a step when held";
 }

@@ -8,7 +8,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 
 const uint8_t CuPeer::kCuMac[6] = {0x02, 0xC0, 0xFF, 0xEE, 0x00, 0x07};
@@ -111,6 +110,18 @@ void CuPeer::forget_answers()
     answers_.clear();
 }
 
+void CuPeer::set_script(Script s)
+{
+    std::lock_guard<std::mutex> g(m_);
+    script_ = std::move(s);
+}
+
+void CuPeer::set_discovery(Discovery d)
+{
+    std::lock_guard<std::mutex> g(m_);
+    discovery_ = std::move(d);
+}
+
 std::vector<PeerCommand> CuPeer::commands()
 {
     std::lock_guard<std::mutex> g(m_);
@@ -130,17 +141,6 @@ void CuPeer::clear()
 {
     std::lock_guard<std::mutex> g(m_);
     got_.clear();
-}
-
-bool CuPeer::wait_commands(size_t n, int timeout_ms)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < until) {
-        if (commands().size() >= n)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
 }
 
 void CuPeer::run()
@@ -180,8 +180,15 @@ bool CuPeer::would_answer(const uint8_t* f, size_t n)
     PeerCommand c;
     if (!decode(f, n, c))
         return false;
+    Script script;
+    Discovery discovery;
+    {
+        std::lock_guard<std::mutex> g(m_);
+        script = script_;
+        discovery = discovery_;
+    }
     if (c.cmd == 0xFFFF)
-        return !answer_discovery || answer_discovery(c);
+        return !discovery || discovery(c);
     PeerReply reply;
     if (script)
         script(c, reply);
@@ -194,28 +201,29 @@ void CuPeer::handle(const uint8_t* f, size_t n, const void* from, unsigned from_
     if (!decode(f, n, c))
         return;
     // The time-out the monitor waits with for this command.
-    c.timeout = link ? link->timeout_of(c.packet) : int32_t(eth.answer_timeout);
+    PatientTransport* const patient = link;
+    c.timeout = patient ? patient->timeout_of(c.packet) : int32_t(eth.answer_timeout);
     const uint8_t* monitor_mac = f + 6;
 
     PeerReply reply;
+    Script script;
+    Discovery discovery;
+    {
+        std::lock_guard<std::mutex> g(m_);
+        got_.push_back(c);
+        script = script_;
+        discovery = discovery_;
+        auto it = answers_.find(c.cmd);
+        if (it != answers_.end())
+            reply.payload = it->second;
+    }
     if (c.cmd == 0xFFFF) {
-        {
-            std::lock_guard<std::mutex> g(m_);
-            got_.push_back(c);
-        }
-        if (answer_discovery && !answer_discovery(c))
+        if (discovery && !discovery(c))
             return;
         Bytes p = {0xFF, 0xFF};
         p.resize(80, 0); // a frame of at least the Ethernet minimum
         send_to(frame(c.udp, monitor_mac, 1, c.packet, p, 0, 1, 1), from, from_len);
         return;
-    }
-    {
-        std::lock_guard<std::mutex> g(m_);
-        got_.push_back(c);
-        auto it = answers_.find(c.cmd);
-        if (it != answers_.end())
-            reply.payload = it->second;
     }
     if (script)
         script(c, reply);

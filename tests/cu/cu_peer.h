@@ -46,22 +46,24 @@ public:
     void answer(uint16_t cmd, const Bytes& payload);
     void forget_answers();
     // Full control: called for every command (after discovery handling); the default
-    // reply holds the payload set with answer().
-    std::function<void(const PeerCommand&, PeerReply&)> script;
-    // Discovery is answered only when this returns true (default: always).
-    std::function<bool(const PeerCommand&)> answer_discovery;
+    // reply holds the payload set with answer(). Set from the test's thread while the peer's
+    // thread answers, so both go through the peer's mutex; null restores the default.
+    using Script = std::function<void(const PeerCommand&, PeerReply&)>;
+    void set_script(Script s);
+    // Discovery is answered only when this returns true (default, or null: always).
+    using Discovery = std::function<bool(const PeerCommand&)>;
+    void set_discovery(Discovery d);
 
     // Whether the command frame (f, n) the monitor is sending will be answered, by the
     // same rules as handle(); for the patient transport.
     bool would_answer(const uint8_t* f, size_t n);
     // When set, the answer time-out of each command is the one recorded as it left.
-    PatientTransport* link = nullptr;
+    // (Set by the test while the peer's thread answers.)
+    std::atomic<PatientTransport*> link{nullptr};
 
     std::vector<PeerCommand> commands();   // every command received, in order
     std::vector<PeerCommand> commands(uint16_t cmd);
     void clear();
-    // Waits until n commands were received (false after timeout_ms).
-    bool wait_commands(size_t n, int timeout_ms = 3000);
 
     static const uint8_t kCuMac[6];
 
@@ -79,6 +81,8 @@ private:
     std::thread thread_;
     std::mutex m_;
     std::map<uint16_t, Bytes> answers_;
+    Script script_;
+    Discovery discovery_;
     std::vector<PeerCommand> got_;
     uint16_t cu_packet_ = 1;
 };

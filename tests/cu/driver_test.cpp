@@ -75,8 +75,8 @@ protected:
         eep.load_parameters(0, 0);
         eep.ant_record = &xml_pars.antenna[0];
         simulation_mode = global_mode = 0;
-        peer->script = nullptr;
-        peer->answer_discovery = nullptr;
+        peer->set_script(nullptr);
+        peer->set_discovery(nullptr);
         peer->forget_answers();
         peer->clear();
     }
@@ -92,10 +92,10 @@ protected:
     // The CU ignores `cmd` (no answer, no error).
     void silence(uint16_t cmd)
     {
-        peer->script = [cmd](const PeerCommand& c, PeerReply& r) {
+        peer->set_script([cmd](const PeerCommand& c, PeerReply& r) {
             if (c.cmd == cmd)
                 r.answer = false;
-        };
+        });
     }
     PeerCommand last_command()
     {
@@ -250,10 +250,10 @@ TEST_F(DriverTest, FailuresOfTheExchangeComeBackAsTheirCodes)
     silence(192);
     EXPECT_EQ(gpr.SetClippedSamples(3), 733);
     // A command with a long time-out, so that a loaded machine cannot turn it into 733.
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 104)
             r.error_code = 17;
-    };
+    });
     EXPECT_EQ(gpr.SetNumRuns(5), 217);
     EXPECT_EQ(eth.answer_timeout, kDefaultAnswerTimeout);
 }
@@ -261,7 +261,7 @@ TEST_F(DriverTest, FailuresOfTheExchangeComeBackAsTheirCodes)
 TEST_F(DriverTest, DecodingMethodsReturnTheirOwnFailureValues)
 {
     // The CU reports an error for everything (quicker than waiting for the time-outs).
-    peer->script = [](const PeerCommand&, PeerReply& r) { r.error_code = 1; };
+    peer->set_script([](const PeerCommand&, PeerReply& r) { r.error_code = 1; });
     unsigned short v6[6] = {}, v15[15] = {};
     unsigned char out = 0x55;
     EXPECT_EQ(gpr.GetADC(v6), -1);
@@ -427,10 +427,10 @@ TEST_F(DriverTest, WifiWireInitPacksTheTextIntoArguments)
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(o[i], uint32_t(i + 1));
     // Short text is zero-padded; a failure leaves o4 and o5 and zeroes o1..o3.
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 220)
             r.error_code = 9;
-    };
+    });
     o[3] = o[4] = 9;
     EXPECT_EQ(gpr.WiFi_Wire_Init("AB", 0, 0, o[0], o[1], o[2], o[3], o[4]), 209);
     EXPECT_EQ(last_command().args[0], 0x41420000u);
@@ -461,7 +461,7 @@ TEST_F(DriverTest, OpenFindsTheCuProbesItAndReadsItsVersions)
 TEST_F(DriverTest, OpenFallsBackToRawModeOnTheThirdTry)
 {
     prm.udp_mode = 1;
-    peer->answer_discovery = [](const PeerCommand& c) { return !c.udp; };
+    peer->set_discovery([](const PeerCommand& c) { return !c.udp; });
     EXPECT_EQ(gpr.cu_Open(), 1);
     auto disc = peer->commands(0xFFFF);
     ASSERT_EQ(disc.size(), 3u);
@@ -475,7 +475,7 @@ TEST_F(DriverTest, OpenFallsBackToRawModeOnTheThirdTry)
 TEST_F(DriverTest, OpenFailsCleanlyWhenNothingAnswers)
 {
     prm.udp_mode = 1;
-    peer->answer_discovery = [](const PeerCommand&) { return false; };
+    peer->set_discovery([](const PeerCommand&) { return false; });
     EXPECT_EQ(gpr.cu_Open(), 0);
     EXPECT_EQ(peer->commands(0xFFFF).size(), 3u);
     EXPECT_TRUE(peer->commands(0xFFFE).empty());
@@ -487,7 +487,7 @@ TEST_F(DriverTest, OpenOverWifiNeverDropsUdp)
 {
     prm.udp_mode = 1;
     prm.wifi_link = 1; // the link stays on eth0 here; only the mode choice is tested
-    peer->answer_discovery = [](const PeerCommand&) { return false; };
+    peer->set_discovery([](const PeerCommand&) { return false; });
     EXPECT_EQ(gpr.cu_Open(), 0);
     for (const PeerCommand& c : peer->commands(0xFFFF))
         EXPECT_TRUE(c.udp);
@@ -651,17 +651,17 @@ TEST_F(DriverTest, GpsStringWithoutGpsElementsIsEmpty)
     EXPECT_EQ(last_command().cmd, 130);
 
     // Other elements only.
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 130)
             r.before.push_back(element(58, std::string("\x00\x00\x00\x05", 4)));
-    };
+    });
     EXPECT_EQ(gpr.GetGPSString(out), 1);
     EXPECT_STREQ(out, "");
 }
 
 TEST_F(DriverTest, GpsStringCollectsTheTextElements)
 {
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd != 130)
             return;
         Bytes d = element(132, "$GPGGA,1*00\r\n");
@@ -670,7 +670,7 @@ TEST_F(DriverTest, GpsStringCollectsTheTextElements)
         d.insert(d.end(), e.begin(), e.end());
         d.insert(d.end(), g.begin(), g.end());
         r.before.push_back(d);
-    };
+    });
     char out[kGpsStringSize];
     EXPECT_EQ(gpr.GetGPSString(out), 27);
     EXPECT_STREQ(out, "$GPGGA,1*00\r\n$GPRMC,2*00\r\n");
@@ -678,7 +678,7 @@ TEST_F(DriverTest, GpsStringCollectsTheTextElements)
 
 TEST_F(DriverTest, GpsStringSkipsTextThatWouldOverflow)
 {
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd != 130)
             return;
         Bytes d = element(132, std::string(3990, 'A'));
@@ -687,7 +687,7 @@ TEST_F(DriverTest, GpsStringSkipsTextThatWouldOverflow)
         d.insert(d.end(), big.begin(), big.end());
         d.insert(d.end(), small.begin(), small.end());
         r.before.push_back(d);
-    };
+    });
     char out[kGpsStringSize];
     EXPECT_EQ(gpr.GetGPSString(out), 3992);
     EXPECT_EQ(strlen(out), 3991u);
@@ -696,7 +696,7 @@ TEST_F(DriverTest, GpsStringSkipsTextThatWouldOverflow)
 
 TEST_F(DriverTest, GpsStringReportsABrokenElement)
 {
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd != 130)
             return;
         Bytes d = element(132, "$GP");
@@ -705,7 +705,7 @@ TEST_F(DriverTest, GpsStringReportsABrokenElement)
         d.push_back(132);
         d.push_back(0);
         r.before.push_back(d);
-    };
+    });
     char out[kGpsStringSize];
     EXPECT_EQ(gpr.GetGPSString(out), -4);
     EXPECT_STREQ(out, "$GP"); // what came before stays terminated
@@ -723,10 +723,10 @@ TEST_F(DriverTest, FpgaTestSetsTheCuUpAndRestoresIt)
     eep.clock_freq = 1000;
     simulation_mode = 7;
     global_mode = 1;
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 65 && c.args[0] == 105)
             r.payload = words32({0, 0, 0, 250, 0, 0});
-    };
+    });
     int e1 = 1, e2 = 1, e3 = 1, e4 = 1;
     EXPECT_EQ(gpr.TestFPGA(0x5A5A, 200, 300, e1, e2, e3, e4), 0);
     EXPECT_EQ(e1 + e2 + e3 + e4, 0);
@@ -754,7 +754,7 @@ TEST_F(DriverTest, FpgaTestFailures)
 {
     int e1, e2, e3, e4;
     // A pattern the CU reports bad at index 9502.
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 65 && c.args[0] == 104 && c.args[1] == 9502) {
             r.payload.clear();
             put16(r.payload, 0, 1);
@@ -762,17 +762,17 @@ TEST_F(DriverTest, FpgaTestFailures)
             put16(r.payload, 4, 0x22);
             put16(r.payload, 6, 0x33);
         }
-    };
+    });
     EXPECT_EQ(gpr.TestFPGA(1, 0, 10, e1, e2, e3, e4), -6);
     EXPECT_EQ(e1, 0x11);
     EXPECT_EQ(e2, 0x22);
     EXPECT_EQ(e3, 0x33);
     EXPECT_EQ(e4, 0);
 
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 65 && c.args[0] == 104 && c.args[1] == 9501)
             r.answer = false;
-    };
+    });
     EXPECT_EQ(gpr.TestFPGA(1, 0, 10, e1, e2, e3, e4), -5);
     EXPECT_EQ(e1, 733);
     EXPECT_EQ(e2, 9501);
@@ -782,20 +782,20 @@ TEST_F(DriverTest, FpgaTestJudgesTheTriggerTime)
 {
     eep.clock_freq = 1000;
     int e1, e2, e3, e4;
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 65 && c.args[0] == 105)
             r.payload = words32({1638, 4, 0, 0, 8, 9});
-    };
+    });
     EXPECT_EQ(gpr.TestFPGA(1, 0, 10, e1, e2, e3, e4), -11);
     EXPECT_EQ(e1, 1638);
     EXPECT_EQ(e2, 4);
     EXPECT_EQ(e3, 8);
     EXPECT_EQ(e4, 9);
 
-    peer->script = [](const PeerCommand& c, PeerReply& r) {
+    peer->set_script([](const PeerCommand& c, PeerReply& r) {
         if (c.cmd == 65 && c.args[0] == 105)
             r.payload = words32({0, 0, 0, 450});
-    };
+    });
     EXPECT_EQ(gpr.TestFPGA(1, 200, 300, e1, e2, e3, e4), -12);
     EXPECT_EQ(e1, 450);
     EXPECT_EQ(e2, 250);

@@ -8,11 +8,13 @@
 #include "link/transport.h"
 #include "sim/cu/truth.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -24,7 +26,7 @@ namespace {
 
 // The acquisition side as the link sees it: measuring or not, and every decoded trace.
 struct CollectingSink : CMeaSink {
-    bool meas = false, done = false;
+    std::atomic<bool> meas{false}, done{false}; // read by the receiving thread
     std::map<int32_t, std::vector<int32_t>> by_number;   // block mode
     std::vector<std::vector<int32_t>> in_order;          // raw mode
     std::vector<int32_t> positions;
@@ -203,16 +205,18 @@ void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& tr
     ASSERT_EQ(u32(0), 0u);
     const int B = CEthernet::blocks_per_trace();
     ASSERT_EQ(B, 6);
-    for (int waited = 0; e->last_block_addr < 1000 * B && waited < 60000; ++waited) {
+    eventually([&] {
         drain();
-        SDL_Delay(1);
-    }
+        return e->last_block_addr >= 1000 * B;
+    });
     e->answer_timeout = 2000;
     ASSERT_EQ(e->cmd_inject(13, 0), 0);
-    e->answer_timeout = kDefaultAnswerTimeout;
     const uint32_t last_block = u32(0), last_trace = u32(4);
     ASSERT_GE(last_trace, 1000u);
-    SDL_Delay(300);
+    // Once a further command is answered, the receiving thread has taken every frame the CU
+    // sent before it.
+    ASSERT_EQ(e->cmd_inject(61, 0, 1), 0);
+    e->answer_timeout = kDefaultAnswerTimeout;
     drain();
     sink.meas = false;
 
@@ -324,13 +328,14 @@ TEST_F(MonitorLink, RawMeasurementLosesOnlyThePacketOfTheLostFrame)
     e->block_mode = 0;
     ASSERT_EQ(e->cmd_inject(12, 0), 0);
     size_t got = 0;
-    for (int waited = 0; got < 20 && waited < 20000; ++waited) {
+    eventually([&] {
         got += drain();
-        SDL_Delay(1);
-    }
+        return got >= 20;
+    });
     e->answer_timeout = 2000;
     ASSERT_EQ(e->cmd_inject(13, 0), 0);
-    SDL_Delay(200);
+    ASSERT_EQ(e->cmd_inject(61, 0, 1), 0) << "every frame sent before this answer is taken";
+    e->answer_timeout = kDefaultAnswerTimeout;
     drain();
     sink.meas = false;
     const auto truth = ground_truth();

@@ -14,14 +14,36 @@
 #include <atomic>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <string>
 #include <mutex>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+// Whether thread `tid` of this process sleeps in the kernel on a futex, the wait of a mutex it
+// cannot take: the state letter of its stat line and its system call's number.
+bool waits_for_a_lock(pid_t tid)
+{
+    const std::string task = "/proc/self/task/" + std::to_string(tid);
+    std::string stat;
+    std::getline(std::ifstream(task + "/stat"), stat);
+    const size_t name_end = stat.rfind(')');
+    if (name_end == std::string::npos || name_end + 2 >= stat.size() || stat[name_end + 2] != 'S')
+        return false;
+    long call = -1;
+    std::ifstream(task + "/syscall") >> call;
+#ifdef SYS_futex_time64
+    if (call == SYS_futex_time64)
+        return true;
+#endif
+    return call == SYS_futex;
+}
 
 const char kFix[] = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
 const char kNoFix[] = "$GPGGA,123520,,,,,,,00,,,M,,M,,*65\r\n";
@@ -334,10 +356,13 @@ TEST_F(AntennaGps, reading_while_the_device_check_reopens_the_receiver_does_not_
     eep.gps_source = 2;
     pisOn = true;
     SDL_mutexP(lock_dw);
-    std::thread reader([this] { gps.GetData(out); });
-    // Time for the reader to reach lock_dw. Only the detection depends on it: a sound lock
-    // order passes whatever the timing.
-    usleep(200000);
+    std::atomic<pid_t> reader_tid{0};
+    std::thread reader([this, &reader_tid] {
+        reader_tid = pid_t(syscall(SYS_gettid));
+        gps.GetData(out);
+    });
+    // The reader waits for lock_dw (the only lock held); then the reopen runs.
+    EXPECT_TRUE(eventually([&] { return reader_tid && waits_for_a_lock(reader_tid); }));
     std::atomic<bool> reopened{false};
     std::thread check([&] {
         gps.gps_Open();

@@ -1,5 +1,6 @@
 // Drawing the radargram on the screen: the image through the palette at the view's first
-// row, the black area right of the data, the rulers, the cursor and the markers. With
+// row, the black area right of the data, the rulers, the cursor and the markers, the scroll
+// bars' thumbs over the part of the profile and of the trace in view. With
 // GPRMON_DOC_SHOTS naming a folder the screen is also saved there as radargram.jpg.
 #include "display_fixture.h"
 
@@ -176,4 +177,63 @@ TEST(RadargramDraw, distance_ruler_converts_the_metre_step_into_the_display_unit
 
     xml_pars.units = units;
     xml_pars.length_units = length;
+}
+
+// The scroll bars as drawn: along each track the raised thumb (lighter than the sunken track)
+// covers the share of the profile or of the trace that is in view, at its place.
+TEST(RadargramDraw, scroll_thumbs_cover_the_part_in_view)
+{
+    DisplayState st;
+    eep.samples = 1024;
+    auto b = make_radargram(true);
+    eep.screen_opt2 = 1;
+    b->compression = 1.0;
+    b->resampdef();
+    // Pixels of the thumb's colour along the middle line of each track: first and count.
+    auto run = [](const CScrollBar& bar, int x0, int y0, int dx, int dy, int len) {
+        int first = -1, n = 0;
+        for (int i = 0; i < len; i++)
+            if (near(screen_px(x0 + i * dx, y0 + i * dy), {bar.thumb.r, bar.thumb.g, bar.thumb.b})) {
+                first = first < 0 ? i : first;
+                n++;
+            }
+        return std::pair<int, int>(first, n);
+    };
+    struct Case {
+        const char* what;
+        int traces, trace_shift, sample_shift;
+        bool to_end;
+    };
+    const Case cases[] = {
+        {"fewer traces than columns: the whole profile in view", 300, 0, 0, true},
+        {"the end of a long profile, the top of the trace", 2000, 0, 0, true},
+        {"browsed back, scrolled down the trace", 2000, -1000, 600, false},
+        {"at the start, at the trace's end", 2000, -5000, 5000, false},
+    };
+    int filled = 0;
+    for (const Case& c : cases) {
+        if (c.traces != filled)
+            fill_store(filled = c.traces, layers);
+        b->first_trace = 0;
+        b->first_sample = 0;
+        fill_screen(53, 38, 38);
+        b->datatran(0, true, 0, 2, c.to_end);
+        b->datatran(c.trace_shift, true, c.sample_shift, 2, false);
+        b->Draw();
+        const CHScrollBar& h = *b->hsb;
+        const CVScrollBar& v = *b->vsb;
+        const double ht = h.track_len(), vt = v.track_len();
+        const auto hr = run(h, h.track_x(), h.rect.y + h.rect.h / 2, 1, 0, h.track_len());
+        const auto vr = run(v, v.rect.x + v.rect.w / 2, v.track_y(), 0, 1, v.track_len());
+        const int D = c.traces, S = eep.samples;
+        EXPECT_NEAR(ht * b->first_trace / D, hr.first, 2) << c.what;
+        EXPECT_NEAR(ht * std::min(D, b->width) / D, hr.second, 3) << c.what;
+        EXPECT_NEAR(vt * b->first_sample / S, vr.first, 2) << c.what;
+        EXPECT_NEAR(vt * b->rect.h / S, vr.second, 3) << c.what;
+        // Beyond the thumb the track is darker (sunken): the light part is the part in view.
+        if (hr.first > 4)
+            EXPECT_TRUE(near(screen_px(h.track_x() + hr.first / 2, h.rect.y + h.rect.h / 2),
+                             {h.trough.r, h.trough.g, h.trough.b})) << c.what;
+    }
+    EXPECT_LT(b->hsb->trough.r, b->hsb->thumb.r);
 }

@@ -326,8 +326,7 @@ std::string in_partition(pid_t pid, const std::string& command)
 TEST_F(GridProgram, ALostCuAndAFullDiskLeaveWholeProjectsOrNone)
 {
     const std::string small = std::string(GPRMON_SOURCE_DIR) + "/sim/small-partition.sh";
-    if (system("unshare --user --map-root-user --mount true 2>/dev/null") != 0 ||
-        system("command -v nsenter >/dev/null") != 0)
+    if (!small_partitions_possible() || system("command -v nsenter >/dev/null") != 0)
         GTEST_SKIP() << "no user namespaces or no nsenter here: " << small << " cannot make a small partition";
     // The link goes quiet for 60 s after the 15th trace of the first line walked.
     ASSERT_TRUE(start_site(0.5f, 0.5f, 0.05f, 0.5f, "+0.6", {"--fault", "silence=60@trace:15"}));

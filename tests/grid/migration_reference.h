@@ -53,9 +53,9 @@ inline Traces reference(const MigrationSetup& s, const Traces& in, int count, fl
     std::vector<std::vector<int>> R(size_t(N), std::vector<int>(size_t(count), 0));
     for (int k = u; k < N; k++) {
         const double z2 = (G * (k - u)) * (G * (k - u));
-        ap[size_t(k)] = int(std::sqrt(G * G * (N - u) * (N - u) - z2));
+        ap[size_t(k)] = table_index(std::sqrt(G * G * (N - u) * (N - u) - z2));
         for (int h = 0; h < count; h++)
-            R[size_t(k)][size_t(h)] = int((std::sqrt(z2 + (a + h) * (a + h)) + std::sqrt(z2 + (h - a) * (h - a))) * 0.5 / G + u);
+            R[size_t(k)][size_t(h)] = table_index((std::sqrt(z2 + (a + h) * (a + h)) + std::sqrt(z2 + (h - a) * (h - a))) * 0.5 / G + u);
     }
     Traces out(size_t(count), std::vector<float>(size_t(N), 0.0f));
     for (int j = 0; j < count; j++)

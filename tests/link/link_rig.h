@@ -8,6 +8,7 @@
 #include "link/ethernet.h"
 #include "link/memory_transport.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -61,7 +62,7 @@ bool parse_command(const Bytes& f, SentCommand* out);
 
 // Sink recording everything GetMeaData hands on.
 struct RecordingSink : CMeaSink {
-    bool meas = false, latched = false, done = false;
+    std::atomic<bool> meas{false}, latched{false}, done{false}; // read by the receiving thread
     std::vector<CMeaTrace> traces;
     std::vector<std::vector<int32_t>> samples;
     std::vector<int32_t> wheel, time;

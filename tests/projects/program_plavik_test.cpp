@@ -121,45 +121,47 @@ TEST_F(ProgramPlavik, ThreeProfilesWithCrossingsThenContinueWithoutADeletedOne)
     keys("Left", 2);
     keys("Enter");
     keys("Enter");
-    // Project name "PVP_" -> "AB": to the first letter, delete two, A, then B over the '_'.
+    // The text fields take the arrows as the focus does: Left forward (next character, next
+    // letter), Right back. Project name "PVP_" -> "AB": from the end back to the first letter,
+    // delete two, A, then B over the '_', and past the end to close the field.
     keys("Enter");
-    keys("Left", 4);
+    keys("Right", 4);
     keys("Up", 2);
     keys("Enter");
-    keys("Left", 15);
+    keys("Right", 15);
     keys("Enter");
-    keys("Right");
-    keys("Enter");
-    keys("Right", 2);
-    keys("Enter");
-    keys("Right");
-    keys("Enter");
-    // Start Y: its last digit becomes '-' (refused, the field stays open), then '0' again.
-    keys("Left", 3);
-    keys("Enter");
-    keys("Left");
-    keys("Enter");
-    keys("Right", 2);
-    keys("Enter");
-    keys("Right");
-    keys("Enter");
-    size_t at = reach("\"The number is not correct. There must be no spaces\"", 0);
-    ASSERT_NE(std::string::npos, at);
-    keys("Space");
     keys("Left");
     keys("Enter");
     keys("Left", 2);
     keys("Enter");
+    keys("Left", 2);
+    keys("Enter");
+    // Start Y: its last digit becomes '-' (refused, the field stays open), then '0' again.
+    keys("Left", 3);
+    keys("Enter");
     keys("Right");
+    keys("Enter");
+    keys("Left", 2);
+    keys("Enter");
+    keys("Left", 2);
+    keys("Enter");
+    size_t at = reach("\"The number is not correct. There must be no spaces\"", 0);
+    ASSERT_NE(std::string::npos, at);
+    keys("Space");
+    keys("Right", 2);
+    keys("Enter");
+    keys("Right", 2);
+    keys("Enter");
+    keys("Left", 2);
     keys("Enter");
     // Stop X: 1.000 -> 5.000.
     keys("Left");
     keys("Enter");
-    keys("Left", 5);
-    keys("Enter");
-    keys("Right", 4);
-    keys("Enter");
     keys("Right", 5);
+    keys("Enter");
+    keys("Left", 4);
+    keys("Enter");
+    keys("Left", 6);
     keys("Enter");
     p.send({"shot pv_setup"});
     ASSERT_TRUE(p.wait_shot("pv_setup", 60));

@@ -58,3 +58,9 @@ bool file_exists(const std::string& path)
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
 }
+
+bool small_partitions_possible()
+{
+    static const bool possible = system("unshare --user --map-root-user --mount true 2>/dev/null") == 0;
+    return possible;
+}

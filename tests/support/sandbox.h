@@ -31,3 +31,7 @@ private:
 // Whole contents of a file ("" when missing).
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
+
+// sim/small-partition.sh can give the program a small file system (a user and mount namespace
+// of its own). Not where such namespaces are refused, as inside a chroot (the 32-bit root).
+bool small_partitions_possible();
