@@ -343,6 +343,7 @@ int CDriver::GetVersions()
     int r = x.cmd(61, 0, 1);
     if (r)
         return r;
+    std::lock_guard<std::mutex> g(identity_m);
     for (int i = 0; i < 6; i++)
         versions[i] = x.u32(4 * i);
     return 0;
@@ -355,19 +356,21 @@ int CDriver::Set_HW_Versions()
 }
 
 namespace {
-int read_version(uint32_t selector, uint32_t& into)
+int read_version(uint32_t selector, uint32_t& into, std::mutex& m)
 {
     Exchange x;
     int r = x.cmd(61, 0, selector);
-    if (r == 0)
+    if (r == 0) {
+        std::lock_guard<std::mutex> g(m);
         into = x.u32(0);
+    }
     return r;
 }
 } // namespace
 
-int CDriver::Get_USA_FPGA_Version() { return read_version(60, usa_fpga_version); }
-int CDriver::Get_USA_PIC_Version() { return read_version(70, usa_pic_version); }
-int CDriver::Get_Our_FPGA_Version() { return read_version(90, our_fpga_version); }
+int CDriver::Get_USA_FPGA_Version() { return read_version(60, usa_fpga_version, identity_m); }
+int CDriver::Get_USA_PIC_Version() { return read_version(70, usa_pic_version, identity_m); }
+int CDriver::Get_Our_FPGA_Version() { return read_version(90, our_fpga_version, identity_m); }
 
 int CDriver::GetWiFiButtonState()
 {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 constexpr int kGpsStringSize = 4000;        // GetGPSString's output buffer
 constexpr uint32_t kSramTestFailed = 0x10000000;
@@ -38,13 +39,25 @@ public:
 
     virtual ~CDriver() {}
 
-    uint32_t program_version() const { return versions[0]; }
-    uint32_t identity() const { return versions[1]; }
+    // The version words are written by whichever thread talks to the CU (Collect connects it)
+    // and read by the screens (the message box's footer): both sides hold identity_m.
+    uint32_t program_version() const
+    {
+        std::lock_guard<std::mutex> g(identity_m);
+        return versions[0];
+    }
+    uint32_t identity() const
+    {
+        std::lock_guard<std::mutex> g(identity_m);
+        return versions[1];
+    }
     CuIdentity shown_identity() const
     {
+        std::lock_guard<std::mutex> g(identity_m);
         return CuIdentity{versions[1], our_fpga_version, static_cast<int32_t>(usa_pic_version),
                           static_cast<int32_t>(usa_fpga_version)};
     }
+    mutable std::mutex identity_m;
 
     // ---- Connection ----
     // Opens the link and finds the CU: 1 connected, 0 not (or a different CU than before

@@ -54,12 +54,13 @@ protected:
     {
         eth.eth_Close();
         eth.set_transport(nullptr);
-        peer->link = nullptr;
+        // The peer's thread ends first: a command still being answered looks at the patient
+        // transport.
+        peer.reset();
         delete patient;
         patient = nullptr;
         delete transport;
         transport = nullptr;
-        peer.reset();
         sandbox.reset();
     }
 
