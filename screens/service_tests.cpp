@@ -110,7 +110,8 @@ void show_cu_facts(bool on)
 {
     if (!on) {
         show_text(kId, "Antenna ID: ");
-        for (int s : {kBattery, kInitErrors, kVersions})
+        // The Ethernet test's numbers too: those of an earlier visit are not this CU's.
+        for (int s : {kBattery, kInitErrors, kVersions, kEthNumbers})
             show_text(s, " ");
         return;
     }
