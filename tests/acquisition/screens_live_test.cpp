@@ -1,7 +1,7 @@
 // The profile measurement screens against the simulated CU: screen 2 and 3 run here on the
 // test's thread, a script presses the keys, and what lands in the profile files is compared
 // with the CU's ground truth.
-#include "live_fixture.h"
+#include "measure_screens_fixture.h"
 #include "screen_driver.h"
 
 #include "acq_fixture.h"
@@ -84,18 +84,7 @@ bool wait_profile_traces(ScreenDriver& d, int at_least)
 
 } // namespace
 
-class MeasureScreens : public LiveTest {
-protected:
-    void SetUp() override
-    {
-        LiveTest::SetUp();
-        rdr.cur_name[0] = 0;
-        curbutton[2] = premeas::kNew;
-        curbutton[3] = meas::kStop;
-        new_meas = true;
-        mode = 34; // entered from the main menu
-    }
-};
+class MeasureScreens : public MeasureScreensTest {};
 
 TEST_F(MeasureScreens, NewProfileWithMarkersIsStoredAsMeasuredAndStops)
 {

@@ -2,7 +2,7 @@
 // while the screens run against the simulated CU: the display sliders stay engaged until
 // the next Enter, the full-screen views fill the screen and their arrows act, and the
 // screens' parts stand where they can be read (each check is named in a table).
-#include "live_fixture.h"
+#include "measure_screens_fixture.h"
 #include "screen_driver.h"
 
 #include "acquisition/acq_state.h"
@@ -204,18 +204,7 @@ void full_screen(int m, Checks& c)
 
 } // namespace
 
-class MeasureScreensLook : public LiveTest {
-protected:
-    void SetUp() override
-    {
-        LiveTest::SetUp();
-        rdr.cur_name[0] = 0;
-        curbutton[2] = premeas::kNew;
-        curbutton[3] = meas::kStop;
-        new_meas = true;
-        mode = 34;
-    }
-};
+class MeasureScreensLook : public MeasureScreensTest {};
 
 TEST_F(MeasureScreensLook, SlidersFullScreenViewsAndTheScreensParts)
 {
