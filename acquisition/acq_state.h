@@ -21,8 +21,12 @@ extern std::atomic<bool> after_measurement; // MStop runs
 extern std::atomic<bool> cont_meas;         // the next MStart continues the current profile
 extern std::atomic<bool> first_trace;       // the next trace is the first of this run
 extern int triggCond;                       // pulses or ms per trace, at least 1
-extern int prevL;                           // trigger position of the last trace
-extern double prevWP;                       // distance of the last trace
+// Trigger position and distance of the last trace: the per-trace pipeline's own state, used
+// only while first_trace is clear. The thread that consumes descriptors (Collect while
+// measuring, the GUI thread's restore and key trigger otherwise) reads and writes them; each
+// hands over to the next through acq_running and the link's descriptor lock.
+extern int prevL;
+extern double prevWP;
 extern std::atomic<int> curWhPosition;      // wheel position reported by the CU (pulses)
 extern std::atomic<int> curTmPosition;      // time position (ms), earlier runs included
 extern int prev_meas_time;                  // time reached by the earlier runs of the profile

@@ -81,9 +81,7 @@ int MStart()
 {
     if (MeasureMode)
         return 0;
-    prevL = 0;
-    prevWP = 0;
-    first_trace = true;
+    first_trace = true; // the pipeline takes the first trace's position as its own start
     ag_autostart = 0;
     acq_finished = false;
     read_date_text();
@@ -131,14 +129,13 @@ int MStart()
         if (time_trigger) {
             prev_meas_time = traces * triggCond;
             curTmPosition = prev_meas_time;
-            prevL = gpr.GetWheelPos(wheel);
-            curWhPosition = prevL;
+            curWhPosition = gpr.GetWheelPos(wheel);
         } else {
             prev_meas_time = 0;
             curTmPosition = 0;
-            prevL = traces * triggCond * gl_mea_dir;
-            curWhPosition = prevL;
-            gpr.SetWheelPos(wheel, 1, prevL);
+            const int32_t from = traces * triggCond * gl_mea_dir;
+            curWhPosition = from;
+            gpr.SetWheelPos(wheel, 1, from);
         }
     }
 

@@ -54,7 +54,8 @@ void run_cmd(const char* fmt, const char* a, const char* b = nullptr)
 
 CParameters::CParameters()
 {
-    memset(this, 0, sizeof *this);
+    static const uint8_t zeros[kImageSize] = {};
+    from_image(zeros); // every field 0, then the defaults
     unit_number = 1;
     language = 0;
     strncpy(pv_project_name, "PVP_", sizeof pv_project_name - 1);

@@ -28,6 +28,8 @@
 //   143  uint32    last_block           last measurement block reported at the last stop
 #pragma once
 
+#include "platform/shared_value.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -48,11 +50,14 @@ public:
     uint32_t date1;
     uint32_t date2;
     uint16_t reserved2;
-    uint8_t udp_mode;
+    // The link's receiving thread reads these three per frame while the CU's set-up and
+    // firmware upload (Collect or the GUI, under lock_dw) or the WiFi screen change them:
+    // atomic bytes, one byte wide like the fields of the image.
+    Shared<uint8_t> udp_mode;
     uint8_t wifi_link;
-    uint8_t restore_missed;
+    Shared<uint8_t> restore_missed;
     uint8_t wifi_channel;
-    uint8_t request_missed;
+    Shared<uint8_t> request_missed;
     char country_code[3];
     uint8_t unused2;
     uint32_t last_block;
@@ -88,6 +93,7 @@ static_assert(offsetof(CParameters, sbas_mode) == 116, "parameter store layout")
 static_assert(offsetof(CParameters, date1) == 124, "parameter store layout");
 static_assert(offsetof(CParameters, udp_mode) == 134, "parameter store layout");
 static_assert(offsetof(CParameters, country_code) == 139, "parameter store layout");
+static_assert(sizeof(Shared<uint8_t>) == 1, "an atomic byte keeps the record's layout");
 static_assert(offsetof(CParameters, last_block) == 143, "parameter store layout");
 
 // The record is packed, so some fields sit at unaligned offsets (reserved_counter at 110,

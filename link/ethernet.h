@@ -274,9 +274,11 @@ public:
     int locate_single_trace(uint32_t& pos, uint32_t& end, uint32_t& len);
 
     // ---- Receive counters and state ----
-    int32_t all_packets = 0, good_packets = 0, checksum_packets = 0;
-    int32_t tot_missed_blocks = 0, tot_missed_blocks_intervals = 0, meas_resended_blocks = 0;
-    int32_t not_block_test_ok = 0;
+    // Counted by the receiving thread, zeroed by reset_for_measurement on the thread that
+    // starts a measurement and read for statistics by any thread: atomic.
+    std::atomic<int32_t> all_packets{0}, good_packets{0}, checksum_packets{0};
+    std::atomic<int32_t> tot_missed_blocks{0}, tot_missed_blocks_intervals{0}, meas_resended_blocks{0};
+    std::atomic<int32_t> not_block_test_ok{0};
     std::atomic<int32_t> hm_blocks_red{0};
     std::atomic<int32_t> prev_good_block{0};
     std::atomic<int32_t> last_block_addr{0};

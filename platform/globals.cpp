@@ -9,10 +9,10 @@ CScrBuf* tbuf = nullptr;
 int ProjN = 0;
 
 bool pisOn = false;
-bool unitison = false;
-bool unlocked = false;
-bool antenna = false;
-bool eeprom_ready = false;
+std::atomic<bool> unitison{false};
+std::atomic<bool> unlocked{false};
+std::atomic<bool> antenna{false};
+std::atomic<bool> eeprom_ready{false};
 
 char f_time[kFixTextSize], f_lat[kFixTextSize], f_lon[kFixTextSize], f_alt[kFixTextSize],
     f_hdop[kFixTextSize];

@@ -19,10 +19,11 @@ extern CScrBuf* tbuf;                 // radargram of the current screen, null w
 extern int ProjN;                     // 0 single profile, 1 grid project, 2 Plavik project
 
 extern bool pisOn;                    // CU connected, accepted and initialised (under lock_cuOn)
-extern bool unitison;                 // the CU answers on the link
-extern bool unlocked;                 // the connected CU was accepted
-extern bool antenna;                  // an antenna was detected
-extern bool eeprom_ready;             // the antenna parameter block was read
+// Set by CallDevice (Collect or the GUI) and read by the screens' CU check: atomic.
+extern std::atomic<bool> unitison;     // the CU answers on the link
+extern std::atomic<bool> unlocked;     // the connected CU was accepted
+extern std::atomic<bool> antenna;      // an antenna was detected
+extern std::atomic<bool> eeprom_ready; // the antenna parameter block was read
 
 constexpr int kFixTextSize = 32;
 extern char f_time[kFixTextSize], f_lat[kFixTextSize], f_lon[kFixTextSize],

@@ -230,7 +230,6 @@ TEST_F(Live, ContinuedProfileAppendsTheSecondRunAfterTheFirst)
     EXPECT_EQ(first_run, prev_meas_traces);
     cont_meas = true;
     ASSERT_LT(MStart(), 1000);
-    EXPECT_EQ(first_run * 10, prevL); // traces of 10 pulses each
     ASSERT_TRUE(wait_traces(4000, 300));
     {
         KeyPresser keys;

@@ -371,7 +371,7 @@ TEST(PcapLink, RealLibpcapOverAVethPairBetweenNetworkNamespaces)
             _exit(2);
         std::string err = exercise_emulated_cu(*e, sink);
         if (!err.empty()) {
-            printf("pcap link: %s all %d good %d\n", err.c_str(), e->all_packets, e->good_packets);
+            printf("pcap link: %s all %d good %d\n", err.c_str(), e->all_packets.load(), e->good_packets.load());
             fflush(stdout);
             _exit(4);
         }
