@@ -12,8 +12,8 @@
 int drain_cu_errors()
 {
     int last = 0;
-    while (eth.read_err()) {
-        const int code = eth.cur_error.code;
+    for (CErrorEntry e; eth.take_error(e);) {
+        const int code = e.code;
         if (code != 0)
             last = code;
         if (code == 0x1000 || code == 0x1100 || code == 0x2200 || code == 0x3300) {

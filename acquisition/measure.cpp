@@ -64,7 +64,7 @@ void drain(uint32_t cu_last_block)
             quiet_since = now;
         }
         const bool consumed = eth.all_consumed(); // Collect marks each batch consumed
-        if (consumed && eth.block_mode && cu_last_block > 0 &&
+        if (consumed && eth.block_mode() && cu_last_block > 0 &&
             uint32_t(eth.newest_block()) >= cu_last_block)
             return;
         if (consumed && now - quiet_since >= 150)
@@ -177,7 +177,7 @@ int MStart()
     puts("mstart 4");
 
     if (prm.udp_mode)
-        eth.block_mode = 1;
+        eth.set_block_mode(true);
     acq_running = true;
     MeasureMode = true;
     last_trace_on_screen = prev_meas_traces;
@@ -188,7 +188,7 @@ int MStart()
         gpr.mStop(nullptr, nullptr, nullptr);
         MeasureMode = false;
         acq_running = false;
-        eth.block_mode = 0;
+        eth.set_block_mode(false);
     }
     SDL_mutexV(lock_dw);
     return res;
@@ -310,7 +310,7 @@ int MStop(int restore)
                     "or try to restart the unit to check file system", false, 0);
         rdr.dClose(false);
     }
-    eth.block_mode = 0;
+    eth.set_block_mode(false);
     canPShow = false;
     canShow = false;
     return 0;

@@ -68,7 +68,7 @@ int CAcqSink::position_line(int32_t trigger_pos, int32_t trace)
 
 int CAcqSink::fill_gap(int32_t L, double point_interval)
 {
-    if (eth.block_mode)
+    if (eth.block_mode())
         return 0;
     int64_t missing = skipped_steps(L);
     if (missing == 0)
@@ -129,7 +129,7 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
     bool own_line = true; // the trace's position line is still to be written
     if (single_profile()) {
         int r;
-        if (eth.block_mode) {
+        if (eth.block_mode()) {
             number = cu_trace + prev_meas_traces;
             const int32_t count = rdr.rd.hd.last_trace;
             // The CU numbers the traces it took: steps skipped beyond the numbers lost on
@@ -174,7 +174,7 @@ int CAcqSink::store(const int32_t* s, int n, int32_t cu_trace, bool restored, do
             return kElemWriteError;
     } else {
         // Grid lines keep their own count: the trace count of the profile record.
-        if (eth.block_mode) {
+        if (eth.block_mode()) {
             number = cu_trace + prev_meas_traces;
             if (rdr.rd.hd.last_trace < number)
                 rdr.rd.hd.last_trace = number;

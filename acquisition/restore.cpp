@@ -34,90 +34,90 @@ int restore_missed_blocks()
     const int n = CEthernet::blocks_per_trace();
     clear_error_flags();
     mea_errors = false;
-    const uint8_t block_mode_before = eth.block_mode;
-    eth.block_mode = 1; // resent blocks are numbered blocks whatever the caller left
-    int retries = 0;
-    bool notice_shown = false;
     int halt = 0;
-    // Blocks run_from .. fetched_to came in this restore as one unbroken sequence (0: none).
-    // The margins of neighbouring ranges overlap: a range that starts inside the sequence goes
-    // on from its end, with the link's ring still holding the trace in assembly there, and a
-    // range wholly inside it is already fetched. No block is asked for twice.
-    int32_t run_from = 0, fetched_to = 0;
-    for (int k = 0; k < kMissedCount && halt == 0; k++) {
-        const CMissedBlock e = eth.missed_entry(k);
-        if (e.first == -1)
-            continue;
-        const MissedRange range = missed_request_range(e.first, e.last, n, int32_t(stop_last_block));
-        const bool in_run = fetched_to > 0 && range.from >= run_from && range.from <= fetched_to + 1;
-        if (in_run && range.to <= fetched_to) {
-            eth.missed_done(k, e);
-            continue;
-        }
-        int32_t from = range.from;
-        if (in_run) {
-            from = fetched_to + 1;
-        } else {
-            // The resent blocks start at `from`: taken as in sequence, so that the blocks
-            // before it are not taken for a new gap in the table.
-            eth.expect_resent_from(range.from);
-            run_from = range.from;
-        }
-        keyb_wait();
-        bool gave_up = false;
-        int r = 0;
-        while (from <= range.to) {
-            const int count = missed_request_size(from, range.to);
-            if (!notice_shown && count > 10) {
-                mesmode("Missed traces are being uploaded now.", "Press any button to force Stop!",
-                        false, -1);
-                keyb_wait();
-                notice_shown = true;
-            }
-            if (enter_pressed()) {
-                r = -101;
-                break;
-            }
-            {
-                MutexLock g(lock_dw);
-                r = gpr.GetMissedBlock(from, count);
-            }
-            SDL_Delay(3);
-            if (r == kNoAnswer || (r == 0 && eth.hm_blocks_red < count)) {
-                printf("No answer on 212 command (%d)!\n", retries);
-                if (++retries > 5) {
-                    gave_up = true;
-                    r = kNoAnswer;
-                    break;
-                }
+    {
+        // Resent blocks are numbered blocks whatever the caller left.
+        const CEthernet::NumberedBlocks numbered(eth);
+        int retries = 0;
+        bool notice_shown = false;
+        // Blocks run_from .. fetched_to came in this restore as one unbroken sequence (0: none).
+        // The margins of neighbouring ranges overlap: a range that starts inside the sequence goes
+        // on from its end, with the link's ring still holding the trace in assembly there, and a
+        // range wholly inside it is already fetched. No block is asked for twice.
+        int32_t run_from = 0, fetched_to = 0;
+        for (int k = 0; k < kMissedCount && halt == 0; k++) {
+            const CMissedBlock e = eth.missed_entry(k);
+            if (e.first == -1)
+                continue;
+            const MissedRange range = missed_request_range(e.first, e.last, n, int32_t(stop_last_block));
+            const bool in_run = fetched_to > 0 && range.from >= run_from && range.from <= fetched_to + 1;
+            if (in_run && range.to <= fetched_to) {
+                eth.missed_done(k, e);
                 continue;
             }
-            if (r != 0) {
-                printf("Error getting missed blocks after stop (%d)\n", r);
-                gave_up = true;
-                if (r != 1)
+            int32_t from = range.from;
+            if (in_run) {
+                from = fetched_to + 1;
+            } else {
+                // The resent blocks start at `from`: taken as in sequence, so that the blocks
+                // before it are not taken for a new gap in the table.
+                eth.expect_resent_from(range.from);
+                run_from = range.from;
+            }
+            keyb_wait();
+            bool gave_up = false;
+            int r = 0;
+            while (from <= range.to) {
+                const int count = missed_request_size(from, range.to);
+                if (!notice_shown && count > 10) {
+                    mesmode("Missed traces are being uploaded now.", "Press any button to force Stop!",
+                            false, -1);
+                    keyb_wait();
+                    notice_shown = true;
+                }
+                if (enter_pressed()) {
+                    r = -101;
                     break;
+                }
+                {
+                    MutexLock g(lock_dw);
+                    r = gpr.GetMissedBlock(from, count);
+                }
+                SDL_Delay(3);
+                if (r == kNoAnswer || (r == 0 && eth.resent_blocks() < count)) {
+                    printf("No answer on 212 command (%d)!\n", retries);
+                    if (++retries > 5) {
+                        gave_up = true;
+                        r = kNoAnswer;
+                        break;
+                    }
+                    continue;
+                }
+                if (r != 0) {
+                    printf("Error getting missed blocks after stop (%d)\n", r);
+                    gave_up = true;
+                    if (r != 1)
+                        break;
+                }
+                const int res = consume_descriptors(false);
+                if (res < 0) {
+                    printf("GetMeaData() error after stop (%d)\n", res);
+                    return res;
+                }
+                fetched_to = from + count - 1;
+                from += kMaxBlocksPerRequest;
             }
-            const int res = consume_descriptors(false);
-            if (res < 0) {
-                printf("GetMeaData() error after stop (%d)\n", res);
-                eth.block_mode = block_mode_before;
-                return res;
+            if (gave_up)
+                fetched_to = 0; // the sequence is broken: the next range starts afresh
+            if (r != 0 && r != 1) {
+                printf("Halt take traces (%d)\n", r);
+                halt = r;
+                break;
             }
-            fetched_to = from + count - 1;
-            from += kMaxBlocksPerRequest;
+            if (!gave_up)
+                eth.missed_done(k, e);
         }
-        if (gave_up)
-            fetched_to = 0; // the sequence is broken: the next range starts afresh
-        if (r != 0 && r != 1) {
-            printf("Halt take traces (%d)\n", r);
-            halt = r;
-            break;
-        }
-        if (!gave_up)
-            eth.missed_done(k, e);
     }
-    eth.block_mode = block_mode_before;
     if (halt == -101)
         return -101;
     if (halt == kNoAnswer) {

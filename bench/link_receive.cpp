@@ -112,7 +112,7 @@ struct Rig {
         link->set_sink(&sink);
         memcpy(link->ip_frame.src, kOwn, 6);
         link->handle = &wire;
-        link->block_mode = udp;
+        link->set_block_mode(udp);
     }
     void run(benchmark::State& state)
     {

@@ -238,7 +238,7 @@ void CNavuart::read_antenna(char* out)
     bool have_fetched = false;
     {
         MutexLock d(lock_dw);
-        if ((!eth.sink()->measuring() && eth.block_mode == 0) || eep.trig_code == 0xFF) {
+        if ((!eth.sink()->measuring() && !eth.block_mode()) || eep.trig_code == 0xFF) {
             fetched[0] = '\0';
             have_fetched = gpr.GetGPSString(fetched) != -3;
             fetched[kGpsBufSize - 1] = '\0';

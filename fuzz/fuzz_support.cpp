@@ -107,7 +107,7 @@ FuzzLink& FuzzLink::reset(FuzzInput& in)
     const uint8_t modes = in.u8();
     l.fix_up = !(modes & 0x80);
     prm.udp_mode = modes & 1;
-    e->block_mode = (modes >> 1) & 1;
+    e->set_block_mode((modes >> 1) & 1);
     sink->meas = (modes >> 2) & 1;
     sink->done = (modes >> 3) & 1;
     eep.gps_enabled = 1;

@@ -60,12 +60,18 @@ short CEthernet::read_answ()
 
 short CEthernet::read_err()
 {
+    MutexLock g(eth_mtx3); // (recursive) cur_error is written under the ring's lock
+    return take_error(cur_error) ? 1 : 0;
+}
+
+bool CEthernet::take_error(CErrorEntry& e)
+{
     MutexLock g(eth_mtx3);
     if (erb1 == erb2)
-        return 0;
-    cur_error = erb[erb1];
+        return false;
+    e = erb[erb1];
     erb1 = uint16_t(erb1 == kCuRingCount - 1 ? 0 : erb1 + 1);
-    return 1;
+    return true;
 }
 
 void CEthernet::init_crb()

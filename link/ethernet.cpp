@@ -187,6 +187,17 @@ int CEthernet::eth_Init()
     return 0;
 }
 
+void CEthernet::emulate_cu(bool on)
+{
+    if (on) {
+        emulator_run = 1;
+        receive_run = 0;
+    } else {
+        receive_run = 1;
+        emulator_run = 0;
+    }
+}
+
 void CEthernet::kill_thread()
 {
     emulator_run = 0;

@@ -122,7 +122,6 @@ public:
     std::atomic<int32_t> answer_timeout{kDefaultAnswerTimeout}; // polls of 2 ms
     std::atomic<int16_t> receive_run{0};   // receiving thread processes frames
     std::atomic<int16_t> emulator_run{0};  // receiving thread plays the CU
-    std::atomic<uint8_t> block_mode{0};    // measurement data comes in numbered blocks
     uint8_t wlan_mac[6];                   // own MAC of wlan0
     uint8_t eth_mac[6];                    // own MAC of eth0
     COut_Frame out_frame;                  // raw-mode addresses
@@ -144,6 +143,30 @@ public:
     static void SetAddress(unsigned char* buf, bool dest, const char* text);
     static bool CompareMAC(const unsigned char* frame, bool dest, const unsigned char* mac);
     static unsigned short Count_UDP_CS(const unsigned char* frame, int len);
+
+    // ---- Framing of the measurement data ----
+    // Measurement data comes in numbered blocks (UDP mode) instead of raw packets. Set by the
+    // GUI thread (start, stop, restore) while the receiving thread runs; read by the receiving
+    // thread for every data frame, by the acquisition thread for every trace and by the GPS
+    // reader on the timer thread, hence atomic.
+    bool block_mode() const { return block_mode_.load() != 0; }
+    void set_block_mode(bool on) { block_mode_.store(on ? 1 : 0); }
+    // Numbered blocks for the guard's lifetime; the framing before it comes back at its end,
+    // on every return path of a restore.
+    class NumberedBlocks {
+    public:
+        explicit NumberedBlocks(CEthernet& e) : e_(e), before_(e.block_mode()) { e.set_block_mode(true); }
+        ~NumberedBlocks() { e_.set_block_mode(before_); }
+        NumberedBlocks(const NumberedBlocks&) = delete;
+        NumberedBlocks& operator=(const NumberedBlocks&) = delete;
+    private:
+        CEthernet& e_;
+        const bool before_;
+    };
+    // The CU emulator (a service screen) in place of the CU (on), or the CU again (off).
+    // The flag being raised goes first, so the receiving thread never sees both run flags
+    // clear, which would end it.
+    void emulate_cu(bool on);
 
     // ---- Opening and closing ----
     int get_the_mac(const char* ifname, unsigned char* out);
@@ -182,6 +205,10 @@ public:
                  unsigned short code);
     short read_answ();
     short read_err();
+    // Takes the oldest CU error report out of the error ring into e: false when it is empty.
+    // The copy is made under the ring's lock, so a command exchange reading errors meanwhile
+    // on another thread cannot change it.
+    bool take_error(CErrorEntry& e);
     void init_crb();
     void init_erb();
     short check_mea_errors();
@@ -268,6 +295,8 @@ public:
     void exchange_data(uint32_t& pos, uint32_t& end);
     // Before a missed-block request: the count of blocks it delivered starts at 0.
     void reset_resent_count() { hm_blocks_red = 0; }
+    // The blocks the last missed-block request has delivered so far.
+    int32_t resent_blocks() const { return hm_blocks_red.load(); }
     // The trace element of a single trace now in the ring (eth_buf_beg .. eth_buf_end,
     // outside a measurement); elements before it (time, wheel positions) are passed over. 0
     // with pos / end / len describing it, or the element walking error.
@@ -362,6 +391,7 @@ private:
     int decode_trace(CElementWalk& w, const CTraceDesc& d);
     void emulate_command(const uint8_t* f, uint32_t len);
 
+    std::atomic<uint8_t> block_mode_{0};      // see block_mode()
     CLinkTransport* transport_ = nullptr;     // chosen by set_transport
     CLinkTransport* env_transport_ = nullptr; // owned, from GPRMON_LINK
     CMeaSink default_sink_;

@@ -359,7 +359,7 @@ void CEthernet::receive_frame(const uint8_t* f, uint32_t caplen, uint32_t wirele
 
     // Measurement blocks of block mode carry a 512-byte payload with their own pad count and
     // a 3-byte trailer (last-frame flag, frame number) right after it.
-    bool is_block = block_mode && (kind == lf::kKindData || kind == lf::kKindData4);
+    bool is_block = block_mode() && (kind == lf::kKindData || kind == lf::kKindData4);
     int32_t plen = int32_t(caplen) - hdr - (is_block ? 3 : 4);
     if (is_block) {
         if (plen != kBlockPayload) {
@@ -383,7 +383,7 @@ void CEthernet::receive_frame(const uint8_t* f, uint32_t caplen, uint32_t wirele
         prev_pn = pk;
         if (frame_num > 1) {
             puts("eth_err: new packet number but not the first frame");
-            if (!block_mode) {
+            if (!block_mode()) {
                 discard_uncommitted();
                 packet_valid = 0;
             }
@@ -441,7 +441,7 @@ void CEthernet::sequence_frame()
 {
     if (frame_num == 1) {
         if (!prev_lf) {
-            if (!block_mode) {
+            if (!block_mode()) {
                 puts("eth_err: prev pk was not finished");
                 rec_error_2 = -5;
                 discard_uncommitted();
@@ -456,7 +456,7 @@ void CEthernet::sequence_frame()
         if (prev_lf) {
             puts("eth_err: first frames dissapeared");
             rec_error_2 = -6;
-            if (!block_mode) {
+            if (!block_mode()) {
                 discard_uncommitted();
                 packet_valid = 0;
             }
@@ -465,7 +465,7 @@ void CEthernet::sequence_frame()
         if (prev_fn != frame_num) {
             puts("eth_err: some frames dissapeared");
             rec_error_2 = -4;
-            if (!block_mode) {
+            if (!block_mode()) {
                 discard_uncommitted();
                 packet_valid = 0;
             }

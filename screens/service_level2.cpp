@@ -214,8 +214,7 @@ void fill_until_key(Uint8 r, Uint8 g, Uint8 b)
 void run_emulator()
 {
     service::caption(kM43, kEmulator, "Stop CU Simulation Mode");
-    eth.emulator_run = 1;
-    eth.receive_run = 0;
+    eth.emulate_cu(true);
     puts("CU simulation mode on");
     keyb_wait();
     while (poll_key() == 0) {
@@ -223,8 +222,7 @@ void run_emulator()
         service::pass(kM43);
         SDL_Delay(10);
     }
-    eth.receive_run = 1;
-    eth.emulator_run = 0;
+    eth.emulate_cu(false);
     puts("CU simulation mode off");
     service::caption(kM43, kEmulator, "Start CU Simulation Mode");
 }

@@ -20,5 +20,14 @@ echo "install-deps: installing:$missing"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends $missing
+# A mirror in the middle of a sync can fail one list (its size or hash changed under the
+# download): apt keeps the lists it did fetch, and the install says plainly if a package is missing.
+# A failed install is tried once more after a fresh update.
+update() {
+    $SUDO apt-get update -q || echo "install-deps: apt-get update failed for some lists; using the rest" >&2
+}
+update
+if ! $SUDO apt-get install -y -q --no-install-recommends $missing; then
+    update
+    $SUDO apt-get install -y -q --no-install-recommends $missing
+fi

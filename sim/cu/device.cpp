@@ -630,6 +630,7 @@ double Device::poll(double now)
         } else if (!acq_.path_done && !walk_.path.empty() && cart_at_path_end()) {
             // Every trace of the path is out: a test waits for this line, not for a quiet spell.
             acq_.path_done = true;
+            truth_.flush();   // the report's reader finds every trace of the path in the truth
             std::printf("cusim: measurement %u: the cart is at the end of its path after %u traces\n",
                         acq_.measurement, acq_.seq - cfg_.first_trace);
             std::fflush(stdout);
@@ -968,6 +969,7 @@ bool Device::emit(Bytes& f, bool live, uint32_t seq, uint32_t part)
         }
     }
     const bool ok = wire_send(f);
+    if (!ok && live) damaged_ = true;   // the monitor's queue stayed full: the frame is lost too
     if (have_held_ && live) flush_held();
     if (live && cfg_.faults.dup > 0 && uniform() < cfg_.faults.dup) {
         ++stats_.injected_dups;

@@ -18,7 +18,8 @@
 //      34    1  sample format: 16 or 32
 //      35    1  trigger source: 'W' wheel, 'T' time, 'K' key / single trace
 //      36    1  flags: 1 sent in block mode, 2 its first transmission was damaged by an injected
-//               fault (a block or frame lost or corrupted), 4 sent as a raw-mode packet
+//               fault (a block or frame lost or corrupted) or lost because the monitor's queue
+//               stayed full for the send patience, 4 sent as a raw-mode packet
 //      37    3  zero
 //      40    4  plan-view x of the antenna, mm (signed)
 //      44    4  plan-view y of the antenna, mm (signed)

@@ -31,7 +31,7 @@ void reset_acquisition_state()
     canPShow = false;
     ag_autostart = 1;
     ProjN = 0;
-    eth.block_mode = 0;
+    eth.set_block_mode(false);
     eth.init_buffers(1);
     mea_buf.clear();
 }

@@ -282,9 +282,11 @@ bool LiveTest::wait_traces(int n, double seconds)
     return reached;
 }
 
-int LiveTest::next_path_end(size_t* from, double seconds) const
+int LiveTest::next_path_end(size_t* from, double seconds, uint32_t* measurement) const
 {
+    // "cusim: measurement M: the cart is at the end of its path after N traces"
     static const std::string line = ": the cart is at the end of its path after ";
+    static const std::string head = "measurement ";
     int n = -1;
     eventually(
         [&] {
@@ -293,11 +295,28 @@ int LiveTest::next_path_end(size_t* from, double seconds) const
             if (at == std::string::npos)
                 return false;
             n = atoi(log.c_str() + at + line.size());
+            const size_t m = log.rfind(head, at);
+            if (measurement)
+                *measurement = m == std::string::npos ? 0 : uint32_t(atoi(log.c_str() + m + head.size()));
             *from = at + line.size();
             return true;
         },
         seconds);
     return n;
+}
+
+long LiveTest::stored_at_path_end(size_t* from, const std::function<size_t()>& stored) const
+{
+    uint32_t m = 0;
+    if (next_path_end(from, 120, &m) < 0)
+        return -1;
+    // The truth holds the whole path once cusim reported its end.
+    const std::vector<TruthTrace> t = of(truth(), m);
+    size_t whole = t.size();
+    while (whole > 0 && t[whole - 1].damaged())
+        whole--;
+    eventually([&] { return stored() >= whole; });
+    return long(stored());
 }
 
 void LiveTest::expect_rd7_equals(const std::string& base, const std::vector<TruthTrace>& expected)

@@ -6,6 +6,7 @@
 #include "support/sandbox.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -76,8 +77,14 @@ protected:
     bool wait_traces(int n, double seconds);
     // Waits for cusim to report, after position *from of its log, that a measurement's cart
     // ran its whole path: the number of traces it sent (*from then moves past the report),
-    // or -1 after `seconds`.
-    int next_path_end(size_t* from, double seconds = 120) const;
+    // or -1 after `seconds`. `measurement` (when given) gets the measurement's number.
+    int next_path_end(size_t* from, double seconds = 120, uint32_t* measurement = nullptr) const;
+    // Waits for cusim's next report of a path's end (next_path_end), then until `stored` (the
+    // trace count of a block-mode profile) reaches the last trace of that measurement that
+    // reached the monitor whole: traces lost before it hold their places, and nothing after it
+    // is on its way. `stored` then, or -1 when no report came. The wait on the count is bounded
+    // only against a hang.
+    long stored_at_path_end(size_t* from, const std::function<size_t()>& stored) const;
 
     std::string data(const std::string& f) const { return sb.path("/mnt/hda1/" + f); }
     std::vector<TruthTrace> truth() const { return read_truth_file(truth_path); }

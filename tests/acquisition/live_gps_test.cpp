@@ -142,7 +142,7 @@ TEST_F(LiveGps, WheelProfileLogsEachFreshFixOfTheCuOnceWithTheNextStoredTrace)
     new_profile();
     ASSERT_TRUE(file_exists(data("DAT_0001.cor")));
     ASSERT_LT(MStart(), 1000);
-    EXPECT_TRUE(eth.block_mode);
+    EXPECT_TRUE(eth.block_mode());
 
     // The timer's ticks, driven here as the measurement screen's timer would run them: one
     // after each stored trace. After a new fix the next tick waits until a stored trace has

@@ -86,7 +86,7 @@ TEST_F(Live, WheelProfileInBlockModeStoresEveryTraceAndItsPositionLine)
     new_profile();
     ASSERT_LT(MStart(), 1000);
     EXPECT_EQ(10, triggCond);
-    EXPECT_TRUE(eth.block_mode);
+    EXPECT_TRUE(eth.block_mode());
     ASSERT_TRUE(wait_traces(5000, 300));
     {
         KeyPresser keys; // a restore (after a loss, which fails below) would wait for a key
@@ -119,7 +119,7 @@ TEST_F(Live, WheelProfileInRawModeStoresEveryTrace)
     EXPECT_EQ(0, prm.udp_mode);
     new_profile();
     ASSERT_LT(MStart(), 1000);
-    EXPECT_FALSE(eth.block_mode);
+    EXPECT_FALSE(eth.block_mode());
     ASSERT_TRUE(wait_traces(5000, 300));
     MStop(1);
     auto t = of(truth(), 1);

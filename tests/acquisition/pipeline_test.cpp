@@ -86,7 +86,7 @@ TEST_F(Pipeline, BackwardWheelAndPartialStepsFillOnlyWholeMissingSteps)
 
 TEST_F(Pipeline, BlockModeWritesEachTraceAtItsNumberWithoutGapFilling)
 {
-    eth.block_mode = 1;
+    eth.set_block_mode(true);
     prev_meas_traces = 3; // continued profile: the CU counts from 1 again
     triggCond = 10;
     rdr.rd.hd.last_trace = 3;

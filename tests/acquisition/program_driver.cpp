@@ -140,7 +140,7 @@ bool link_partition(const Sandbox& sb, const char* mount_point, const char* devi
                       .c_str()) == 0;
 }
 
-bool store_settings(const Sandbox& sb, int units)
+bool store_settings(const Sandbox& sb, int units, const std::function<void()>& more)
 {
     if (!link_partition(sb, "/mnt/hda3", "/dev/sda3", true))
         return false;
@@ -148,9 +148,23 @@ bool store_settings(const Sandbox& sb, int units)
     xml_pars.read_xml_tree();
     xml_pars.units = uint8_t(units);
     write_unit_defaults(units != 0); // a soil velocity in the units' own scale (300 ft/us)
+    xml_pars.trigger_type = 0;
     xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
     for (int a = 0; a < xml_pars.antenna_count; a++)
         xml_pars.antenna[a].point_interval = units ? 0.01f : 0.3937f;
+    if (more)
+        more();
     const bool written = xml_pars.write_xml_tree() == 0;
     return link_partition(sb, "/mnt/hda3", "/dev/sda3", false) && written;
+}
+
+void forward_wheel()
+{
+    xml_pars.measurement_direction = 1;
+    xml_pars.wheel[xml_pars.current_wheel].wheel_direction = 1;
+}
+
+std::vector<std::string> cart_args(const std::string& path, const std::string& speed, const std::string& max_rate)
+{
+    return {"--speed", speed, "--wheel-cal", "1000", "--path", path, "--max-rate", max_rate};
 }

@@ -5,6 +5,7 @@
 
 #include "support/sandbox.h"
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <sys/types.h>
@@ -37,5 +38,12 @@ bool link_partition(const Sandbox& sb, const char* mount_point, const char* devi
 
 // Puts the settings the program starts with on the settings partition (its folder, as the
 // partition is not mounted yet): the stored (or default) ones, in the given units (1 SI, 0
-// imperial), 1000 pulses per metre and a trace every centimetre (0.3937 inch).
-bool store_settings(const Sandbox& sb, int units);
+// imperial), the wheel trigger, 1000 pulses per metre and a trace every centimetre (0.3937
+// inch). `more` changes them further (xml_pars) before they are written.
+bool store_settings(const Sandbox& sb, int units, const std::function<void()>& more = {});
+// For `more`: the current wheel counts up as the cart runs forward, and so do the profiles.
+void forward_wheel();
+// cusim's cart for those settings: a wheel of 1000 pulses per metre running `path` at `speed`
+// metres a second, the CU taking up to `max_rate` traces a second.
+std::vector<std::string> cart_args(const std::string& path, const std::string& speed = "0.5",
+                                   const std::string& max_rate = "100000");

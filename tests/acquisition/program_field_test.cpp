@@ -8,6 +8,7 @@
 #include "acq_fixture.h"
 
 #include "support/png_shot.h"
+#include "support/waits.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -113,10 +114,7 @@ protected:
     }
     bool wait_traces(const std::string& base, size_t n)
     {
-        for (int i = 0; i < 1200; i++, usleep(50000))
-            if (traces(base) >= n)
-                return true;
-        return false;
+        return eventually([&] { return traces(base) >= n; });
     }
     // Stop is focused: stops and waits until screen 2 shows the profile again, answering the
     // boxes that wait for a key.
@@ -251,13 +249,9 @@ TEST_F(FieldCrew, TooFastCartIsReported)
     ASSERT_TRUE(wait_traces("DAT_0001", 300));
     p.send({"wait 300", "shot fast"});
     ASSERT_TRUE(p.wait_shot("fast", 30));
-    // Wait until the cart stood for two seconds.
-    for (size_t quiet = 0, last = 0, i = 0; i < 600 && quiet < 20; i++) {
-        usleep(100000);
-        const size_t now = traces("DAT_0001");
-        quiet = now == last ? quiet + 1 : 0;
-        last = now;
-    }
+    // The cart stands at its end and the file holds every trace that reached the monitor.
+    size_t cu_read = 0;
+    ASSERT_LT(0, stored_at_path_end(&cu_read, [&] { return traces("DAT_0001"); })) << read_file(cu_log);
     const size_t from = p.output().size();
     ASSERT_TRUE(stop_and_back()) << p.output();
     const std::string out = p.output();

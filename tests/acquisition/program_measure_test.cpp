@@ -123,14 +123,14 @@ TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
         struct stat st;
         return stat(data("DAT_0001.rd7").c_str(), &st) == 0 ? size_t(st.st_size) / (4 * size_t(samples0)) : 0;
     };
+    // (Traces the loaded machine drops on the link at the end of the path never come.)
     size_t cu_read = 0;
-    const int sent = next_path_end(&cu_read);
-    ASSERT_GT(sent, 300) << read_file(cu_log);
-    ASSERT_TRUE(eventually([&] { return stored_count() >= size_t(sent); })) << stored_count() << " of " << sent;
+    const long at_end = stored_at_path_end(&cu_read, stored_count);
+    ASSERT_GT(at_end, 300) << read_file(cu_log);
     // The file may be ahead of the screen, which takes the queued traces at the timer's next
     // tick: screenshots until the newest traces have their columns (the last one or two may
     // lie under the position cursor, a black line).
-    const int last_column = std::min(sent, 700) - 3;
+    const int last_column = std::min(int(at_end), 700) - 3;
     std::string measuring;
     int shots = 0;
     ASSERT_TRUE(eventually([&] {

@@ -200,7 +200,7 @@ void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& tr
     e->init_buffers(1);
     e->prev_good_block = 0;
     e->last_block_addr = 0;
-    e->block_mode = 1;
+    e->set_block_mode(true);
     ASSERT_EQ(e->cmd_inject(12, 0), 0);
     ASSERT_EQ(u32(0), 0u);
     const int B = CEthernet::blocks_per_trace();
@@ -262,15 +262,15 @@ void block_measurement(CEthernet* e, CollectingSink& sink, const std::string& tr
                     e->init_buf();
                     e->prev_good_block = from - 1;
                 }
-                e->hm_blocks_red = 0;
+                e->reset_resent_count();
                 e->answer_timeout = 1000;
                 ASSERT_EQ(e->cmd_inject(212, 0, uint32_t(from), uint32_t(count)), 0);
                 e->answer_timeout = kDefaultAnswerTimeout;
                 EXPECT_EQ(uint16_t(CEthernet::GetSwapShort(e->cur_answer.payload, 0)), 0);
                 drain();
-                if (e->hm_blocks_red >= count) break;
+                if (e->resent_blocks() >= count) break;
             }
-            EXPECT_EQ(e->hm_blocks_red, count) << "every requested block arrived before the answer";
+            EXPECT_EQ(e->resent_blocks(), count) << "every requested block arrived before the answer";
         }
     }
     size_t restored = 0;
@@ -325,7 +325,7 @@ TEST_F(MonitorLink, RawMeasurementLosesOnlyThePacketOfTheLostFrame)
     wheel(7);
     sink.meas = true;
     e->init_buffers(1);
-    e->block_mode = 0;
+    e->set_block_mode(false);
     ASSERT_EQ(e->cmd_inject(12, 0), 0);
     size_t got = 0;
     eventually([&] {

@@ -115,29 +115,22 @@ protected:
     bool start_site(float x, float y, float interval, float spacing, const char* path,
                     const std::vector<std::string>& extra = {})
     {
-        if (!link_partition(sb, "/mnt/hda3", "/dev/sda3", true))
-            return false;
-        xml_pars.Init();
-        xml_pars.read_xml_tree();
-        xml_pars.units = 1;
-        xml_pars.trigger_type = 0;
-        xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
-        for (int a = 0; a < xml_pars.antenna_count; a++)
-            xml_pars.antenna[a].point_interval = 0.01f;
-        xml_pars.powersave = 0; // a key after a long wait would only light the screen again
-        xml_pars.grid_x_size = x;
-        xml_pars.grid_y_size = y;
-        xml_pars.grid_point_interval = interval;
-        xml_pars.grid_line_spacing = spacing;
-        if (xml_pars.write_xml_tree() != 0 || !link_partition(sb, "/mnt/hda3", "/dev/sda3", false))
+        const bool stored = store_settings(sb, 1, [&] {
+            xml_pars.powersave = 0; // a key after a long wait would only light the screen again
+            xml_pars.grid_x_size = x;
+            xml_pars.grid_y_size = y;
+            xml_pars.grid_point_interval = interval;
+            xml_pars.grid_line_spacing = spacing;
+        });
+        if (!stored)
             return false;
         scene = sb.path("/sim/grid.scene");
         cart = sb.path("/sim/cart.txt");
         if (!put_file(scene, kScene))
             return false;
         LiveOptions o;
-        o.cusim_args = {"--speed", "1.0", "--wheel-cal", "1000", "--path", path, "--max-rate", "100000",
-                        "--scene", scene, "--cart", cart, "--send-patience", "10000"};
+        o.cusim_args = cart_args(path, "1.0");
+        o.cusim_args.insert(o.cusim_args.end(), {"--scene", scene, "--cart", cart, "--send-patience", "10000"});
         o.cusim_args.insert(o.cusim_args.end(), extra.begin(), extra.end());
         return start_cusim(o);
     }

@@ -89,7 +89,7 @@ TEST(LinkWithCusim, BlockMeasurementWithLostBlocksIsReassembledAndDecoded)
 
     l.init_buffers(1);
     l.prev_good_block = 0;
-    l.block_mode = 1;
+    l.set_block_mode(true);
     rig.sink.meas = true;
     ASSERT_EQ(0, l.cmd_inject(12, 0));
     ASSERT_EQ(0, CEthernet::GetSwapLong(l.cur_answer.payload, 0));

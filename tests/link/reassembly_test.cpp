@@ -193,7 +193,7 @@ protected:
         rig.open(true);
         prm.restore_missed = 1;
         prm.request_missed = 1;
-        rig.link->block_mode = 1;
+        rig.link->set_block_mode(true);
         rig.link->prev_good_block = 0;
         rig.sink.meas = true;
     }

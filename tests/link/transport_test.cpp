@@ -91,8 +91,7 @@ TEST(CuEmulator, AnswersDiscoveryCommandsAndSendsTheRampTrace)
     mon.open(false, false);
     cu->eth_first_Init();
     cu->eth_Init();
-    cu->emulator_run = 1;
-    cu->receive_run = 0;
+    cu->emulate_cu(true);
 
     EXPECT_EQ("", exercise_emulated_cu(*mon.link, mon.sink));
 
@@ -113,8 +112,7 @@ TEST(CuEmulator, UnknownCommandsAndForeignFramesGetNoAnswer)
     mon.open(false, false);
     cu->eth_first_Init();
     cu->eth_Init();
-    cu->receive_run = 0;
-    cu->emulator_run = 1;
+    cu->emulate_cu(true);
     // Before discovery the monitor's commands go to the broadcast address: not for this CU.
     mon.link->answer_timeout = 20;
     EXPECT_EQ(733, mon.link->cmd_inject(77, 0));
@@ -345,8 +343,7 @@ TEST(PcapLink, RealLibpcapOverAVethPairBetweenNetworkNamespaces)
         e->eth_first_Init(); // there is no wlan0 here
         if (e->eth_Init() != 0)
             _exit(3);
-        e->emulator_run = 1;
-        e->receive_run = 0;
+        e->emulate_cu(true);
         if (write(ready[1], "r", 1) != 1)
             _exit(4);
         for (;;)

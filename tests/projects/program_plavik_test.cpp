@@ -22,24 +22,13 @@ protected:
     Program p;
     size_t cu_log_read = 0; // cusim's log up to its last report of a path's end
 
-    // Settings as a crew would have saved them: SI units, the wheel trigger, 1000 pulses per
-    // metre and a trace every centimetre. The cart runs 1 m per profile.
+    // Settings as a crew would have saved them (SI units, the wheel running forward); the
+    // cart runs 1 m per profile.
     void start_program()
     {
-        ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", true));
-        xml_pars.Init();
-        xml_pars.read_xml_tree();
-        xml_pars.units = 1;
-        xml_pars.trigger_type = 0;
-        xml_pars.measurement_direction = 1;
-        xml_pars.wheel[xml_pars.current_wheel].wheel_calibration = 1000.0;
-        xml_pars.wheel[xml_pars.current_wheel].wheel_direction = 1;
-        for (int a = 0; a < xml_pars.antenna_count; a++)
-            xml_pars.antenna[a].point_interval = 0.01f;
-        ASSERT_EQ(0, xml_pars.write_xml_tree());
-        ASSERT_TRUE(link_partition(sb, "/mnt/hda3", "/dev/sda3", false));
+        ASSERT_TRUE(store_settings(sb, 1, forward_wheel));
         LiveOptions o;
-        o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", "+1.0005", "--max-rate", "100000"};
+        o.cusim_args = cart_args("+1.0005");
         ASSERT_TRUE(start_cusim(o));
         ASSERT_TRUE(p.start(sb)) << p.output();
         ASSERT_NE(std::string::npos, p.wait_out("main loop", 0, 90)) << p.output();
@@ -91,11 +80,8 @@ protected:
         const int samples = atoi(rad_value(data(base + ".rad"), "SAMPLES:").c_str());
         ASSERT_GT(samples, 100);
         // The cart is at its end once cusim sent the path's last trace and the file holds it.
-        const int sent = next_path_end(&cu_log_read);
-        ASSERT_EQ(100, sent) << read_file(cu_log);
-        size_t at_rest = 0;
-        eventually([&] { return (at_rest = traces_of(base, samples)) >= size_t(sent); });
-        ASSERT_EQ(100u, at_rest) << "1 m of profile, a trace every centimetre";
+        ASSERT_EQ(100, stored_at_path_end(&cu_log_read, [&] { return traces_of(base, samples); }))
+            << "1 m of profile, a trace every centimetre\n" << read_file(cu_log);
     }
 
     static std::string rad_value(const std::string& path, const std::string& key)
