@@ -18,6 +18,7 @@
 
 #include <SDL/SDL.h>
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -200,7 +201,11 @@ bool connect_monitor()
     acq_install();
     if (!start_collect())
         return false;
-    for (int i = 0; i < 5; i++) {
+    // As the program's start does, the CU is called until it answers. A CU still streaming the
+    // measurement of a killed monitor fills the socket, and on a loaded machine its answers can be
+    // lost for a while; the deadline only guards against a hang.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    do {
         {
             MutexLock g(lock_dw);
             CallDevice();
@@ -208,7 +213,7 @@ bool connect_monitor()
         MutexLock g(lock_cuOn);
         if (pisOn)
             return true;
-    }
+    } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }
 

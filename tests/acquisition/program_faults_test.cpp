@@ -110,7 +110,7 @@ TEST_F(ProgramFaults, HeaderRepairedAfterAPowerCutContinuedWithContAndARestartWh
 {
     save_settings();
     LiveOptions o;
-    o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", "+60", "--max-rate", "100000"};
+    o.cusim_args = cart_args("+60");
     ASSERT_TRUE(start_cusim(o));
     {
         Program p;
@@ -188,7 +188,7 @@ TEST_F(ProgramFaults, FullDiskEndsWithAWholeProfileAndANewWithoutRoomLeavesNoFil
         GTEST_SKIP() << "no user namespaces here: " << small << " cannot make a small partition";
     save_settings();
     LiveOptions o;
-    o.cusim_args = {"--speed", "5", "--wheel-cal", "1000", "--path", "+200", "--max-rate", "100000"};
+    o.cusim_args = cart_args("+200", "5");
     ASSERT_TRUE(start_cusim(o));
     Program p;
     ASSERT_TRUE(p.start(sb, "gprmon", {small, "2m", sb.root()})) << p.output();
@@ -270,7 +270,7 @@ TEST_P(PowerLossCampaign, EveryKillLeavesWholeProfilesThatTheNextStartContinues)
 
     save_settings();
     LiveOptions o;
-    o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", "+100000", "--max-rate", "100000"};
+    o.cusim_args = cart_args("+100000");
     ASSERT_TRUE(start_cusim(o));
 
     const char* phases[] = {"start-up", "menus", "measurement start", "recording"};

@@ -159,8 +159,7 @@ protected:
 TEST_F(FieldCrew, ZeroLevelContinueAndRestart)
 {
     // The cart keeps going at 0.5 m/s: 50 traces a second at 1 cm.
-    ASSERT_TRUE(begin({"--speed", "0.5", "--wheel-cal", "1000", "--path", "+300", "--max-rate", "100000"}))
-        << p.output();
+    ASSERT_TRUE(begin(cart_args("+300"))) << p.output();
     ASSERT_TRUE(start_measuring()) << p.output();
     read_samples();
     ASSERT_GT(samples, 100);
@@ -242,7 +241,7 @@ TEST_F(FieldCrew, ZeroLevelContinueAndRestart)
 TEST_F(FieldCrew, TooFastCartIsReported)
 {
     // 300 triggers a second for a sampler that manages 150.
-    ASSERT_TRUE(begin({"--speed", "3", "--wheel-cal", "1000", "--path", "+24", "--max-rate", "150"})) << p.output();
+    ASSERT_TRUE(begin(cart_args("+24", "3", "150"))) << p.output();
     ASSERT_TRUE(start_measuring()) << p.output();
     read_samples();
     ASSERT_GT(samples, 100);

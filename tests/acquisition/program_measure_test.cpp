@@ -101,7 +101,7 @@ TEST_P(ProgramMeasure, MenuTo2DProjectNewProfileMarkersAndStop)
     // The cart runs 4 m and stands; the CU's GPS blocks keep coming meanwhile (without any
     // data for 3 s a wheel measurement ends with the no-data error).
     LiveOptions o;
-    o.cusim_args = {"--speed", "0.5", "--wheel-cal", "1000", "--path", "+4.0005", "--max-rate", "100000"};
+    o.cusim_args = cart_args("+4.0005");
     ASSERT_TRUE(start_cusim(o));
     Program p;
     ASSERT_TRUE(p.start(sb)) << p.output();
