@@ -25,6 +25,7 @@
 #include "link/frames.h"
 #include "link/mea_sink.h"
 #include "link/transport.h"
+#include "platform/shared_value.h"
 
 #include <SDL/SDL.h>
 #include <atomic>
@@ -228,10 +229,13 @@ public:
 
     // ---- Measurement ring and tables ----
     uint8_t m_buf[kMeaRingSize + kMeaRingMirror];
-    uint32_t m_buf_end = 0;     // next byte written here
-    uint32_t eth_buf_end = 0;   // end of committed data
-    uint32_t eth_buf_beg = 0;   // start of the trace being assembled / the reader's start
-    int32_t buf_over = 0;
+    // The receiving thread moves these while it reassembles; a single exchange (the GPS
+    // text on the timer thread, a trace on the GUI thread) resets them and reads the data
+    // between them: atomic.
+    Shared<uint32_t> m_buf_end{0};   // next byte written here
+    Shared<uint32_t> eth_buf_end{0}; // end of committed data
+    Shared<uint32_t> eth_buf_beg{0}; // start of the trace being assembled / the reader's start
+    Shared<int32_t> buf_over{0};
     CTraceDesc tr_desc[kDescCount];
     uint32_t tr_read = 0, tr_write = 0;     // descriptor ring: processed / queued (under eth_mtx1)
     CMissedBlock mb_buf[kMissedCount];

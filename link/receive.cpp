@@ -178,7 +178,7 @@ bool CEthernet::all_consumed()
 void CEthernet::exchange_data(uint32_t& pos, uint32_t& end)
 {
     MutexLock g(eth_mtx1);
-    pos = sink_->measuring() ? tr_desc[1].start : eth_buf_beg;
+    pos = sink_->measuring() ? tr_desc[1].start : eth_buf_beg.load();
     end = eth_buf_end;
 }
 

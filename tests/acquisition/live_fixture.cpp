@@ -130,7 +130,7 @@ void LiveTest::TearDown()
         std::string log = read_file(cu_log);
         printf("---- cusim log (end) ----\n%s\n", log.substr(log.size() > 3000 ? log.size() - 3000 : 0).c_str());
         printf("link: missed blocks %d, intervals %d, good packets %d, buf_over %d\n",
-               eth.tot_missed_blocks.load(), eth.tot_missed_blocks_intervals.load(), eth.good_packets.load(), eth.buf_over);
+               eth.tot_missed_blocks.load(), eth.tot_missed_blocks_intervals.load(), eth.good_packets.load(), eth.buf_over.load());
     }
     rdr.dClose(true);
     reset_acquisition_state();
