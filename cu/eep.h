@@ -16,6 +16,8 @@
 // pload_l_a); read everywhere without a lock, as the flat record it is.
 #pragma once
 
+#include "platform/shared_value.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -41,7 +43,9 @@ public:
     uint8_t auto_stacks;         // automatic stacking on (32-bit stacked samples)
     int16_t mea_dir;             // measurement direction
     float trace_interval;        // distance between traces, metres or inches
-    double step_distance;        // distance per trigger step, metres
+    // Distance per trigger step, metres: read by the pipeline on Collect for every trace while
+    // the GUI thread's tools recompute it when they save the antenna settings: atomic.
+    Shared<double> step_distance;
     float trigg_option;          // time interval between traces in seconds (time trigger)
     uint8_t trig_code;           // 0x80 time, 0xFF keyboard, anything else wheel
     uint8_t trig_aux;            // 16 after Init

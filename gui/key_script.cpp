@@ -6,6 +6,7 @@
 #include "gui/sdl_object.h"
 
 #include <png.h>
+#include <pthread.h>
 
 #include <cctype>
 #include <cstdio>
@@ -67,6 +68,9 @@ void save_shot(const std::string& name)
 
 int feeder(void* arg)
 {
+    // Nobody waits for the feeder (it may still wait for a key when the program ends): it
+    // leaves nothing to be joined when its script is done. SDL's threads are POSIX threads.
+    pthread_detach(pthread_self());
     std::string path = *static_cast<std::string*>(arg);
     delete static_cast<std::string*>(arg);
     std::ifstream in(path);
