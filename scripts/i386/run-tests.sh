@@ -26,6 +26,8 @@ jobs=${JOBS:-$(nproc)}
 # The Release tests mostly wait on the simulated CU's real time (the whole suite takes about five
 # minutes of CPU), so CTest runs twice as many at once as the build does.
 ctest_jobs=${GPRMON_I386_CTEST_JOBS:-$((2 * jobs))}
+# The build's niceness: by default it yields to whatever else the machine does.
+build_nice=${GPRMON_I386_NICE:-19}
 
 [ "$(id -u)" -eq 0 ] || { echo "test-i386: needs root (debootstrap, chroot, mount)" >&2; exit 1; }
 
@@ -97,7 +99,7 @@ log "Release build in build-i386/"
 in_root sh -c "cd /src &&
     CCACHE_DIR=/ccache CCACHE_BASEDIR=/src cmake -S . -B build-i386 -DCMAKE_BUILD_TYPE=Release \
         -DGPRMON_BENCH=OFF -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null &&
-    CCACHE_DIR=/ccache CCACHE_BASEDIR=/src nice -n 19 cmake --build build-i386 -j$jobs"
+    CCACHE_DIR=/ccache CCACHE_BASEDIR=/src nice -n $build_nice cmake --build build-i386 -j$jobs"
 
 log "ctest in the i386 root"
 status=0
