@@ -6,9 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -44,6 +48,53 @@ void log_command(const char* cmdline)
     fclose(f);
 }
 
+// The child of a fork in this threaded program may only call what is safe after fork:
+// another thread may have held the allocator's or the environment's lock at that moment,
+// and the child would wait for it for ever (its parent, the GUI thread, with it). So
+// everything the child needs is made before the fork and it only calls execve.
+struct ChildEnv {
+    std::vector<std::string> vars;
+    std::vector<char*> ptrs; // into vars, ended by a null; empty: the environment as it is
+};
+
+// The environment of a tool run in simulation: the stand-ins first in PATH, and the
+// sandbox root for those that act on the sandbox.
+ChildEnv sim_env()
+{
+    ChildEnv e;
+    const char* path = getenv("PATH");
+    e.vars.push_back("PATH=" + sim_standin_dir() + ":" + (path ? path : "/usr/bin:/bin"));
+    e.vars.push_back(std::string("GPRMON_ROOT=") + sim_root());
+    for (char** v = environ; *v; v++)
+        if (strncmp(*v, "PATH=", 5) != 0 && strncmp(*v, "GPRMON_ROOT=", 12) != 0)
+            e.vars.push_back(*v);
+    for (std::string& v : e.vars)
+        e.ptrs.push_back(&v[0]);
+    e.ptrs.push_back(nullptr);
+    return e;
+}
+
+// A program name looked up in PATH as execvp would; a name with a slash, or one that is
+// not found (the exec then fails), stays as it is.
+std::string in_search_path(const std::string& name)
+{
+    const char* path = getenv("PATH");
+    if (name.empty() || name.find('/') != std::string::npos || !path)
+        return name;
+    const std::string dirs = path;
+    for (size_t from = 0; from <= dirs.size();) {
+        size_t to = dirs.find(':', from);
+        if (to == std::string::npos)
+            to = dirs.size();
+        const std::string dir = to > from ? dirs.substr(from, to - from) : ".";
+        const std::string candidate = dir + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        from = to + 1;
+    }
+    return name;
+}
+
 } // namespace
 
 std::string sh_quote(const std::string& s)
@@ -69,24 +120,23 @@ int run_shell(const char* cmdline)
     if (!cmdline)
         return -1;
     std::string line;
+    ChildEnv env;
     if (sim_active()) {
         log_command(cmdline);
         line = sim_prelude() + cmdline;
+        env = sim_env();
     } else {
         line = cmdline;
     }
+    char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), &line[0], nullptr};
+    char* const* envp = env.ptrs.empty() ? environ : env.ptrs.data();
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
     if (pid < 0)
         return -1;
     if (pid == 0) {
-        if (sim_active()) {
-            std::string path = sim_standin_dir() + ":" + (getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin");
-            setenv("PATH", path.c_str(), 1);
-            setenv("GPRMON_ROOT", sim_root(), 1);
-        }
-        execl("/bin/sh", "sh", "-c", line.c_str(), (char*)nullptr);
+        execve("/bin/sh", argv, envp);
         _exit(127);
     }
     int status = 0;
@@ -112,24 +162,30 @@ int run_paths(const char* fmt, const char* a, const char* b)
 pid_t spawn_program(const char* path, char* const argv[])
 {
     std::string exe = path ? path : "";
-    if (sim_active() && exe.find('/') == std::string::npos) {
-        std::string standin = sim_standin_dir() + "/" + exe;
-        if (access(standin.c_str(), X_OK) == 0)
+    ChildEnv env;
+    if (sim_active()) {
+        if (exe.find('/') == std::string::npos) {
+            std::string standin = sim_standin_dir() + "/" + exe;
+            if (access(standin.c_str(), X_OK) != 0)
+                return -1; // never start a host daemon from a simulation
             exe = standin;
-        else
-            return -1; // never start a host daemon from a simulation
+        }
+        env = sim_env();
+    } else {
+        exe = in_search_path(exe);
     }
+    char* const* envp = env.ptrs.empty() ? environ : env.ptrs.data();
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
     if (pid < 0)
         return -1;
     if (pid == 0) {
-        if (sim_active())
-            setenv("GPRMON_ROOT", sim_root(), 1);
-        puts("child is here");
-        fflush(stdout);
-        execvp(exe.c_str(), argv);
+        static const char here[] = "child is here\n";
+        if (write(STDOUT_FILENO, here, sizeof here - 1) < 0) {
+            // nothing to do about it: the program is started all the same
+        }
+        execve(exe.c_str(), argv, envp);
         _exit(0);
     }
     return pid;

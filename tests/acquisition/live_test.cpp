@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -428,14 +429,19 @@ TEST_F(Live, KilledDuringAMeasurementKeepsEveryWrittenTraceAndContinues)
     ASSERT_GT(len, 0);
     self[len] = 0;
     const std::string log = sb.root() + "/sim/child.log";
+    // Made before the fork: the child of this threaded test may not allocate.
+    setenv("ACQ_CHILD_SOCK", sock.c_str(), 1);
+    const int log_fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(log_fd, 0);
     pid_t child = fork();
     if (child == 0) {
-        setenv("ACQ_CHILD_SOCK", sock.c_str(), 1);
-        if (!freopen(log.c_str(), "w", stdout) || !freopen(log.c_str(), "a", stderr))
+        if (dup2(log_fd, 1) < 0 || dup2(log_fd, 2) < 0)
             _exit(126);
         execl(self, self, "--gtest_filter=LiveChild.RecordsUntilKilled", static_cast<char*>(nullptr));
         _exit(127);
     }
+    close(log_fd);
+    unsetenv("ACQ_CHILD_SOCK");
     ASSERT_GT(child, 0);
     const long trace_bytes = 736L * 4;
     auto rd7_size = [&] {

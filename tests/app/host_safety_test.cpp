@@ -5,13 +5,18 @@
 #include "platform/host_paths.h"
 #include "platform/shell.h"
 #include "support/sandbox.h"
+#include "support/waits.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <string>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -97,4 +102,58 @@ TEST(HostSafety, startup_and_power_off_change_nothing_outside_the_sandbox)
         waitpid(daemon, nullptr, 0);
     }
     EXPECT_EQ(host_state(), before);
+}
+
+// The program runs its tools while its other threads (receiving, acquisition, timers) keep
+// allocating. A forked child that allocates or sets its environment before the exec can
+// find the allocator's lock taken by one of them and never reach the exec: the tool's caller,
+// the GUI thread, then waits for ever. Run in a child of the test, so that a hang is seen
+// as one and ended.
+TEST(HostSafety, tools_started_while_other_threads_allocate_never_hang_the_caller)
+{
+    Sandbox sb;
+    const pid_t runner = fork();
+    ASSERT_GE(runner, 0);
+    if (runner == 0) {
+        setpgid(0, 0);
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> churn;
+        for (int i = 0; i < 2; i++)
+            churn.emplace_back([&] {
+                while (!stop) {
+                    std::vector<std::string> v;
+                    for (int j = 0; j < 100; j++)
+                        v.emplace_back(size_t(20 + 4 * j), 'x');
+                }
+            });
+        // One that changes its environment: the environment's lock is the other one a child
+        // may find taken.
+        churn.emplace_back([&] {
+            for (unsigned n = 0; !stop; n++)
+                setenv("GPRMON_TEST_CHURN", n % 2 ? "1" : "22", 1);
+        });
+        char arg0[] = "true";
+        char* const argv[] = {arg0, nullptr};
+        int failed = 0;
+        for (int i = 0; i < 200; i++) {
+            failed += run_shell("true") != 0;
+            if (i % 20 == 0) {
+                const pid_t p = spawn_program("/bin/true", argv);
+                failed += p < 0 || waitpid(p, nullptr, 0) != p;
+            }
+        }
+        stop = true;
+        for (std::thread& t : churn)
+            t.join();
+        _exit(failed == 0 ? 0 : 1);
+    }
+    setpgid(runner, runner);
+    int status = -1;
+    const bool ended = eventually([&] { return waitpid(runner, &status, WNOHANG) == runner; }, 120);
+    if (!ended) {
+        kill(-runner, SIGKILL);
+        waitpid(runner, &status, 0);
+    }
+    ASSERT_TRUE(ended) << "a tool's child never reached its exec";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a tool did not run";
 }

@@ -166,15 +166,16 @@ int run_in_veth_harness(const std::string& filter, const std::string& cusim_opti
 
 CusimProcess::CusimProcess(const std::vector<std::string>& args)
 {
+    // Made before the fork: the child of a threaded test may not allocate.
+    std::vector<char*> argv;
+    std::string bin = cusim_binary();
+    argv.push_back(bin.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);   // never outlive a test that died
-        std::vector<char*> argv;
-        std::string bin = cusim_binary();
-        argv.push_back(bin.data());
-        std::vector<std::string> copy = args;
-        for (auto& a : copy) argv.push_back(a.data());
-        argv.push_back(nullptr);
         execv(bin.c_str(), argv.data());
         _exit(127);
     }

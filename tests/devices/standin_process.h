@@ -18,13 +18,14 @@ public:
     StandinProcess(const std::string& name, std::vector<std::string> args, const std::string& ready_path)
     {
         std::string exe = std::string(GPRMON_BINARY_DIR) + "/sim/devices/" + name;
+        // Made before the fork: the child of a threaded test may not allocate.
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(exe.c_str()));
+        for (std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(exe.c_str()));
-            for (std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
             execv(exe.c_str(), argv.data());
             _exit(127);
         }

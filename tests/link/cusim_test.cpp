@@ -25,16 +25,17 @@ public:
     {
         std::string bin = std::string(GPRMON_BINARY_DIR) + "/sim/cu/cusim";
         args.insert(args.begin(), bin);
+        // Made before the fork: the child of a threaded test may not allocate.
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
             int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(&a[0]);
-            argv.push_back(nullptr);
             execv(bin.c_str(), argv.data());
             _exit(127);
         }

@@ -204,9 +204,9 @@ TEST_F(ParameterScreensLive, FilterSwitchChangesTheLiveTraceKeepsPairsExclusiveA
 TEST_F(ParameterScreensLive, GpsBaudRateAndChecksumReachTheSerialDriverCancelSendsThemBack)
 {
     const std::string root = sb.root();
+    const std::string exe = std::string(GPRMON_BINARY_DIR) + "/sim/devices/gprmon-navuart";
     const pid_t nav = fork();
     if (nav == 0) {
-        const std::string exe = std::string(GPRMON_BINARY_DIR) + "/sim/devices/gprmon-navuart";
         execl(exe.c_str(), exe.c_str(), root.c_str(), "fix", static_cast<char*>(nullptr));
         _exit(127);
     }
