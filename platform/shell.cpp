@@ -55,6 +55,8 @@ void log_command(const char* cmdline)
 struct ChildEnv {
     std::vector<std::string> vars;
     std::vector<char*> ptrs; // into vars, ended by a null; empty: the environment as it is
+
+    char* const* envp() const { return ptrs.empty() ? environ : ptrs.data(); }
 };
 
 // The environment of a tool run in simulation: the stand-ins first in PATH, and the
@@ -129,14 +131,13 @@ int run_shell(const char* cmdline)
         line = cmdline;
     }
     char* const argv[] = {const_cast<char*>("sh"), const_cast<char*>("-c"), &line[0], nullptr};
-    char* const* envp = env.ptrs.empty() ? environ : env.ptrs.data();
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
     if (pid < 0)
         return -1;
     if (pid == 0) {
-        execve("/bin/sh", argv, envp);
+        execve("/bin/sh", argv, env.envp());
         _exit(127);
     }
     int status = 0;
@@ -174,7 +175,6 @@ pid_t spawn_program(const char* path, char* const argv[])
     } else {
         exe = in_search_path(exe);
     }
-    char* const* envp = env.ptrs.empty() ? environ : env.ptrs.data();
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
@@ -182,10 +182,8 @@ pid_t spawn_program(const char* path, char* const argv[])
         return -1;
     if (pid == 0) {
         static const char here[] = "child is here\n";
-        if (write(STDOUT_FILENO, here, sizeof here - 1) < 0) {
-            // nothing to do about it: the program is started all the same
-        }
-        execve(exe.c_str(), argv, envp);
+        (void)!write(STDOUT_FILENO, here, sizeof here - 1); // started all the same if it fails
+        execve(exe.c_str(), argv, env.envp());
         _exit(0);
     }
     return pid;
