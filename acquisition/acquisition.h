@@ -5,6 +5,7 @@
 
 #include <SDL/SDL.h>
 #include <atomic>
+#include <cstdint>
 
 // Thread body of Collect (SDL thread): runs while MeaThread is set; returns 0.
 int Collect(void*);
@@ -15,6 +16,13 @@ extern std::atomic<Uint32 (*)()> stall_clock;
 
 // One poll of the CU connection; the caller holds lock_dw.
 void CallDevice();
+// A screen that has just set `mode` calls this before it reads or edits the settings:
+// returns once a poll Collect began on the screen before has ended (a CU taken up then
+// reloads the settings from the XML object). On a screen Collect does not watch it begins
+// none afterwards.
+void await_cu_poll();
+// Polls Collect has made (CallDevice calls), for tests and diagnostics.
+extern std::atomic<uint32_t> cu_polls;
 
 // Starts a measurement: 0 when one already runs or the trigger is the keyboard, else the
 // CU's start result (below 1000: started).

@@ -76,6 +76,13 @@ bool init_accepted_cu(uint32_t identity)
 } // namespace
 
 std::atomic<Uint32 (*)()> stall_clock{sdl_ticks};
+std::atomic<uint32_t> cu_polls{0};
+
+void await_cu_poll()
+{
+    // Every poll runs under lock_dw from its start to its end.
+    MutexLock g(lock_dw);
+}
 
 void CallDevice()
 {
@@ -149,7 +156,14 @@ int Collect(void*)
         const int m = mode;
         if (round % 100 == 0 && polls_cu(m)) {
             MutexLock g(lock_dw);
-            CallDevice();
+            // The screen may have changed while this thread waited for the lock. A CU taken
+            // up reloads the settings (pload_l_a): a screen that does not watch the CU has
+            // waited on its way in for a poll under way (await_cu_poll), and none may begin
+            // under it afterwards, or a choice made there would be undone.
+            if (polls_cu(mode)) {
+                cu_polls++;
+                CallDevice();
+            }
         }
         if (m == 27) {
             if (hw_tests_are_started == 1) {

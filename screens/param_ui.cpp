@@ -1,5 +1,6 @@
 #include "screens/param_ui.h"
 
+#include "acquisition/acquisition.h"
 #include "acquisition/mea_screens.h"
 #include "app/timer.h"
 #include "config/parameters.h"
@@ -56,6 +57,7 @@ void put_trace_view(CMS& t, int row) { t.put(row, kTraceView, new CTraceView(790
 void enter_screen(int m)
 {
     mode = m;
+    await_cu_poll();
     tbuf = nullptr;
     draw_row(m);
     curbutton[m] = uint16_t(curbut);

@@ -31,7 +31,8 @@ void put_title(CMS& t, int row, const char* text);
 // The single-trace view at the right of the screen.
 void put_trace_view(CMS& t, int row);
 
-// Shows the screen: mode m, no radargram, row m drawn, the remembered focus.
+// Shows the screen: mode m, no radargram, row m drawn, the remembered focus. A CU poll
+// that began on the screen before has ended when it returns (await_cu_poll).
 void enter_screen(int m);
 // The screen's loop waits for its buttons with next_button (gui/screen_loop.h).
 // The value text of button `slot` on screen m (row m; drawn when m is shown).

@@ -147,11 +147,13 @@ int mode_10_sys_pars_level_0()
     // An open profile gets its display settings written and is closed.
     close_open_profile();
 
+    // The screen first: it waits for a CU poll under way, whose reload of the settings
+    // must come before the values Cancel goes back to.
+    draw_screen();
     const int32_t battery0 = eep.power_opt;
     const int16_t power_save0 = eep.power_opt2;
     const uint8_t units0 = xml_pars.units;
     const uint8_t gain0 = prm.gain_switch;
-    draw_screen();
     for (;;) {
         const int r = next_button(kM, screen_tick);
         MaintenanceEnd end = MaintenanceEnd::Rebuild;

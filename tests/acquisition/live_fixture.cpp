@@ -22,6 +22,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
 #include <thread>
 #include <sys/wait.h>
@@ -131,6 +132,18 @@ void LiveTest::TearDown()
         printf("---- cusim log (end) ----\n%s\n", log.substr(log.size() > 3000 ? log.size() - 3000 : 0).c_str());
         printf("link: missed blocks %d, intervals %d, good packets %d, buf_over %d\n",
                eth.tot_missed_blocks.load(), eth.tot_missed_blocks_intervals.load(), eth.good_packets.load(), eth.buf_over.load());
+        // The whole programs a test ran leave their output in sim/RUN.out: its end tells
+        // what each run saw when a check failed on a machine we cannot look at.
+        if (DIR* d = opendir(sb.path("/sim").c_str())) {
+            while (dirent* e = readdir(d)) {
+                const std::string n = e->d_name;
+                if (n.size() > 4 && n.compare(n.size() - 4, 4, ".out") == 0) {
+                    const std::string out = read_file(sb.path("/sim/" + n));
+                    printf("---- %s (end) ----\n%s\n", n.c_str(), out.substr(out.size() > 6000 ? out.size() - 6000 : 0).c_str());
+                }
+            }
+            closedir(d);
+        }
     }
     rdr.dClose(true);
     reset_acquisition_state();

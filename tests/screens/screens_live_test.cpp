@@ -17,6 +17,8 @@
 #include "gui/screen_table.h"
 #include "gui/decimal_field.h"
 #include "gui/text_label.h"
+#include "link/ethernet.h"
+#include "screens/param_ui.h"
 #include "screens/parameter_screens.h"
 
 #include <SDL/SDL.h>
@@ -286,4 +288,56 @@ TEST_F(ParameterScreensLive, SoilVelocityThatDoesNotParseKeepsTheFieldOpenCancel
     EXPECT_EQ(0, r);
     EXPECT_EQ(150, typed);
     EXPECT_EQ(soil0, xml_pars.soil_velocity) << "Cancel restores the soil velocity";
+}
+
+// The CU comes back while the main menu is shown, and the user goes on into the system screen
+// while Collect still takes it up. Taking it up reloads the settings from the XML object, so
+// the screen waits for that before it shows or edits them: a choice made there is never undone
+// by the reload behind it. Here the CU's exchanges are held back until the screen is entered.
+TEST_F(ParameterScreensLive, ScreenEnteredWhileACuIsTakenUpWaitsForItsSettings)
+{
+    LiveOptions o;
+    o.cusim_args = {"--gps-rate", "0"};
+    ASSERT_TRUE(start(o));
+    SDL_mutex* exchange = eth.eth_mtx5;
+    SDL_sem* held = SDL_CreateSemaphore(0);
+    SDL_sem* entering = SDL_CreateSemaphore(0);
+    struct Hold {
+        SDL_mutex* exchange;
+        SDL_sem *held, *entering;
+    } h{exchange, held, entering};
+    SDL_Thread* holder = SDL_CreateThread(
+        [](void* p) {
+            auto* h = static_cast<Hold*>(p);
+            SDL_mutexP(h->exchange);
+            SDL_SemPost(h->held);
+            SDL_SemWait(h->entering);
+            SDL_Delay(100); // the screen, entered meanwhile, must wait for the CU
+            SDL_mutexV(h->exchange);
+            return 0;
+        },
+        &h);
+    ASSERT_NE(nullptr, holder);
+    SDL_SemWait(held);
+    uint32_t polls;
+    {
+        MutexLock g(lock_dw);
+        MutexLock c(lock_cuOn);
+        pisOn = false; // the CU was switched off and is on again
+        polls = cu_polls;
+        mode = 34;
+    }
+    ASSERT_TRUE(eventually([&] { return cu_polls > polls; })) << "Collect polls the CU on the main menu";
+    SDL_SemPost(entering);
+    params::enter_screen(10);
+    bool on;
+    {
+        MutexLock c(lock_cuOn);
+        on = pisOn;
+    }
+    EXPECT_TRUE(on) << "the screen was shown before the CU was taken up";
+    SDL_WaitThread(holder, nullptr);
+    SDL_DestroySemaphore(held);
+    SDL_DestroySemaphore(entering);
+    mode = 0;
 }
