@@ -21,7 +21,7 @@ void CallDevice();
 // reloads the settings from the XML object). On a screen Collect does not watch it begins
 // none afterwards.
 void await_cu_poll();
-// Polls Collect has made (CallDevice calls), for tests and diagnostics.
+// Polls Collect has begun (its CallDevice calls); tests wait on it.
 extern std::atomic<uint32_t> cu_polls;
 
 // Starts a measurement: 0 when one already runs or the trigger is the keyboard, else the
