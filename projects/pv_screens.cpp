@@ -4,6 +4,7 @@
 #include "projects/pv_screens.h"
 
 #include "acquisition/acq_state.h"
+#include "acquisition/acquisition.h"
 #include "acquisition/mea_screens.h"
 #include "platform/globals.h"
 #include "app/screens.h"
@@ -433,6 +434,7 @@ int mode_19_PV_screen_2()
 {
     using namespace pv2;
     mode = 19;
+    await_cu_poll(); // the trigger read below is the one a CU taken up meanwhile reloads
     tbuf = nullptr;
     if (eep.trig_code == kTrigTime || eep.trig_code == kTrigKeyboard) {
         mesmode("Time trigg or keyboard trigg is selected", "PVProject can be started only with wheel", true, 0);

@@ -5,6 +5,7 @@
 // in the question before anything is deleted or copied, and a delete asks with "No" focused.
 #include "screens/file_screens.h"
 
+#include "acquisition/acquisition.h"
 #include "acquisition/mea_profile.h"
 #include "acquisition/mea_radargram.h"
 #include "gui/screen_loop.h"
@@ -59,6 +60,7 @@ void check_data_disk()
 void enter(CButton** buttons)
 {
     mode = kM;
+    await_cu_poll(); // a CU taken up meanwhile would reload the settings a profile sets
     tbuf = nullptr;
     FileMode = 1;
     close_open_profile();
